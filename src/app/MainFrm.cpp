@@ -1,0 +1,306 @@
+#include "app/MainFrm.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QFrame>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QUrl>
+
+#include "app/AlignLayout.h"
+#include "widgets/ButtonImages.h"
+#include "widgets/LbSpeedButton.h"
+#include "widgets/ListGrid.h"
+#include "widgets/StatusBar.h"
+
+namespace {
+const char* const kHomePage = "https://vimbrel.org/";
+
+enum class Bevel { None, Lowered };
+
+QFrame* MakePanel(QWidget* parent, const char* name, Bevel bevel) {
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(name);
+    if (bevel == Bevel::Lowered) {
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setLineWidth(1);
+    }
+    return panel;
+}
+
+QAction* AddItem(QMenu* menu, const char* name, const QString& caption) {
+    QAction* item = menu->addAction(caption);
+    item->setObjectName(name);
+    return item;
+}
+
+QAction* AddSeparator(QMenu* menu, const char* name) {
+    QAction* item = menu->addSeparator();
+    item->setObjectName(name);
+    return item;
+}
+
+TLbSpeedButton* MakeButton(QWidget* parent, const char* name, const QString& caption,
+                           const QImage& image, QRect geometry) {
+    auto* button = new TLbSpeedButton(parent);
+    button->setObjectName(name);
+    button->SetCaption(caption);
+    button->SetGlyph(QPixmap::fromImage(image));
+    button->SetFlat(true);
+    button->SetTransparent(true);
+    button->setGeometry(geometry);
+    return button;
+}
+
+QTreeWidget* MakeList(QWidget* parent, const char* name, const QStringList& columns,
+                      const std::vector<int>& widths) {
+    auto* list = new QTreeWidget(parent);
+    list->setObjectName(name);
+    ConfigureReportList(list, columns, widths);
+    return list;
+}
+}  // namespace
+
+TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent) {
+    setObjectName("MainFrm");
+    setWindowTitle("Vimbrel v1.0.0");
+    QFont font;
+    // The design's font first, then narrow sans faces of the same metrics.
+    font.setFamilies({"MS Sans Serif", "Liberation Sans", "Arial", "DejaVu Sans"});
+    font.setPixelSize(13);
+    setFont(font);
+    CreateMenus();
+    CreateControls();
+    ConnectHandlers();
+    move(82, 78);
+    SetOuterSize(kDesignWidth, kDesignHeight);
+    FormCreate();
+}
+
+TMainFrm::~TMainFrm() = default;
+
+int TMainFrm::OuterWidth() const {
+    return width() + kFrameWidth;
+}
+
+void TMainFrm::SetOuterSize(int width, int height) {
+    resize(width - kFrameWidth, height - kFrameHeight + menuBar()->sizeHint().height());
+}
+
+void TMainFrm::CreateMenus() {
+    File1 = menuBar()->addMenu("&File");
+    File1->setObjectName("File1");
+    Download1 = AddItem(File1, "Download1", "&Download Flash");
+    CopyFlash1 = AddItem(File1, "CopyFlash1", "&Copy Flash To...");
+    N5 = AddSeparator(File1, "N5");
+    Exit1 = AddItem(File1, "Exit1", "E&xit");
+
+    Edit1 = menuBar()->addMenu("&Edit");
+    Edit1->setObjectName("Edit1");
+    SelectAll1 = AddItem(Edit1, "SelectAll1", "&Select All");
+    DeselectAll1 = AddItem(Edit1, "DeselectAll1", "&Deselect all");
+    N1 = AddSeparator(Edit1, "N1");
+    ClearList1 = AddItem(Edit1, "ClearList1", "&Clear list");
+
+    Help1 = menuBar()->addMenu("&Help");
+    Help1->setObjectName("Help1");
+    Content1 = AddItem(Help1, "Content1", "&Content");
+    N2 = AddSeparator(Help1, "N2");
+    WebPage1 = AddItem(Help1, "WebPage1", "&Home page");
+    N3 = AddSeparator(Help1, "N3");
+    About1 = AddItem(Help1, "About1", "&About...");
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName("PopupMenu1");
+    SelectAll2 = AddItem(PopupMenu1, "SelectAll2", "Select All");
+    DeselectAll2 = AddItem(PopupMenu1, "DeselectAll2", "Deselect All");
+    N4 = AddSeparator(PopupMenu1, "N4");
+    Clear1 = AddItem(PopupMenu1, "Clear1", "Clear List");
+    N6 = AddSeparator(PopupMenu1, "N6");
+    Download2 = AddItem(PopupMenu1, "Download2", "Download Flash");
+    CopyFlash2 = AddItem(PopupMenu1, "CopyFlash2", "Copy Flash To");
+}
+
+void TMainFrm::CreateControls() {
+    auto* client = new QWidget(this);
+    client->setObjectName("ClientArea");
+    setCentralWidget(client);
+    auto* form = new AlignLayout(client);
+
+    StatusBar1 = new TStatusBar(client);
+    StatusBar1->setObjectName("StatusBar1");
+    StatusBar1->SetPanelWidths({575, 150, 100});
+    StatusBar1->SetText("Done");
+    form->AddAligned(StatusBar1, AlignLayout::Bottom, 21);
+
+    Panel1 = MakePanel(client, "Panel1", Bevel::Lowered);
+    form->AddAligned(Panel1, AlignLayout::Top, 40);
+    LbSpeedButton1 = MakeButton(Panel1, "LbSpeedButton1", "Select All", SelectAllImage(),
+                                QRect(480, 2, 125, 36));
+    LbSpeedButton2 = MakeButton(Panel1, "LbSpeedButton2", "Deselect All", DeselectAllImage(),
+                                QRect(608, 2, 125, 36));
+    LbSpeedButton3 = MakeButton(Panel1, "LbSpeedButton3", "Download  Flash", DownloadImage(),
+                                QRect(735, 2, 149, 36));
+
+    Panel2 = MakePanel(client, "Panel2", Bevel::Lowered);
+    form->AddAligned(Panel2, AlignLayout::Left, 233);
+    auto* playerPane = new AlignLayout(Panel2);
+    Panel7 = MakePanel(Panel2, "Panel7", Bevel::None);
+    playerPane->AddAligned(Panel7, AlignLayout::Top, 474);
+    Panel9 = MakePanel(Panel2, "Panel9", Bevel::None);
+    playerPane->AddAligned(Panel9, AlignLayout::Client);
+    auto* playerHost = new AlignLayout(Panel7);
+    ShockwaveFlash1 = new QWidget(Panel7);
+    ShockwaveFlash1->setObjectName("ShockwaveFlash1");
+    playerHost->AddAligned(ShockwaveFlash1, AlignLayout::Client);
+
+    Panel3 = MakePanel(client, "Panel3", Bevel::Lowered);
+    form->AddAligned(Panel3, AlignLayout::Client);
+    auto* pages = new AlignLayout(Panel3);
+    PageControl1 = new QTabWidget(Panel3);
+    PageControl1->setObjectName("PageControl1");
+    PageControl1->tabBar()->setExpanding(false);
+    pages->AddAligned(PageControl1, AlignLayout::Client);
+
+    TabSheet1 = new QWidget();
+    TabSheet1->setObjectName("TabSheet1");
+    PageControl1->addTab(TabSheet1, "Internet Flash Movies");
+    auto* web = new AlignLayout(TabSheet1);
+    Panel4 = MakePanel(TabSheet1, "Panel4", Bevel::Lowered);
+    web->AddAligned(Panel4, AlignLayout::Top, 40);
+    LbSpeedButton5 =
+        MakeButton(Panel4, "LbSpeedButton5", "Address :", AddressImage(), QRect(2, 2, 100, 36));
+    UrlComBox = new QComboBox(Panel4);
+    UrlComBox->setObjectName("UrlComBox");
+    UrlComBox->setEditable(true);
+    UrlComBox->setInsertPolicy(QComboBox::NoInsert);  // only the address list writes items
+    UrlComBox->setGeometry(104, 8, 473, 24);
+    LbSpeedButton6 =
+        MakeButton(Panel4, "LbSpeedButton6", "  GO!", GoImage(), QRect(580, 2, 66, 36));
+    LbSpeedButton6->SetLayout(blGlyphRight);
+    setTabOrder(UrlComBox, LbSpeedButton5);
+
+    Panel5 = MakePanel(TabSheet1, "Panel5", Bevel::None);
+    web->AddAligned(Panel5, AlignLayout::Top, 193);
+    auto* webList = new AlignLayout(Panel5);
+    ListView1 = MakeList(Panel5, "ListView1", {"Index", "Flash", "Status"}, {50, 400, 75});
+    webList->AddAligned(ListView1, AlignLayout::Client);
+
+    Panel6 = MakePanel(TabSheet1, "Panel6", Bevel::Lowered);
+    web->AddAligned(Panel6, AlignLayout::Client);
+    auto* browserHost = new AlignLayout(Panel6);
+    WebBrowser1 = new QWidget(Panel6);
+    WebBrowser1->setObjectName("WebBrowser1");
+    browserHost->AddAligned(WebBrowser1, AlignLayout::Client);
+
+    TabSheet2 = new QWidget();
+    TabSheet2->setObjectName("TabSheet2");
+    PageControl1->addTab(TabSheet2, "   IE Cache Files    ");
+    auto* cache = new AlignLayout(TabSheet2);
+    Panel8 = MakePanel(TabSheet2, "Panel8", Bevel::None);
+    cache->AddAligned(Panel8, AlignLayout::Client);
+    auto* cacheList = new AlignLayout(Panel8);
+    ListView2 =
+        MakeList(Panel8, "ListView2", {"Index", "Flash", "Size", "Local Path"}, {50, 150, 75, 300});
+    ListView2->setFrameShape(QFrame::NoFrame);
+    cacheList->AddAligned(ListView2, AlignLayout::Client);
+    PageControl1->setCurrentIndex(0);
+}
+
+void TMainFrm::ConnectHandlers() {
+    connect(Exit1, &QAction::triggered, this, &TMainFrm::Exit1Click);
+    for (QAction* item : {SelectAll1, SelectAll2}) {
+        connect(item, &QAction::triggered, this, [this] { SetAllChecked(true); });
+    }
+    for (QAction* item : {DeselectAll1, DeselectAll2}) {
+        connect(item, &QAction::triggered, this, [this] { SetAllChecked(false); });
+    }
+    for (QAction* item : {ClearList1, Clear1}) {
+        connect(item, &QAction::triggered, this, &TMainFrm::ClearActiveList);
+    }
+    connect(LbSpeedButton1, &TLbSpeedButton::OnClick, this, [this] { SetAllChecked(true); });
+    connect(LbSpeedButton2, &TLbSpeedButton::OnClick, this, [this] { SetAllChecked(false); });
+    connect(WebPage1, &QAction::triggered, this, &TMainFrm::WebPage1Click);
+    for (TLbSpeedButton* b :
+         {LbSpeedButton1, LbSpeedButton2, LbSpeedButton3, LbSpeedButton5, LbSpeedButton6}) {
+        connect(b, &TLbSpeedButton::OnMouseEnter, this, &TMainFrm::LbSpeedButtonMouseEnter);
+        connect(b, &TLbSpeedButton::OnMouseExit, this, &TMainFrm::LbSpeedButtonMouseExit);
+    }
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this] {
+        if (!changingPageInCode_) {
+            PageControl1Change();
+        }
+    });
+    connect(StatusBar1, &TStatusBar::Resized, this, &TMainFrm::StatusBar1Resize);
+    ListView1->viewport()->installEventFilter(this);
+    ListView2->viewport()->installEventFilter(this);
+    ConnectSelection(ListView1);
+    ConnectSelection(ListView2);
+    Panel4->installEventFilter(this);
+}
+
+void TMainFrm::FormCreate() {
+    Download1->setEnabled(true);
+    Download2->setEnabled(true);
+    CopyFlash1->setEnabled(false);
+    CopyFlash2->setEnabled(false);
+    TargetFile.clear();
+    DownloadUrl.clear();
+    TargetFolder.clear();
+    DownloadRow = -1;
+    FoundMovies.clear();
+    CopyList.clear();
+    ProgressBar = new QProgressBar(StatusBar1);
+    ProgressBar->setObjectName("ProgressBar");
+    ProgressBar->setRange(0, 100);
+    ProgressBar->setValue(0);
+    ProgressBar->setTextVisible(false);
+    StatusBar1Resize();
+}
+
+bool TMainFrm::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate) {
+        FormActivate();
+    }
+    return QMainWindow::event(e);
+}
+
+void TMainFrm::FormActivate() {
+    move(50, 25);
+}
+
+void TMainFrm::resizeEvent(QResizeEvent* e) {
+    QMainWindow::resizeEvent(e);
+    ArrangeToolbar();
+}
+
+bool TMainFrm::FormCloseQuery() const {
+    return !Busy();
+}
+
+void TMainFrm::closeEvent(QCloseEvent* e) {
+    if (!FormCloseQuery()) {
+        e->ignore();  // refused without a word while work runs
+        return;
+    }
+    FormClose();
+    e->accept();
+}
+
+void TMainFrm::FormClose() {
+    FoundMovies.clear();
+    CopyList.clear();
+}
+
+void TMainFrm::Exit1Click() {
+    close();
+}
+
+void TMainFrm::WebPage1Click() {
+    QDesktopServices::openUrl(QUrl(kHomePage));
+}

@@ -1,0 +1,158 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+
+#include "app/BusyState.h"
+
+class QAction;
+class QComboBox;
+class QFrame;
+class QMenu;
+class QProgressBar;
+class QTabWidget;
+class QTreeWidget;
+class QTreeWidgetItem;
+class TLbSpeedButton;
+class TStatusBar;
+class TWorkerThread;
+
+// The main window: toolbar, player pane, the two tabs with their lists, the status bar.
+class TMainFrm : public QMainWindow {
+    Q_OBJECT
+  public:
+    // The design's window frame: outer size minus client size (the menu bar counts as frame).
+    static constexpr int kFrameWidth = 8;
+    static constexpr int kFrameHeight = 65;
+    static constexpr int kDesignWidth = 900;
+    static constexpr int kDesignHeight = 597;
+
+    explicit TMainFrm(QWidget* parent = nullptr);
+    ~TMainFrm() override;
+
+    // Outer size as the design counts it.
+    int OuterWidth() const;
+    void SetOuterSize(int width, int height);
+
+    // Shell
+    void ArrangeToolbar();
+    void FinishCacheScan();
+    void FormActivate();
+    bool FormCloseQuery() const;
+    void FormClose();
+    void PageControl1Change();
+    void SelectPageInCode(int page);  // switches tabs without the user's tab rules
+
+    // Lists
+    void RefreshWebList();
+    void SetAllChecked(bool ticked);
+    void ClearActiveList();
+    void ListView1MouseDown(Qt::MouseButton button);
+    void ListView2MouseDown(Qt::MouseButton button);
+    void ListView1SelectItem(QTreeWidgetItem* row, bool selected);
+    void ListView2SelectItem(QTreeWidgetItem* row, bool selected);
+    void AppendCacheRow(int index, const QString& name, const QString& size,
+                        const QString& localPath);
+
+    // Status
+    void ShowStatus(const QString& text);
+    void SetProgress(int position);
+    void FinishTransfer();
+    void StatusBar1Resize();
+
+    bool Busy() const { return busy_.Any(); }
+    TBusyState& BusyFlags() { return busy_; }
+
+    // Command handlers
+    void Exit1Click();
+    void WebPage1Click();
+    void LbSpeedButtonMouseEnter(TLbSpeedButton* sender);
+    void LbSpeedButtonMouseExit(TLbSpeedButton* sender);
+
+    // Controls, named as in the form.
+    QMenu* File1;
+    QAction* Download1;
+    QAction* CopyFlash1;
+    QAction* N5;
+    QAction* Exit1;
+    QMenu* Edit1;
+    QAction* SelectAll1;
+    QAction* DeselectAll1;
+    QAction* N1;
+    QAction* ClearList1;
+    QMenu* Help1;
+    QAction* Content1;
+    QAction* N2;
+    QAction* WebPage1;
+    QAction* N3;
+    QAction* About1;
+    QMenu* PopupMenu1;
+    QAction* SelectAll2;
+    QAction* DeselectAll2;
+    QAction* N4;
+    QAction* Clear1;
+    QAction* N6;
+    QAction* Download2;
+    QAction* CopyFlash2;
+
+    TStatusBar* StatusBar1;
+    QFrame* Panel1;
+    TLbSpeedButton* LbSpeedButton1;
+    TLbSpeedButton* LbSpeedButton2;
+    TLbSpeedButton* LbSpeedButton3;
+    QFrame* Panel2;
+    QFrame* Panel7;
+    QWidget* ShockwaveFlash1;
+    QFrame* Panel9;
+    QFrame* Panel3;
+    QTabWidget* PageControl1;
+    QWidget* TabSheet1;
+    QFrame* Panel4;
+    TLbSpeedButton* LbSpeedButton5;
+    QComboBox* UrlComBox;
+    TLbSpeedButton* LbSpeedButton6;
+    QFrame* Panel5;
+    QTreeWidget* ListView1;
+    QFrame* Panel6;
+    QWidget* WebBrowser1;
+    QWidget* TabSheet2;
+    QFrame* Panel8;
+    QTreeWidget* ListView2;
+    QProgressBar* ProgressBar = nullptr;
+
+    // Fields shared by the window's operations.
+    QString TargetFile;
+    QString DownloadUrl;
+    QString TargetFolder;
+    int DownloadRow = -1;
+    QStringList FoundMovies;
+    QStringList CopyList;
+    // The last workers started; never dereferenced, as workers release themselves.
+    const TWorkerThread* DownloadWorker = nullptr;
+    const TWorkerThread* CopyWorker = nullptr;
+    const TWorkerThread* ScanWorker = nullptr;
+    QString HelpFilePath;
+
+  signals:
+    // A row's selection changed (either list), after the window's own handling.
+    void RowSelectionChanged(QTreeWidget* list, QTreeWidgetItem* row, bool selected);
+
+  protected:
+    bool event(QEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+  private:
+    void CreateMenus();
+    void CreateControls();
+    void ConnectHandlers();
+    void FormCreate();
+    void StartCacheScan();
+    QTreeWidget* ActiveList() const;
+    void ConnectSelection(QTreeWidget* list);
+
+    TBusyState busy_;
+    bool changingPageInCode_ = false;
+};

@@ -1,0 +1,13 @@
+#pragma once
+
+// Where the toolbar and address-bar controls go for a window of outer width W whose address
+// bar (Panel4) is P wide. Fixed offsets from the right edges.
+struct ToolbarPositions {
+    int selectAllLeft;    // LbSpeedButton1
+    int deselectAllLeft;  // LbSpeedButton2
+    int transferLeft;     // LbSpeedButton3
+    int goLeft;           // LbSpeedButton6
+    int addressWidth;     // UrlComBox
+};
+
+ToolbarPositions ArrangeToolbarPositions(int outerWidth, int addressBarWidth);

@@ -1,0 +1,274 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QFrame>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "TestUtil.h"
+#include "app/MainFrm.h"
+#include "transfers/WorkerThread.h"
+#include "widgets/LbSpeedButton.h"
+#include "widgets/ListGrid.h"
+#include "widgets/StatusBar.h"
+
+namespace {
+class MainFrmTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        frm = std::make_unique<TMainFrm>();
+        frm->show();
+        QCoreApplication::processEvents();
+    }
+    void TearDown() override {
+        // Let a cache scan a test started finish before the window goes.
+        WaitUntil([] { return TWorkerThread::LiveCount() == 0; });
+        frm->BusyFlags() = TBusyState{};
+    }
+
+    // Selects a tab as the user does, with a click on the tab bar.
+    void ClickTab(int page) {
+        QTabBar* bar = frm->PageControl1->tabBar();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(page).center());
+    }
+
+    QStringList Captions(QMenu* menu) {
+        QStringList out;
+        for (QAction* a : menu->actions()) {
+            out << (a->isSeparator() ? "-" : a->text());
+        }
+        return out;
+    }
+
+    void AddRows(QTreeWidget* list, int n) {
+        for (int i = 0; i < n; ++i) {
+            AppendReportRow(list, {QString::number(i + 1), QString("m%1.swf").arg(i), "New"});
+        }
+    }
+
+    std::unique_ptr<TMainFrm> frm;
+};
+}  // namespace
+
+TEST_F(MainFrmTest, StartsWithTheFormsCaptionsMenusAndStatus) {
+    EXPECT_EQ(frm->objectName(), "MainFrm");
+    EXPECT_EQ(frm->windowTitle(), "Vimbrel v1.0.0");
+    EXPECT_EQ(Captions(frm->File1),
+              QStringList({"&Download Flash", "&Copy Flash To...", "-", "E&xit"}));
+    EXPECT_EQ(Captions(frm->Edit1),
+              QStringList({"&Select All", "&Deselect all", "-", "&Clear list"}));
+    EXPECT_EQ(Captions(frm->Help1), QStringList({"&Content", "-", "&Home page", "-", "&About..."}));
+    EXPECT_EQ(Captions(frm->PopupMenu1),
+              QStringList({"Select All", "Deselect All", "-", "Clear List", "-", "Download Flash",
+                           "Copy Flash To"}));
+    EXPECT_TRUE(frm->Download1->isEnabled());
+    EXPECT_TRUE(frm->Download2->isEnabled());
+    EXPECT_FALSE(frm->CopyFlash1->isEnabled());
+    EXPECT_FALSE(frm->CopyFlash2->isEnabled());
+    EXPECT_EQ(frm->LbSpeedButton1->Caption(), "Select All");
+    EXPECT_EQ(frm->LbSpeedButton2->Caption(), "Deselect All");
+    EXPECT_EQ(frm->LbSpeedButton3->Caption(), "Download  Flash");
+    EXPECT_EQ(frm->LbSpeedButton5->Caption(), "Address :");
+    EXPECT_EQ(frm->LbSpeedButton6->Caption(), "  GO!");
+    EXPECT_EQ(frm->LbSpeedButton6->Glyph().size(), QSize(25, 25));
+    EXPECT_EQ(frm->LbSpeedButton1->Glyph().size(), QSize(32, 32));
+    EXPECT_EQ(frm->PageControl1->tabText(0), "Internet Flash Movies");
+    EXPECT_EQ(frm->PageControl1->tabText(1), "   IE Cache Files    ");
+    EXPECT_EQ(frm->PageControl1->currentIndex(), 0);
+    EXPECT_EQ(frm->StatusBar1->Text(), "Done");
+    EXPECT_FALSE(frm->Busy());
+    EXPECT_EQ(frm->DownloadRow, -1);
+    EXPECT_EQ(frm->ProgressBar->value(), 0);
+    EXPECT_EQ(frm->ListView1->headerItem()->text(1), "Flash");
+    EXPECT_EQ(frm->ListView2->headerItem()->text(3), "Local Path");
+    EXPECT_EQ(frm->ListView2->columnWidth(3), 300);
+    for (const char* name :
+         {"Panel1", "Panel2", "Panel3", "Panel4", "Panel5", "Panel6", "Panel7", "Panel8", "Panel9",
+          "ShockwaveFlash1", "WebBrowser1", "UrlComBox", "TabSheet1", "TabSheet2", "StatusBar1"}) {
+        EXPECT_NE(frm->findChild<QWidget*>(name), nullptr) << name;
+    }
+}
+
+TEST_F(MainFrmTest, TabSwitchSetsMenusCaptionAndScansAnEmptyCacheList) {
+    ClickTab(1);
+    EXPECT_EQ(frm->PageControl1->currentIndex(), 1);
+    EXPECT_FALSE(frm->Download1->isEnabled());
+    EXPECT_FALSE(frm->Download2->isEnabled());
+    EXPECT_TRUE(frm->CopyFlash1->isEnabled());
+    EXPECT_TRUE(frm->CopyFlash2->isEnabled());
+    EXPECT_EQ(frm->LbSpeedButton3->Caption(), "Copy Flash To");
+    EXPECT_TRUE(frm->Busy());  // the scan runs
+    EXPECT_EQ(frm->StatusBar1->Text(), "Done");
+    ASSERT_TRUE(WaitUntil([&] { return !frm->Busy(); }));
+
+    ClickTab(0);
+    EXPECT_TRUE(frm->Download1->isEnabled());
+    EXPECT_FALSE(frm->CopyFlash2->isEnabled());
+    EXPECT_EQ(frm->LbSpeedButton3->Caption(), "Download Flash");
+
+    // With rows present, selecting the cache tab starts nothing and leaves the status alone.
+    AddRows(frm->ListView2, 1);
+    frm->ShowStatus("something");
+    ClickTab(1);
+    EXPECT_FALSE(frm->Busy());
+    EXPECT_EQ(frm->StatusBar1->Text(), "something");
+
+    // Switching in code does not run the tab rules.
+    frm->SelectPageInCode(0);
+    EXPECT_EQ(frm->LbSpeedButton3->Caption(), "Copy Flash To");
+}
+
+TEST_F(MainFrmTest, ToolbarFollowsTheOuterWidth) {
+    frm->SetOuterSize(900, 597);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(frm->OuterWidth(), 900);
+    EXPECT_EQ(frm->LbSpeedButton1->x(), 480);
+    EXPECT_EQ(frm->LbSpeedButton2->x(), 600);
+    EXPECT_EQ(frm->LbSpeedButton3->x(), 735);
+    const int p = frm->Panel4->width();
+    EXPECT_EQ(frm->LbSpeedButton6->x(), p - 69);
+    EXPECT_EQ(frm->UrlComBox->width(), p - 177);
+
+    frm->SetOuterSize(1000, 597);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(frm->LbSpeedButton1->x(), 580);
+    EXPECT_EQ(frm->LbSpeedButton2->x(), 700);
+    EXPECT_EQ(frm->LbSpeedButton3->x(), 835);
+    EXPECT_EQ(frm->Panel4->width(), p + 100);
+    EXPECT_EQ(frm->LbSpeedButton6->x(), p + 100 - 69);
+
+    frm->SetOuterSize(300, 597);  // no minimum size: the buttons go off to the left
+    QCoreApplication::processEvents();
+    EXPECT_EQ(frm->LbSpeedButton1->x(), -120);
+}
+
+TEST_F(MainFrmTest, StatusPanelsAndProgressBarFollowTheWidth) {
+    frm->SetOuterSize(900, 597);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(frm->StatusBar1->width(), 892);
+    EXPECT_EQ(frm->StatusBar1->height(), 21);
+    EXPECT_EQ(frm->StatusBar1->PanelWidths()[0], 642);
+    const int left0 = frm->StatusBar1->PanelRect(0).left();
+    EXPECT_EQ(frm->ProgressBar->x(), 642 + left0);
+    EXPECT_EQ(frm->ProgressBar->width(), 150);
+    EXPECT_EQ(frm->ProgressBar->y(), frm->StatusBar1->PanelRect(0).top());
+
+    frm->SetOuterSize(1000, 597);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(frm->StatusBar1->PanelWidths()[0], 742);
+    EXPECT_EQ(frm->ProgressBar->x(), 742 + left0);
+    EXPECT_EQ(frm->ProgressBar->width(), 150);
+
+    frm->SetProgress(100);
+    EXPECT_EQ(frm->ProgressBar->value(), 100);
+    frm->SetProgress(130);  // more than announced shows a full bar
+    EXPECT_EQ(frm->ProgressBar->value(), 100);
+    frm->SetProgress(0);
+    EXPECT_EQ(frm->ProgressBar->value(), 0);
+
+    frm->SetOuterSize(200, 597);  // narrower than panels 1 and 2
+    QCoreApplication::processEvents();
+    EXPECT_EQ(frm->StatusBar1->PanelWidths()[0], 0);
+}
+
+TEST_F(MainFrmTest, ListCommandsActOnTheActiveListOnly) {
+    frm->FoundMovies = {"http://h/a.swf", "http://h/b.swf", "http://h/c.swf"};
+    frm->RefreshWebList();
+    ASSERT_EQ(frm->ListView1->topLevelItemCount(), 3);
+    EXPECT_EQ(frm->ListView1->topLevelItem(2)->text(0), "3");
+    EXPECT_EQ(frm->ListView1->topLevelItem(2)->text(1), "http://h/c.swf");
+    EXPECT_EQ(frm->ListView1->topLevelItem(2)->text(2), "New");
+    EXPECT_FALSE(IsTicked(frm->ListView1->topLevelItem(0)));
+    AddRows(frm->ListView2, 2);
+
+    frm->SelectPageInCode(1);
+    frm->SelectAll1->trigger();
+    EXPECT_TRUE(IsTicked(frm->ListView2->topLevelItem(1)));
+    EXPECT_FALSE(IsTicked(frm->ListView1->topLevelItem(0)));
+
+    frm->SelectPageInCode(0);
+    frm->LbSpeedButton1->Click();
+    EXPECT_TRUE(IsTicked(frm->ListView1->topLevelItem(0)));
+    frm->DeselectAll2->trigger();
+    EXPECT_FALSE(IsTicked(frm->ListView1->topLevelItem(2)));
+    EXPECT_TRUE(IsTicked(frm->ListView2->topLevelItem(0)));
+
+    frm->Clear1->trigger();
+    EXPECT_EQ(frm->ListView1->topLevelItemCount(), 0);
+    EXPECT_EQ(frm->FoundMovies.size(), 3);
+    EXPECT_EQ(frm->ListView2->topLevelItemCount(), 2);
+
+    frm->FoundMovies.clear();
+    frm->RefreshWebList();
+    EXPECT_EQ(frm->ListView1->topLevelItemCount(), 0);
+}
+
+TEST_F(MainFrmTest, RightPressAnywhereInAListOpensThePopup) {
+    AddRows(frm->ListView1, 1);
+    QWidget* viewport = frm->ListView1->viewport();
+    const QPoint belowLastRow(30, viewport->height() - 5);
+    QTest::mousePress(viewport, Qt::LeftButton, {}, belowLastRow);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, belowLastRow);
+    EXPECT_FALSE(frm->PopupMenu1->isVisible());
+    QTest::mousePress(viewport, Qt::RightButton, {}, belowLastRow);
+    EXPECT_TRUE(frm->PopupMenu1->isVisible());
+    frm->PopupMenu1->hide();
+}
+
+TEST_F(MainFrmTest, EverySelectionChangeReachesTheListsHandler) {
+    AddRows(frm->ListView1, 2);
+    std::vector<std::pair<QTreeWidgetItem*, bool>> calls;
+    QObject::connect(frm.get(), &TMainFrm::RowSelectionChanged,
+                     [&](QTreeWidget*, QTreeWidgetItem* row, bool selected) {
+                         calls.emplace_back(row, selected);
+                     });
+    QTreeWidgetItem* first = frm->ListView1->topLevelItem(0);
+    QTreeWidgetItem* second = frm->ListView1->topLevelItem(1);
+    frm->ListView1->setCurrentItem(first);
+    frm->ListView1->setCurrentItem(second);
+    using Call = std::pair<QTreeWidgetItem*, bool>;
+    EXPECT_EQ(calls, (std::vector<Call>{{first, true}, {first, false}, {second, true}}));
+}
+
+TEST_F(MainFrmTest, CloseIsRefusedWhileAnyWorkRuns) {
+    frm->BusyFlags().downloadChain = true;
+    frm->BusyFlags().cacheScan = true;
+    frm->FinishCacheScan();  // a scan ending during a chain leaves the window busy
+    EXPECT_TRUE(frm->Busy());
+    frm->Exit1->trigger();
+    EXPECT_TRUE(frm->isVisible());
+    EXPECT_FALSE(frm->close());
+
+    frm->BusyFlags().downloadChain = false;
+    frm->BusyFlags().copy = true;
+    frm->ShowStatus("Copying To: /x/a.swf");
+    frm->SetProgress(50);
+    frm->FinishTransfer();
+    EXPECT_EQ(frm->StatusBar1->Text(), "Done");
+    EXPECT_EQ(frm->ProgressBar->value(), 0);
+    EXPECT_FALSE(frm->Busy());
+    frm->FoundMovies = {"http://h/a.swf"};
+    EXPECT_TRUE(frm->close());
+    EXPECT_TRUE(frm->FoundMovies.isEmpty());
+}
+
+TEST_F(MainFrmTest, ButtonsTurnBlueUnderThePointerAndActivationPlacesTheWindow) {
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QCoreApplication::sendEvent(frm->LbSpeedButton2, &enter);
+    EXPECT_EQ(frm->LbSpeedButton2->FontColor(), QColor(0, 0, 255));
+    EXPECT_EQ(frm->LbSpeedButton1->FontColor(), QColor(0, 0, 0));
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(frm->LbSpeedButton2, &leave);
+    EXPECT_EQ(frm->LbSpeedButton2->FontColor(), QColor(0, 0, 0));
+
+    frm->move(300, 300);
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(frm.get(), &activate);
+    EXPECT_EQ(frm->pos(), QPoint(50, 25));
+}

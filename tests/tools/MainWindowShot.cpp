@@ -1,0 +1,24 @@
+// Saves a picture of the main window at its design size, with a few rows, for a look by eye.
+#include <QApplication>
+#include <QTreeWidget>
+
+#include "app/MainFrm.h"
+#include "widgets/ListGrid.h"
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    const QString out = argc > 1 ? argv[1] : "mainwindow.png";
+    TMainFrm frm;
+    frm.show();
+    frm.FoundMovies = {"http://127.0.0.1:8080/games/intro.swf", "http://127.0.0.1:8080/menu.swf",
+                       "http://localhost:8081/Intro.SWF?x=1"};
+    frm.RefreshWebList();
+    frm.SetAllChecked(true);
+    frm.ListView1->setCurrentItem(frm.ListView1->topLevelItem(1));
+    frm.SetProgress(40);
+    QApplication::processEvents();
+    return frm.grab().save(out) ? 0 : 1;
+}
