@@ -225,6 +225,10 @@ void TMainFrm::ConnectHandlers() {
     }
     connect(LbSpeedButton1, &TLbSpeedButton::OnClick, this, [this] { SetAllChecked(true); });
     connect(LbSpeedButton2, &TLbSpeedButton::OnClick, this, [this] { SetAllChecked(false); });
+    for (QAction* item : {Download1, CopyFlash1, Download2, CopyFlash2}) {
+        connect(item, &QAction::triggered, this, &TMainFrm::LbSpeedButton3Click);
+    }
+    connect(LbSpeedButton3, &TLbSpeedButton::OnClick, this, &TMainFrm::LbSpeedButton3Click);
     connect(WebPage1, &QAction::triggered, this, &TMainFrm::WebPage1Click);
     for (TLbSpeedButton* b :
          {LbSpeedButton1, LbSpeedButton2, LbSpeedButton3, LbSpeedButton5, LbSpeedButton6}) {

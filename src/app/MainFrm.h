@@ -1,10 +1,14 @@
 #pragma once
 
+#include <QList>
 #include <QMainWindow>
+#include <QPersistentModelIndex>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
 #include "app/BusyState.h"
+#include "transfers/HttpGetThread.h"
 
 class QAction;
 class QComboBox;
@@ -15,6 +19,7 @@ class QTabWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TLbSpeedButton;
+class TBrowseFolderDialog;
 class TStatusBar;
 class TWorkerThread;
 
@@ -63,6 +68,12 @@ class TMainFrm : public QMainWindow {
 
     bool Busy() const { return busy_.Any(); }
     TBusyState& BusyFlags() { return busy_; }
+
+    // Transfers
+    void LbSpeedButton3Click();
+    void SelectNextDownload();
+    QString TargetFileFor(const QString& address) const;
+    void FinishDownload(bool saved, const QString& target);
 
     // Command handlers
     void Exit1Click();
@@ -133,6 +144,8 @@ class TMainFrm : public QMainWindow {
     const TWorkerThread* CopyWorker = nullptr;
     const TWorkerThread* ScanWorker = nullptr;
     QString HelpFilePath;
+    TBrowseFolderDialog* BrowseFolderDialog = nullptr;  // created once at start-up
+    THttpGetThread::Options HttpOptions;
 
   signals:
     // A row's selection changed (either list), after the window's own handling.
@@ -150,9 +163,13 @@ class TMainFrm : public QMainWindow {
     void ConnectHandlers();
     void FormCreate();
     void StartCacheScan();
+    void StartDownload();
     QTreeWidget* ActiveList() const;
     void ConnectSelection(QTreeWidget* list);
 
     TBusyState busy_;
     bool changingPageInCode_ = false;
+    QPersistentModelIndex downloadRowRef_;        // the row being downloaded
+    QList<QPersistentModelIndex> failedInChain_;  // not tried again by the same chain
+    QSet<QString> savedInChain_;                  // files this chain wrote
 };

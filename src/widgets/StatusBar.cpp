@@ -40,6 +40,7 @@ QRect TStatusBar::PanelRect(int panel) const {
 void TStatusBar::SetText(const QString& text) {
     text_ = text;
     update();
+    emit TextChanged(text);
 }
 
 void TStatusBar::paintEvent(QPaintEvent*) {

@@ -27,6 +27,7 @@ class TStatusBar : public QWidget {
 
   signals:
     void Resized();
+    void TextChanged(const QString& text);
 
   protected:
     void paintEvent(QPaintEvent*) override;

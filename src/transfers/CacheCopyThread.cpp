@@ -1,0 +1,38 @@
+#include "transfers/CacheCopyThread.h"
+
+#include <QFileInfo>
+#include <QSet>
+
+#include "platform/FileOps.h"
+#include "transfers/Progress.h"
+#include "transfers/TargetNames.h"
+
+TCacheCopyThread::TCacheCopyThread(const QString& folder, const QStringList& files,
+                                   ReportProgress reportProgress, Completion onCompletion)
+    : TWorkerThread(std::move(onCompletion)),
+      Files(files),
+      Folder(folder),
+      reportProgress_(std::move(reportProgress)),
+      Total(static_cast<int>(files.size())) {
+    Start();
+}
+
+QString TCacheCopyThread::TargetFor(const QString& source) const {
+    return Folder + LastPathPart(source);
+}
+
+void TCacheCopyThread::Execute() {
+    QSet<QString> written;
+    for (const QString& file : Files) {
+        Source = file;
+        Target = UniqueTargetPath(Folder, LastPathPart(Source), written,
+                                  [](const QString& p) { return QFileInfo::exists(p); });
+        // A failure is not reported; the next file follows.
+        if (CopyFileAtomic(Source, Target)) {
+            written.insert(Target);
+        }
+        ++Copied;
+        const int position = ProgressPosition(Copied, Total);
+        Synchronize([&] { reportProgress_(position, Target); });
+    }
+}

@@ -1,0 +1,151 @@
+#include "transfers/HttpGetThread.h"
+
+#include <curl/curl.h>
+
+#include <QSaveFile>
+#include <cstring>
+
+#include "transfers/Progress.h"
+
+namespace {
+struct CurlGlobal {
+    CurlGlobal() { curl_global_init(CURL_GLOBAL_DEFAULT); }
+    ~CurlGlobal() { curl_global_cleanup(); }
+};
+
+bool IsSuccess(long status) { return status >= 200 && status < 300; }
+}  // namespace
+
+THttpGetThread::THttpGetThread(const QString& url, const QString& fileName,
+                               ReportProgress reportProgress, Finished onFinished,
+                               Options options)
+    : TWorkerThread([this, onFinished] {
+          if (onFinished) {
+              onFinished(saved_);
+          }
+      }),
+      Url(url),
+      FileName(fileName),
+      reportProgress_(std::move(reportProgress)),
+      options_(std::move(options)) {
+    static CurlGlobal curlGlobal;  // before any thread uses libcurl
+    Start();
+}
+
+void THttpGetThread::Execute() {
+    QSaveFile file(FileName);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return;  // the name cannot be created here: nothing to fetch into
+    }
+    OutFile = &file;
+
+    CURL* curl = curl_easy_init();
+    if (!curl) {
+        return;
+    }
+    curl_ = curl;
+    const QByteArray url = Url.toUtf8();
+    const QByteArray caFile = options_.caFile.toUtf8();
+    curl_slist* headers = nullptr;
+    headers = curl_slist_append(headers, "Accept: */*");
+    // Always from the server, never from a cache on the way.
+    headers = curl_slist_append(headers, "Cache-Control: no-cache");
+    headers = curl_slist_append(headers, "Pragma: no-cache");
+    curl_easy_setopt(curl, CURLOPT_URL, url.constData());
+    curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
+    curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
+    curl_easy_setopt(curl, CURLOPT_USERAGENT, "HTTPGET");
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 20L);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 30L);
+    // A connection that stalls for a minute is given up rather than left hanging.
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, 60L);
+    curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, static_cast<long>(kBlockSize));
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &THttpGetThread::ReceiveChunk);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, this);
+    if (!caFile.isEmpty()) {
+        curl_easy_setopt(curl, CURLOPT_CAINFO, caFile.constData());
+    }
+
+    const CURLcode result = curl_easy_perform(curl);
+    if (result == CURLE_OK && bufferFill_ > 0) {
+        try {
+            WriteBlock();  // the last, short block
+        } catch (...) {
+            receiveFailed_ = true;
+        }
+    }
+    long status = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    curl_easy_cleanup(curl);
+    curl_slist_free_all(headers);
+    curl_ = nullptr;
+    OutFile = nullptr;
+
+    const bool complete = ContentLength <= 0 || BytesTotal >= ContentLength;
+    if (result == CURLE_OK && IsSuccess(status) && !receiveFailed_ && complete) {
+        saved_ = file.commit();
+    } else {
+        file.cancelWriting();
+    }
+}
+
+size_t THttpGetThread::ReceiveChunk(char* data, size_t size, size_t count, void* self) {
+    auto* worker = static_cast<THttpGetThread*>(self);
+    const size_t length = size * count;
+    // Anything thrown here must not cross libcurl; a failed block ends the transfer.
+    try {
+        return worker->ReceiveBlocks(data, length) ? length : 0;
+    } catch (...) {
+        worker->receiveFailed_ = true;
+        return 0;
+    }
+}
+
+bool THttpGetThread::ReceiveBlocks(const char* data, size_t length) {
+    if (!headerChecked_) {
+        headerChecked_ = true;
+        long status = 0;
+        curl_easy_getinfo(static_cast<CURL*>(curl_), CURLINFO_RESPONSE_CODE, &status);
+        statusOk_ = IsSuccess(status);
+        curl_off_t announced = -1;
+        curl_easy_getinfo(static_cast<CURL*>(curl_), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T,
+                          &announced);
+        ContentLength = announced > 0 ? announced : 0;
+    }
+    if (!statusOk_) {
+        receiveFailed_ = true;  // an error page is not the movie
+        return false;
+    }
+    // Blocks are filled to kBlockSize whatever sizes the network delivers, so progress moves
+    // in the same steps for every transfer.
+    while (length > 0) {
+        const size_t n = std::min(length, static_cast<size_t>(kBlockSize) - bufferFill_);
+        std::memcpy(Buffer + bufferFill_, data, n);
+        bufferFill_ += n;
+        data += n;
+        length -= n;
+        if (bufferFill_ == kBlockSize && !WriteBlock()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool THttpGetThread::WriteBlock() {
+    const auto n = static_cast<qint64>(bufferFill_);
+    bufferFill_ = 0;
+    if (OutFile->write(Buffer, n) != n) {
+        receiveFailed_ = true;
+        return false;
+    }
+    BytesTotal += n;
+    if (ContentLength > 0 && reportProgress_) {
+        const int position = ProgressPosition(BytesTotal, ContentLength);
+        Synchronize([&] { reportProgress_(position); });
+    }
+    return true;
+}

@@ -1,0 +1,99 @@
+#include "support/RawHttpServer.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+RawHttpServer::RawHttpServer(Respond respond)
+    : stream_([respond](const std::string& request, const auto& send) {
+          const std::string response = respond(request);
+          send(response.data(), response.size());
+      }) {
+    Start();
+}
+
+RawHttpServer::RawHttpServer(Stream stream) : stream_(std::move(stream)) { Start(); }
+
+void RawHttpServer::Start() {
+    listenFd_ = socket(AF_INET, SOCK_STREAM, 0);
+    int one = 1;
+    setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = 0;
+    bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    listen(listenFd_, 16);
+    socklen_t len = sizeof addr;
+    getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len);
+    port_ = ntohs(addr.sin_port);
+    thread_ = std::thread([this] { Serve(); });
+}
+
+RawHttpServer::~RawHttpServer() {
+    stopping_ = true;
+    thread_.join();
+    close(listenFd_);
+}
+
+std::string RawHttpServer::Url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(port_) + path;
+}
+
+std::vector<std::string> RawHttpServer::Requests() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return requests_;
+}
+
+std::string RawHttpServer::Response(int status, const std::string& body,
+                                    const std::string& extraHeaders) {
+    return "HTTP/1.1 " + std::to_string(status) + " X\r\nContent-Length: " +
+           std::to_string(body.size()) + "\r\nConnection: close\r\n" + extraHeaders + "\r\n" + body;
+}
+
+void RawHttpServer::Serve() {
+    while (!stopping_) {
+        pollfd p{listenFd_, POLLIN, 0};
+        if (poll(&p, 1, 50) <= 0) {
+            continue;
+        }
+        const int fd = accept(listenFd_, nullptr, nullptr);
+        if (fd < 0) {
+            continue;
+        }
+        std::string request;
+        char buf[4096];
+        while (request.find("\r\n\r\n") == std::string::npos) {
+            const ssize_t n = recv(fd, buf, sizeof buf, 0);
+            if (n <= 0) {
+                break;
+            }
+            request.append(buf, static_cast<size_t>(n));
+        }
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            requests_.push_back(request);
+        }
+        stream_(request, [fd](const char* data, size_t size) {
+            while (size > 0) {
+                const ssize_t n = send(fd, data, size, MSG_NOSIGNAL);
+                if (n <= 0) {
+                    return false;
+                }
+                data += n;
+                size -= static_cast<size_t>(n);
+            }
+            return true;
+        });
+        shutdown(fd, SHUT_WR);
+        while (recv(fd, buf, sizeof buf, 0) > 0) {
+        }
+        close(fd);
+    }
+}
+
+std::string RequestLine(const std::string& request) {
+    return request.substr(0, request.find("\r\n"));
+}
