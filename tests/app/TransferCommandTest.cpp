@@ -1,0 +1,192 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+#include <thread>
+
+#include "TestUtil.h"
+#include "app/MainFrm.h"
+#include "support/ModalDriver.h"
+#include "support/RawHttpServer.h"
+#include "transfers/BrowseFolderDlg.h"
+#include "transfers/WorkerThread.h"
+#include "widgets/ListGrid.h"
+#include "widgets/MsgBox.h"
+#include "widgets/StatusBar.h"
+
+namespace {
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+class TransferCommandTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        frm.BrowseFolderDialog = &dlg;
+        frm.show();
+        QObject::connect(frm.StatusBar1, &TStatusBar::TextChanged,
+                         [this](const QString& text) { statuses << text; });
+    }
+    void TearDown() override {
+        WaitUntil([] { return TWorkerThread::LiveCount() == 0; }, 30000);
+    }
+
+    void ShowMovies(const QStringList& addresses) {
+        frm.FoundMovies = addresses;
+        frm.RefreshWebList();
+        frm.SetAllChecked(true);
+    }
+
+    // Runs the transfer command, picking folder in the chooser, and waits for the work to end.
+    void RunCommandInto(const QString& folder) {
+        WhenModal([this, folder](QWidget*) {
+            dlg.SelectPath(folder);
+            dlg.Button1->click();
+        });
+        frm.LbSpeedButton3Click();
+        ASSERT_TRUE(WaitUntil([this] { return !frm.Busy(); }, 30000));
+    }
+
+    QString Status(int row) { return frm.ListView1->topLevelItem(row)->text(2); }
+
+    TMainFrm frm;
+    TBrowseFolderDialog dlg{&frm};
+    QTemporaryDir target;
+    QStringList statuses;
+};
+
+std::string Serve(const std::string& request) {
+    const std::string line = RequestLine(request);
+    if (line.find("/missing.swf") != std::string::npos) {
+        return RawHttpServer::Response(404, "no");
+    }
+    const size_t start = line.find(' ') + 1;
+    return RawHttpServer::Response(200, "movie " + line.substr(start, line.rfind(' ') - start));
+}
+}  // namespace
+
+TEST_F(TransferCommandTest, DownloadsTickedRowsInTurnMarkingEachSavedOrFailed) {
+    RawHttpServer server(Serve);
+    const QString base = QString::fromStdString(server.Url(""));
+    ShowMovies({base + "/a.swf", base + "/skip.swf", base + "/missing.swf", base + "/b.swf"});
+    SetTicked(frm.ListView1->topLevelItem(1), false);
+
+    RunCommandInto(target.path());
+    EXPECT_EQ(statuses, QStringList({"Downloading " + base + "/a.swf", "Done",
+                                     "downloading " + base + "/missing.swf", "Done",
+                                     "downloading " + base + "/b.swf", "Done"}));
+    EXPECT_EQ(Status(0), "Saved");
+    EXPECT_EQ(Status(1), "New");
+    EXPECT_EQ(Status(2), "Failed");
+    EXPECT_EQ(Status(3), "Saved");
+    EXPECT_EQ(ReadAll(target.filePath("a.swf")), "movie /a.swf");
+    EXPECT_EQ(ReadAll(target.filePath("b.swf")), "movie /b.swf");
+    EXPECT_FALSE(QFile::exists(target.filePath("missing.swf")));
+    EXPECT_EQ(frm.ProgressBar->value(), 0);
+    EXPECT_EQ(frm.TargetFolder, target.path() + "/");
+
+    // A later press tries the failed row again, and only it.
+    statuses.clear();
+    RunCommandInto(target.path());
+    EXPECT_EQ(statuses.first(), "Downloading " + base + "/missing.swf");
+    EXPECT_EQ(statuses.last(), "Done");
+    EXPECT_EQ(server.Requests().size(), 4u);
+}
+
+TEST_F(TransferCommandTest, SameFileNamesInOneChainAreKeptApart) {
+    RawHttpServer server(Serve);
+    const QString base = QString::fromStdString(server.Url(""));
+    QFile old(target.filePath("a.swf"));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("there before");
+    old.close();
+    ShowMovies({base + "/x/a.swf", base + "/y/a.swf"});
+    RunCommandInto(target.path());
+    EXPECT_EQ(ReadAll(target.filePath("a.swf")), "movie /x/a.swf");
+    EXPECT_EQ(ReadAll(target.filePath("a (2).swf")), "movie /y/a.swf");
+}
+
+TEST_F(TransferCommandTest, BusyChainRefusesASecondPressAndTheCloseAndSurvivesARebuild) {
+    RawHttpServer slow([](const std::string& request) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        return Serve(request);
+    });
+    const QString base = QString::fromStdString(slow.Url(""));
+    ShowMovies({base + "/a.swf"});
+    WhenModal([this](QWidget*) {
+        dlg.SelectPath(target.path());
+        dlg.Button1->click();
+    });
+    frm.LbSpeedButton3Click();
+    ASSERT_TRUE(frm.Busy());
+
+    bool dialogShown = false;
+    WhenModal(
+        [&](QWidget* modal) {
+            dialogShown = true;
+            modal->close();
+        },
+        200);
+    frm.LbSpeedButton3Click();
+    QTest::qWait(250);
+    EXPECT_FALSE(dialogShown);
+    EXPECT_FALSE(frm.close());
+
+    // The list is rebuilt while the row downloads: no new row may be marked for it.
+    ShowMovies({base + "/other.swf", base + "/a.swf"});
+    frm.SetAllChecked(false);
+    ASSERT_TRUE(WaitUntil([this] { return !frm.Busy(); }, 30000));
+    EXPECT_EQ(Status(0), "New");
+    EXPECT_EQ(Status(1), "New");
+    EXPECT_TRUE(QFile::exists(target.filePath("a.swf")));
+}
+
+TEST_F(TransferCommandTest, NothingTickedShowsTheReminderAndNoChooser) {
+    ShowMovies({"http://127.0.0.1:1/a.swf"});
+    frm.SetAllChecked(false);
+    QString heading;
+    QString line3;
+    WhenModal([&](QWidget* modal) {
+        auto* form = qobject_cast<TMsgForm*>(modal);
+        ASSERT_NE(form, nullptr);
+        heading = form->Label1->text();
+        line3 = form->Label3->text();
+        QTest::keyClick(form, Qt::Key_Return);  // OK has the focus
+    });
+    frm.LbSpeedButton3Click();
+    EXPECT_EQ(heading, "You should choose flash movies at first!");
+    EXPECT_EQ(line3, "the flash movie you want. You can also use \"Select All\"");
+    EXPECT_FALSE(frm.Busy());
+    EXPECT_TRUE(statuses.isEmpty());
+}
+
+TEST_F(TransferCommandTest, CacheTabCopiesTheTickedRows) {
+    QTemporaryDir cache;
+    QStringList paths;
+    for (const char* name : {"one.swf", "two.swf", "three.swf"}) {
+        QFile f(cache.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(name);
+        paths << f.fileName();
+    }
+    for (int i = 0; i < 3; ++i) {
+        frm.AppendCacheRow(i + 1, QFileInfo(paths[i]).fileName(), "7", paths[i]);
+    }
+    frm.SelectPageInCode(1);
+    frm.SetAllChecked(true);
+    SetTicked(frm.ListView2->topLevelItem(1), false);
+    RunCommandInto(target.path());
+    const QString folder = target.path() + "/";
+    EXPECT_EQ(statuses, QStringList({"Copying To: " + folder + "one.swf",
+                                     "Copying To: " + folder + "three.swf", "Done"}));
+    EXPECT_EQ(frm.CopyList, QStringList({paths[0], paths[2]}));
+    EXPECT_EQ(ReadAll(folder + "three.swf"), "three.swf");
+    EXPECT_FALSE(QFile::exists(folder + "two.swf"));
+}
