@@ -2,9 +2,12 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QFrame>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -13,6 +16,8 @@
 #include <QUrl>
 
 #include "app/AlignLayout.h"
+#include "discovery/FlashPlayer.h"
+#include "discovery/WebBrowser.h"
 #include "widgets/ButtonImages.h"
 #include "widgets/LbSpeedButton.h"
 #include "widgets/ListGrid.h"
@@ -155,7 +160,7 @@ void TMainFrm::CreateControls() {
     Panel9 = MakePanel(Panel2, "Panel9", Bevel::None);
     playerPane->AddAligned(Panel9, AlignLayout::Client);
     auto* playerHost = new AlignLayout(Panel7);
-    ShockwaveFlash1 = new QWidget(Panel7);
+    ShockwaveFlash1 = new TFlashPlayer(Panel7);
     ShockwaveFlash1->setObjectName("ShockwaveFlash1");
     playerHost->AddAligned(ShockwaveFlash1, AlignLayout::Client);
 
@@ -194,7 +199,7 @@ void TMainFrm::CreateControls() {
     Panel6 = MakePanel(TabSheet1, "Panel6", Bevel::Lowered);
     web->AddAligned(Panel6, AlignLayout::Client);
     auto* browserHost = new AlignLayout(Panel6);
-    WebBrowser1 = new QWidget(Panel6);
+    WebBrowser1 = new TWebBrowser(Panel6);
     WebBrowser1->setObjectName("WebBrowser1");
     browserHost->AddAligned(WebBrowser1, AlignLayout::Client);
 
@@ -229,6 +234,9 @@ void TMainFrm::ConnectHandlers() {
         connect(item, &QAction::triggered, this, &TMainFrm::LbSpeedButton3Click);
     }
     connect(LbSpeedButton3, &TLbSpeedButton::OnClick, this, &TMainFrm::LbSpeedButton3Click);
+    connect(LbSpeedButton5, &TLbSpeedButton::OnClick, this, &TMainFrm::LbSpeedButton5Click);
+    connect(LbSpeedButton6, &TLbSpeedButton::OnClick, this, &TMainFrm::LbSpeedButton6Click);
+    UrlComBox->lineEdit()->installEventFilter(this);
     connect(WebPage1, &QAction::triggered, this, &TMainFrm::WebPage1Click);
     for (TLbSpeedButton* b :
          {LbSpeedButton1, LbSpeedButton2, LbSpeedButton3, LbSpeedButton5, LbSpeedButton6}) {
@@ -265,6 +273,18 @@ void TMainFrm::FormCreate() {
     ProgressBar->setValue(0);
     ProgressBar->setTextVisible(false);
     StatusBar1Resize();
+    // An unreadable list of open browser windows is reported, and start-up goes on.
+    try {
+        FillAddressList();
+    } catch (const std::exception& e) {
+        ReportError(QString::fromLocal8Bit(e.what()));
+    }
+    connect(WebBrowser1, &TWebBrowser::DocumentComplete, this,
+            &TMainFrm::WebBrowser1DocumentComplete);
+}
+
+void TMainFrm::ReportError(const QString& text) {
+    QMessageBox::critical(this, QCoreApplication::applicationName(), text);
 }
 
 bool TMainFrm::event(QEvent* e) {

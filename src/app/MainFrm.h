@@ -20,6 +20,8 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class TLbSpeedButton;
 class TBrowseFolderDialog;
+class TFlashPlayer;
+class TWebBrowser;
 class TStatusBar;
 class TWorkerThread;
 
@@ -75,6 +77,15 @@ class TMainFrm : public QMainWindow {
     QString TargetFileFor(const QString& address) const;
     void FinishDownload(bool saved, const QString& target);
 
+    // Address bar and page scan
+    void FillAddressList();
+    void LbSpeedButton5Click();
+    void LbSpeedButton6Click();
+    void WebBrowser1DocumentComplete(bool loaded);
+
+    // The standard error report: a message box with the error text.
+    void ReportError(const QString& text);
+
     // Command handlers
     void Exit1Click();
     void WebPage1Click();
@@ -114,7 +125,7 @@ class TMainFrm : public QMainWindow {
     TLbSpeedButton* LbSpeedButton3;
     QFrame* Panel2;
     QFrame* Panel7;
-    QWidget* ShockwaveFlash1;
+    TFlashPlayer* ShockwaveFlash1;
     QFrame* Panel9;
     QFrame* Panel3;
     QTabWidget* PageControl1;
@@ -126,7 +137,7 @@ class TMainFrm : public QMainWindow {
     QFrame* Panel5;
     QTreeWidget* ListView1;
     QFrame* Panel6;
-    QWidget* WebBrowser1;
+    TWebBrowser* WebBrowser1;
     QWidget* TabSheet2;
     QFrame* Panel8;
     QTreeWidget* ListView2;
@@ -164,6 +175,7 @@ class TMainFrm : public QMainWindow {
     void FormCreate();
     void StartCacheScan();
     void StartDownload();
+    void FinishPageScan();
     QTreeWidget* ActiveList() const;
     void ConnectSelection(QTreeWidget* list);
 
@@ -172,4 +184,5 @@ class TMainFrm : public QMainWindow {
     QPersistentModelIndex downloadRowRef_;        // the row being downloaded
     QList<QPersistentModelIndex> failedInChain_;  // not tried again by the same chain
     QSet<QString> savedInChain_;                  // files this chain wrote
+    int pageScan_ = 0;                            // the latest document's scan
 };

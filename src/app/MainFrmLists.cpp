@@ -1,6 +1,9 @@
 // The two movie lists: rebuilding the web list, ticking, clearing, the popup menu and row
 // selection.
+#include <QComboBox>
 #include <QCursor>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -8,6 +11,7 @@
 #include <QTreeWidget>
 
 #include "app/MainFrm.h"
+#include "discovery/FlashPlayer.h"
 #include "widgets/ListGrid.h"
 
 void TMainFrm::RefreshWebList() {
@@ -58,6 +62,12 @@ bool TMainFrm::eventFilter(QObject* watched, QEvent* e) {
         } else if (watched == ListView2->viewport()) {
             ListView2MouseDown(button);
         }
+    } else if (e->type() == QEvent::KeyPress && watched == UrlComBox->lineEdit()) {
+        // Enter acts as "GO!"; the box still gets the key.
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            LbSpeedButton6Click();
+        }
     } else if (e->type() == QEvent::Resize && watched == Panel4) {
         // The address bar gets its new width after the window's own resize event.
         ArrangeToolbar();
@@ -87,10 +97,20 @@ void TMainFrm::ConnectSelection(QTreeWidget* list) {
             });
 }
 
+// Gaining and losing the selection both play the row's movie.
 void TMainFrm::ListView1SelectItem(QTreeWidgetItem* row, bool selected) {
+    if (row && !row->text(1).isEmpty()) {
+        ShockwaveFlash1->SetMovie(row->text(1));
+        if (row->text(2) != "Saved") {
+            row->setText(2, "Preview");
+        }
+    }
     emit RowSelectionChanged(ListView1, row, selected);
 }
 
 void TMainFrm::ListView2SelectItem(QTreeWidgetItem* row, bool selected) {
+    if (row) {
+        ShockwaveFlash1->SetMovie(row->text(3));
+    }
     emit RowSelectionChanged(ListView2, row, selected);
 }

@@ -1,0 +1,97 @@
+// Page discovery: the address bar with the open browser tabs, navigation, and the scan of every
+// finished page for Flash movies.
+#include <QComboBox>
+#include <QDir>
+#include <QTreeWidget>
+
+#include "app/MainFrm.h"
+#include "discovery/PageScan.h"
+#include "discovery/WebBrowser.h"
+#include "platform/OpenTabs.h"
+#include "widgets/ListGrid.h"
+
+namespace {
+QString LowerAscii(QString text) {
+    for (QChar& c : text) {
+        if (c >= 'A' && c <= 'Z') {
+            c = QChar(c.unicode() + ('a' - 'A'));
+        }
+    }
+    return text;
+}
+
+QString ConfigHome() {
+    const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
+    return QDir::isAbsolutePath(xdg) ? xdg : QDir::homePath() + "/.config";
+}
+}  // namespace
+
+void TMainFrm::FillAddressList() {
+    const QStringList tabs = OpenBrowserTabs(QDir::homePath(), ConfigHome());  // may throw
+    UrlComBox->clear();
+    UrlComBox->setEditText(QString());
+    for (const QString& address : tabs) {
+        // Folder windows show file addresses; they hold no web page.
+        if (!address.isEmpty() && !address.toLower().contains("file://")) {
+            UrlComBox->addItem(address);
+        }
+    }
+    UrlComBox->setEditText(UrlComBox->count() > 0 ? UrlComBox->itemText(UrlComBox->count() - 1)
+                                                  : QString());
+}
+
+void TMainFrm::LbSpeedButton5Click() {
+    try {
+        FillAddressList();
+    } catch (const std::exception& e) {
+        ReportError(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void TMainFrm::LbSpeedButton6Click() {
+    if (Busy()) {
+        return;
+    }
+    const QString text = UrlComBox->currentText();
+    if (text.isEmpty()) {
+        return;
+    }
+    const QString lowered = LowerAscii(text);
+    if (lowered.contains("file://")) {
+        return;
+    }
+    const bool hasScheme = lowered.contains("http://") || lowered.contains("https://");
+    ShowStatus((hasScheme ? "Openning Page " : "Openning Page http:// ") + lowered);
+    WebBrowser1->Navigate(text);
+}
+
+void TMainFrm::WebBrowser1DocumentComplete(bool loaded) {
+    const int scan = ++pageScan_;
+    if (!loaded) {
+        // A page that failed to load holds no movies.
+        FoundMovies.clear();
+        FinishPageScan();
+        return;
+    }
+    WebBrowser1->RequestSnapshot(
+        [this, scan](std::optional<DocumentSnapshot> snapshot, const QString& error) {
+            if (scan != pageScan_) {
+                return;  // a newer document has been loaded meanwhile
+            }
+            if (!snapshot) {
+                ReportError(error);  // the list stays as it was
+                return;
+            }
+            FoundMovies.clear();
+            ScanPage(*snapshot, FoundMovies);
+            FinishPageScan();
+        });
+}
+
+void TMainFrm::FinishPageScan() {
+    RefreshWebList();
+    for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
+        SetTicked(ListView1->topLevelItem(i), true);  // whichever tab is active
+    }
+    ShowStatus("Done");
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+// An OBJECT element as the page wrote it.
+struct ObjectElement {
+    QString codeBase;  // the codebase attribute
+    QString classId;   // the classid attribute
+    QString type;      // the type attribute
+    QString movie;     // the movie its player plays: "movie" param, else "src" param, else data
+};
+
+// One document of a loaded page with its frame documents, in the order the page holds them.
+struct DocumentSnapshot {
+    QString url;
+    std::vector<ObjectElement> objects;
+    QStringList embeds;   // src attributes as written
+    QStringList scripts;  // script texts
+    std::vector<DocumentSnapshot> frames;
+};
+
+// Reads the JSON that the in-page snapshot script produces; nothing when it is not a snapshot.
+std::optional<DocumentSnapshot> SnapshotFromJson(const QByteArray& json, QString* error);

@@ -1,0 +1,87 @@
+#include "discovery/FlashPlayer.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonValue>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+
+#include "discovery/PlayerServer.h"
+#include "transfers/HttpGetThread.h"
+
+namespace {
+bool IsWebAddress(const QString& movie) {
+    static const QRegularExpression scheme("^[A-Za-z][A-Za-z0-9+.-]*://");
+    return scheme.match(movie).hasMatch() && !movie.startsWith("file://", Qt::CaseInsensitive);
+}
+
+QString JsString(const QString& text) {
+    // A JSON string is a valid JavaScript string literal.
+    return QString::fromUtf8(QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact))
+        .mid(1)
+        .chopped(1);
+}
+}  // namespace
+
+TFlashPlayer::TFlashPlayer(QWidget* parent, const QString& runtimeFolder)
+    : QWebEngineView(parent),
+      server_(std::make_unique<TPlayerServer>(runtimeFolder.isEmpty() ? PlayerRuntimeFolder()
+                                                                      : runtimeFolder)) {
+    // Off the record: the player keeps nothing on disk.
+    auto* profile = new QWebEngineProfile(this);
+    setPage(new QWebEnginePage(profile, this));
+    setContextMenuPolicy(Qt::NoContextMenu);
+    connect(this, &QWebEngineView::loadFinished, this, [this](bool ok) {
+        ready_ = ok;
+        if (ok && !pendingScript_.isEmpty()) {
+            page()->runJavaScript(pendingScript_);
+            pendingScript_.clear();
+        }
+    });
+    if (server_->IsRunning()) {
+        load(QUrl(server_->PlayerPageUrl()));
+    }
+}
+
+TFlashPlayer::~TFlashPlayer() = default;
+
+void TFlashPlayer::SetMovie(const QString& movie) {
+    movie_ = movie;
+    const int request = ++request_;
+    if (!IsWebAddress(movie)) {
+        const QString path = movie.startsWith("file://", Qt::CaseInsensitive)
+                                 ? QUrl(movie).toLocalFile()
+                                 : movie;
+        Play(path, QUrl::fromLocalFile(QFileInfo(path).absolutePath() + "/").toString(), request);
+        return;
+    }
+    if (!fetched_.isValid()) {
+        return;
+    }
+    const QString file = fetched_.filePath(QString("movie-%1.swf").arg(++fetchCount_));
+    QPointer<TFlashPlayer> self(this);
+    new THttpGetThread(movie, file, nullptr, [self, file, movie, request](bool saved) {
+        // A movie that cannot be fetched is simply not shown.
+        if (self && saved) {
+            self->Play(file, movie, request);
+        }
+    });
+}
+
+void TFlashPlayer::Play(const QString& localFile, const QString& base, int request) {
+    if (request != request_) {
+        return;  // a later selection has taken over
+    }
+    const QString address = server_->RegisterMovie(localFile);
+    const QString script =
+        QString("vimbrelPlay(%1, %2);").arg(JsString(address), JsString(base));
+    if (ready_) {
+        page()->runJavaScript(script);
+    } else {
+        pendingScript_ = script;
+    }
+    emit MovieStarted(movie_);
+}

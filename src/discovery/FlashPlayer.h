@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+#include <QWebEngineView>
+#include <memory>
+
+class TPlayerServer;
+
+// The preview pane: plays the movie of an address or a local file. A web address is fetched by
+// the program itself and handed to the player from the loopback player server, so the movie's
+// server needs to allow nothing and the player page needs no special rights.
+class TFlashPlayer : public QWebEngineView {
+    Q_OBJECT
+public:
+    explicit TFlashPlayer(QWidget* parent = nullptr, const QString& runtimeFolder = QString());
+    ~TFlashPlayer() override;
+
+    // Loads and plays the movie; the last one set wins.
+    void SetMovie(const QString& movie);
+    QString Movie() const { return movie_; }
+
+    // The player page has loaded and can play.
+    bool IsReady() const { return ready_; }
+
+signals:
+    // A movie was handed to the player (after its fetch, for a web address).
+    void MovieStarted(const QString& movie);
+
+private:
+    void Play(const QString& localFile, const QString& base, int request);
+
+    std::unique_ptr<TPlayerServer> server_;
+    QTemporaryDir fetched_;  // movies fetched from the web, for this run only
+    QString movie_;
+    int request_ = 0;
+    int fetchCount_ = 0;
+    bool ready_ = false;
+    QString pendingScript_;
+};

@@ -1,0 +1,116 @@
+#include "discovery/PageScan.h"
+
+#include "discovery/AddressResolution.h"
+
+namespace {
+const char* const kFlashClassId = "d27cdb6e-ae6d-11cf-96b8-444553540000";
+
+QString LowerAscii(const QString& text) {
+    QString out = text;
+    for (QChar& c : out) {
+        if (c >= 'A' && c <= 'Z') {
+            c = QChar(c.unicode() + ('a' - 'A'));
+        }
+    }
+    return out;
+}
+
+// Whether a quoted script text names a movie: its part before any "?" ends in ".swf".
+bool NamesMovie(const QString& candidate) {
+    const QString lower = LowerAscii(candidate);
+    if (!lower.contains(".swf")) {
+        return false;
+    }
+    const int q = lower.indexOf('?');
+    const int end = q < 0 ? lower.size() : q;  // one past the address part
+    return end >= 4 && lower.mid(end - 4, 4) == ".swf";
+}
+}  // namespace
+
+bool IsFlashObject(const ObjectElement& object) {
+    if (object.codeBase.toLower().contains(kPlayerDomain)) {
+        return true;
+    }
+    QString classId = object.classId.trimmed().toLower();
+    if (classId.startsWith("clsid:")) {
+        classId = classId.mid(6);
+    }
+    return classId == kFlashClassId ||
+           object.type.trimmed().toLower() == "application/x-shockwave-flash";
+}
+
+void AddFoundMovie(const QString& address, QStringList& found) {
+    if (!found.contains(address, Qt::CaseInsensitive)) {
+        found << address;
+    }
+}
+
+void ScanObjectElements(const QString& page, const std::vector<ObjectElement>& objects,
+                        QStringList& found) {
+    for (const ObjectElement& object : objects) {
+        // Another kind of object, or a player without a movie, names nothing to fetch.
+        if (IsFlashObject(object) && !EncodeSpaces(object.movie).isEmpty()) {
+            AddFoundMovie(ResolveMovieAddress(page, object.movie), found);
+        }
+    }
+}
+
+void ScanEmbedElements(const QString& page, const QStringList& sources, QStringList& found) {
+    for (const QString& src : sources) {
+        if (src.toLower().contains(".swf")) {
+            AddFoundMovie(ResolveMovieAddress(page, src), found);
+        }
+    }
+}
+
+QStringList ScriptMovieCandidates(const QString& script) {
+    // Positions of every double quote; however many there are, the whole script is scanned.
+    std::vector<int> quotes;
+    for (int i = 0; i < script.size(); ++i) {
+        if (script[i] == '"') {
+            quotes.push_back(i);
+        }
+    }
+    QStringList movies;
+    if (quotes.empty() || quotes.size() % 2 != 0) {
+        return movies;
+    }
+    for (size_t k = 0; k + 1 < quotes.size(); k += 2) {
+        QString candidate = EncodeSpaces(script.mid(quotes[k] + 1, quotes[k + 1] - quotes[k] - 1));
+        if (candidate.contains('\'') || candidate.size() < 4) {
+            continue;
+        }
+        if (NamesMovie(candidate)) {
+            movies << candidate;
+        }
+    }
+    return movies;
+}
+
+void ScanScriptElements(const QString& page, const QStringList& scripts, QStringList& found) {
+    for (const QString& script : scripts) {
+        for (const QString& movie : ScriptMovieCandidates(script)) {
+            AddFoundMovie(ResolveMovieAddress(page, movie), found);
+        }
+    }
+}
+
+void ScanDocument(const DocumentSnapshot& document, QStringList& found) {
+    ScanObjectElements(document.url, document.objects, found);
+    ScanEmbedElements(document.url, document.embeds, found);
+    ScanScriptElements(document.url, document.scripts, found);
+}
+
+void ScanFrames(const DocumentSnapshot& document, QStringList& found) {
+    for (const DocumentSnapshot& frame : document.frames) {
+        ScanDocument(frame, found);
+        ScanFrames(frame, found);
+    }
+}
+
+void ScanPage(const DocumentSnapshot& document, QStringList& found) {
+    ScanDocument(document, found);
+    if (!document.frames.empty()) {
+        ScanFrames(document, found);
+    }
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace httplib {
+class Server;
+}
+
+// Serves the player page, the player runtime's files and the movies registered with it to the
+// preview pane, on 127.0.0.1 only, every path behind a secret prefix made at start. Nothing else
+// is served: no other file of the runtime folder's surroundings, no other path on disk.
+class TPlayerServer {
+public:
+    // runtimeFolder holds the player runtime (its .js and .wasm files).
+    explicit TPlayerServer(const QString& runtimeFolder);
+    ~TPlayerServer();
+
+    bool IsRunning() const { return port_ > 0; }
+    // "http://127.0.0.1:port/secret"
+    QString BaseUrl() const;
+    QString PlayerPageUrl() const;
+
+    // Makes a local file available; returns its address on this server.
+    QString RegisterMovie(const QString& localFile);
+
+private:
+    QString PlayerPage() const;
+
+    const QString runtimeFolder_;
+    const QString secret_;
+    std::map<QString, QString> runtimeFiles_;  // name -> path, fixed at start
+    std::unique_ptr<httplib::Server> server_;
+    std::thread thread_;
+    int port_ = 0;
+    mutable std::mutex moviesMutex_;
+    std::map<QString, QString> movies_;  // id -> local path
+    int nextMovie_ = 1;
+};
+
+// The folder of the player runtime: "ruffle" beside the executable.
+QString PlayerRuntimeFolder();
