@@ -112,6 +112,11 @@
         if (typeof data[REQUEST] === 'string' && window.parent !== window &&
             event.source === window.parent) {
             const token = data[REQUEST];
+            if (document.URL.startsWith('chrome-error:')) {
+                // A frame that failed to load shows the engine's error page: no document.
+                window.parent.postMessage({[REPLY]: token, tree: 'null'}, '*');
+                return;
+            }
             collect(document, Number(data.budget) || 0, (tree) => {
                 window.parent.postMessage({[REPLY]: token, tree: JSON.stringify(tree)}, '*');
             });

@@ -10,10 +10,16 @@
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 
+// The resources live in a static library: make sure they are linked and registered.
+static void InitResources() {
+    Q_INIT_RESOURCE(resources);
+}
+
 namespace {
 constexpr int kPollMs = 50;
 
 QString SnapshotScriptSource() {
+    InitResources();
     QFile file(":/snapshot.js");
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
@@ -22,7 +28,8 @@ QString SnapshotScriptSource() {
 QWebEngineProfile* BrowserProfile() {
     static QWebEngineProfile* profile = [] {
         auto* p = new QWebEngineProfile("vimbrel", QCoreApplication::instance());
-        const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+        const QString cache =
+            QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
         const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
         p->setCachePath(cache + "/vimbrel/browser");
         p->setPersistentStoragePath(data + "/vimbrel/browser");
@@ -44,7 +51,9 @@ TWebBrowser::TWebBrowser(QWidget* parent) : QWebEngineView(parent) {
     connect(this, &QWebEngineView::loadFinished, this, &TWebBrowser::DocumentComplete);
 }
 
-TWebBrowser::~TWebBrowser() { *alive_ = false; }
+TWebBrowser::~TWebBrowser() {
+    *alive_ = false;
+}
 
 void TWebBrowser::Navigate(const QString& address) {
     // Completing an address typed without a scheme is the browser's part.

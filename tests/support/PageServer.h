@@ -1,0 +1,48 @@
+#pragma once
+
+#include <httplib.h>
+
+#include <QString>
+#include <map>
+#include <string>
+#include <thread>
+
+// Serves fixed pages on loopback; a page's text may name other servers' ports as {A} and {B}.
+class PageServer {
+  public:
+    PageServer() {
+        server_.Get(R"(/.*)", [this](const httplib::Request& req, httplib::Response& res) {
+            const auto it = pages_.find(req.path);
+            if (it == pages_.end()) {
+                res.status = 404;
+                res.set_content("<html><body>missing</body></html>", "text/html");
+                return;
+            }
+            res.set_content(it->second, "text/html");
+        });
+        port_ = server_.bind_to_any_port("127.0.0.1");
+        thread_ = std::thread([this] { server_.listen_after_bind(); });
+    }
+    ~PageServer() {
+        server_.stop();
+        thread_.join();
+    }
+    int Port() const { return port_; }
+    void Add(const std::string& path, const std::string& html) { pages_[path] = html; }
+
+  private:
+    httplib::Server server_;
+    std::map<std::string, std::string> pages_;  // filled before any request
+    std::thread thread_;
+    int port_ = 0;
+};
+
+// Replaces every "{A}" and "{B}" in text by the two ports.
+inline std::string WithPorts(std::string text, int a, int b) {
+    for (auto [key, value] : {std::pair<std::string, int>{"{A}", a}, {"{B}", b}}) {
+        for (size_t at; (at = text.find(key)) != std::string::npos;) {
+            text.replace(at, key.size(), std::to_string(value));
+        }
+    }
+    return text;
+}
