@@ -2,14 +2,14 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFrame>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -18,6 +18,7 @@
 #include "app/AlignLayout.h"
 #include "discovery/FlashPlayer.h"
 #include "discovery/WebBrowser.h"
+#include "widgets/AboutDlg.h"
 #include "widgets/ButtonImages.h"
 #include "widgets/LbSpeedButton.h"
 #include "widgets/ListGrid.h"
@@ -55,7 +56,7 @@ TLbSpeedButton* MakeButton(QWidget* parent, const char* name, const QString& cap
     auto* button = new TLbSpeedButton(parent);
     button->setObjectName(name);
     button->SetCaption(caption);
-    button->SetGlyph(QPixmap::fromImage(image));
+    button->SetGlyph(image);
     button->SetFlat(true);
     button->SetTransparent(true);
     button->setGeometry(geometry);
@@ -238,6 +239,7 @@ void TMainFrm::ConnectHandlers() {
     connect(LbSpeedButton6, &TLbSpeedButton::OnClick, this, &TMainFrm::LbSpeedButton6Click);
     UrlComBox->lineEdit()->installEventFilter(this);
     connect(WebPage1, &QAction::triggered, this, &TMainFrm::WebPage1Click);
+    connect(About1, &QAction::triggered, this, &TMainFrm::About1Click);
     for (TLbSpeedButton* b :
          {LbSpeedButton1, LbSpeedButton2, LbSpeedButton3, LbSpeedButton5, LbSpeedButton6}) {
         connect(b, &TLbSpeedButton::OnMouseEnter, this, &TMainFrm::LbSpeedButtonMouseEnter);
@@ -323,6 +325,11 @@ void TMainFrm::FormClose() {
 
 void TMainFrm::Exit1Click() {
     close();
+}
+
+void TMainFrm::About1Click() {
+    auto* box = new TAboutBox(this);  // kept until the program ends
+    box->exec();
 }
 
 void TMainFrm::WebPage1Click() {

@@ -89,6 +89,7 @@ class TMainFrm : public QMainWindow {
     // Command handlers
     void Exit1Click();
     void WebPage1Click();
+    void About1Click();
     void LbSpeedButtonMouseEnter(TLbSpeedButton* sender);
     void LbSpeedButtonMouseExit(TLbSpeedButton* sender);
 

@@ -1,37 +1,64 @@
 #include "widgets/LbSpeedButton.h"
 
+#include <QAction>
+#include <QGuiApplication>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
+#include <QShortcut>
+
+#include "widgets/LbButtonThread.h"
+
+std::function<int()> TLbSpeedButton::ScreenBitsPerPixel = [] {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->depth() : 32;
+};
 
 TLbSpeedButton::TLbSpeedButton(QWidget* parent) : QWidget(parent) {
     resize(100, 23);
     setAttribute(Qt::WA_Hover, false);
+    // The hot-track font starts as the owner's font.
+    hotTrackFont_ = parent ? parent->window()->font() : font();
+}
+
+TLbSpeedButton::~TLbSpeedButton() {
+    destroying_ = true;
+    fadeThread_.reset();
+}
+
+void TLbSpeedButton::Refresh() {
+    if (transparent_) {
+        update();
+    } else {
+        repaint();
+    }
+}
+
+void TLbSpeedButton::SetAlignment(TAlignment value) {
+    alignment_ = value;
+    Refresh();
 }
 
 void TLbSpeedButton::SetCaption(const QString& caption) {
     caption_ = caption;
+    UpdateAccelerator();
     update();
 }
 
-void TLbSpeedButton::SetGlyph(const QPixmap& glyph) {
-    glyph_ = glyph;
-    numGlyphs_ = glyph.height() > 0 ? glyph.width() / glyph.height() : 0;
-    update();
+void TLbSpeedButton::SetColor(TColor value) {
+    color_ = value;
+    Refresh();
 }
 
-void TLbSpeedButton::SetLayout(TLbSpeedButtonLayout layout) {
-    layout_ = layout;
-    update();
+void TLbSpeedButton::SetColorWhenDown(TColor value) {
+    colorWhenDown_ = value;
+    Refresh();
 }
 
-void TLbSpeedButton::SetFlat(bool flat) {
-    flat_ = flat;
-    update();
-}
-
-void TLbSpeedButton::SetTransparent(bool transparent) {
-    transparent_ = transparent;
-    update();
+void TLbSpeedButton::SetFlat(bool value) {
+    flat_ = value;
+    Refresh();
 }
 
 void TLbSpeedButton::SetFontColor(const QColor& color) {
@@ -39,83 +66,308 @@ void TLbSpeedButton::SetFontColor(const QColor& color) {
     update();
 }
 
+void TLbSpeedButton::SetGlyph(const QImage& glyph) {
+    glyph_ = glyph;
+    numGlyphs_ = glyph.height() > 0 ? glyph.width() / glyph.height() : 0;
+    update();
+}
+
+void TLbSpeedButton::SetGroupIndex(int value) {
+    groupIndex_ = value;
+    Refresh();
+}
+
+void TLbSpeedButton::SetHotTrackFont(const QFont& font, const QColor& color) {
+    hotTrackFont_ = font;
+    hotTrackFontColor_ = color;
+}
+
+void TLbSpeedButton::SetLayout(TLbSpeedButtonLayout value) {
+    layout_ = value;
+    Refresh();
+}
+
+void TLbSpeedButton::SetLightColor(TColor value) {
+    lightColor_ = value;
+    Refresh();
+}
+
+void TLbSpeedButton::SetNumGlyphs(int value) {
+    numGlyphs_ = value;
+    update();
+}
+
+void TLbSpeedButton::SetShadowColor(TColor value) {
+    shadowColor_ = value;
+    Refresh();
+}
+
+void TLbSpeedButton::SetStyle(TLbSpeedButtonStyle value) {
+    // The gradient style needs more colours than a palette screen has.
+    style_ = value == bsModern && ScreenBitsPerPixel() <= 8 ? bsNormal : value;
+    update();
+}
+
+void TLbSpeedButton::SetTransparent(bool value) {
+    transparent_ = value;
+    if (value) {
+        update();
+    } else {
+        repaint();
+    }
+}
+
+void TLbSpeedButton::SetWordWrap(bool value) {
+    wordWrap_ = value;
+    Refresh();
+}
+
+void TLbSpeedButton::SetColorStyle(TLbColorStyle style) {
+    if (style == lcsCustom) {
+        return;
+    }
+    const TColorPreset& preset = ColorPreset(style);
+    flat_ = false;
+    style_ = bsNormal;
+    fontColor_ = Qt::black;
+    SetColor(preset.color);
+    lightColor_ = preset.lightColor;
+    shadowColor_ = preset.shadowColor;
+    colorWhenDown_ = preset.colorWhenDown;
+    hotTrackColor_ = preset.hotTrackColor;
+    flat_ = preset.flat;
+    style_ = preset.style;  // presets keep their style whatever the screen
+    fontColor_ = ColorToRGB(preset.fontColor);
+    repaint();
+}
+
+void TLbSpeedButton::SetDown(bool value) {
+    if (value == down_) {
+        return;
+    }
+    if (groupIndex_ != 0 && parentWidget()) {
+        for (auto* sibling :
+             parentWidget()->findChildren<TLbSpeedButton*>(QString(), Qt::FindDirectChildrenOnly)) {
+            if (sibling != this && sibling->groupIndex_ == groupIndex_) {
+                sibling->SetDown(false);
+            }
+        }
+    }
+    down_ = value;
+    Refresh();
+}
+
+void TLbSpeedButton::SetSlowDecease(bool value) {
+    slowDecease_ = value;
+    if (value) {
+        if (!fadeThread_) {
+            fadeThread_ =
+                std::make_unique<TLbButtonThread>([this](TLbButtonThread*) { FadeTick(); });
+        }
+    } else {
+        fadeLevel_ = 0;
+        fadeThread_.reset();
+    }
+    update();
+}
+
+bool TLbSpeedButton::FadeTickerParked() const {
+    return !fadeThread_ || fadeThread_->Suspended();
+}
+
+void TLbSpeedButton::FadeTick() {
+    if (destroying_) {
+        return;
+    }
+    --fadeLevel_;
+    if (fadeLevel_ <= 0) {
+        if (fadeThread_ && !fadeThread_->Suspended()) {
+            fadeThread_->Suspend();
+        }
+        fadeLevel_ = 0;
+    }
+    Refresh();
+}
+
+QMenu* TLbSpeedButton::PopupMenu() const {
+    return popupMenu_;
+}
+
+void TLbSpeedButton::SetPopupMenu(QMenu* menu) {
+    popupMenu_ = menu;
+}
+
+QAction* TLbSpeedButton::Action() const {
+    return action_;
+}
+
+void TLbSpeedButton::SetAction(QAction* action) {
+    action_ = action;
+    if (!action) {
+        return;
+    }
+    SetCaption(action->text());
+    setEnabled(action->isEnabled());
+    setToolTip(action->toolTip());
+    if (glyph_.isNull() && !action->icon().isNull()) {
+        // The action's image becomes the glyph when the button has none.
+        const QSize size = action->icon().availableSizes().value(0, QSize(16, 16));
+        QImage image(size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(QColor::fromRgba(kKeyColor));
+        QPainter p(&image);
+        action->icon().paint(&p, image.rect());
+        p.end();
+        glyph_ = image;
+        numGlyphs_ = 1;
+        repaint();
+    }
+}
+
+TButtonFace TLbSpeedButton::Face() const {
+    TButtonFace f;
+    f.width = width();
+    f.height = height();
+    f.fadeLevel = fadeLevel_;
+    f.numGlyphs = numGlyphs_;
+    f.glyph = glyph_;
+    f.down = down_;
+    f.mouseInside = mouseInside_;
+    f.transparent = transparent_;
+    f.enabled = isEnabled();
+    f.flat = flat_;
+    f.wordWrap = wordWrap_;
+    f.hasDropDown = !popupMenu_.isNull();
+    f.style = style_;
+    f.color = color_;
+    f.colorWhenDown = colorWhenDown_;
+    f.hotTrackColor = hotTrackColor_;
+    f.lightColor = lightColor_;
+    f.shadowColor = shadowColor_;
+    const bool hotFont = mouseInside_ && useHotTrackFont_;
+    f.font = hotFont ? hotTrackFont_ : font();
+    f.fontColor = hotFont ? hotTrackFontColor_ : fontColor_;
+    f.layout = layout_;
+    f.caption = caption_;
+    f.alignment = alignment_;
+    return f;
+}
+
+void TLbSpeedButton::paintEvent(QPaintEvent*) {
+    if (!isVisible()) {
+        return;
+    }
+    QPainter p(this);
+    p.drawImage(0, 0, ComposeButtonFace(Face()));
+}
+
 void TLbSpeedButton::Click() {
-    emit OnClick(this);
+    if (popupMenu_) {
+        popupMenu_->popup(mapToGlobal(QPoint(0, height())));
+    }
+    if (action_) {
+        action_->trigger();
+    } else {
+        emit OnClick(this);
+    }
 }
 
 bool TLbSpeedButton::CanTrackPointer() const {
     return isEnabled() && isVisible() && parentWidget() && parentWidget()->isVisible();
 }
 
-void TLbSpeedButton::enterEvent(QEnterEvent*) {
-    if (!CanTrackPointer()) {
+bool TLbSpeedButton::DialogChar(QChar character) {
+    const QKeySequence mnemonic = QKeySequence::mnemonic(caption_);
+    const bool mine =
+        !mnemonic.isEmpty() &&
+        mnemonic == QKeySequence(Qt::ALT | QKeySequence(character.toUpper())[0].key());
+    if (!mine || !CanTrackPointer()) {
+        return false;
+    }
+    const bool wasDown = down_;
+    down_ = true;
+    repaint();
+    Click();
+    down_ = wasDown;
+    repaint();
+    return true;
+}
+
+void TLbSpeedButton::UpdateAccelerator() {
+    delete accelerator_;
+    accelerator_ = nullptr;
+    const QKeySequence mnemonic = QKeySequence::mnemonic(caption_);
+    if (mnemonic.isEmpty()) {
         return;
     }
+    accelerator_ = new QShortcut(mnemonic, this);
+    accelerator_->setContext(Qt::WindowShortcut);
+    connect(accelerator_, &QShortcut::activated, this, [this] {
+        const int key = accelerator_->key()[0].key();
+        DialogChar(QChar(key));
+    });
+}
+
+void TLbSpeedButton::enterEvent(QEnterEvent*) {
+    if (!CanTrackPointer()) {
+        return;  // ignored entirely
+    }
     mouseInside_ = true;
-    update();
+    fadeLevel_ = 8;
+    Refresh();
     emit OnMouseEnter(this);
 }
 
 void TLbSpeedButton::leaveEvent(QEvent*) {
     mouseInside_ = false;
-    update();
+    if (slowDecease_) {
+        if (fadeThread_ && fadeThread_->Suspended()) {
+            fadeThread_->Resume();  // the ticker takes the level down
+        }
+    } else {
+        fadeLevel_ = 0;
+        Refresh();
+    }
     if (CanTrackPointer()) {
         emit OnMouseExit(this);
     }
 }
 
-void TLbSpeedButton::mousePressEvent(QMouseEvent* e) {
-    if (e->button() == Qt::LeftButton) {
-        down_ = true;
-        update();
+void TLbSpeedButton::LeftPress() {
+    if (groupIndex_ == 0 || !down_) {
+        SetDown(true);
+    } else if (allowAllUp_) {
+        SetDown(false);
     }
+}
+
+void TLbSpeedButton::mousePressEvent(QMouseEvent* e) {
+    emit OnMouseDown(this, e->button(), e->position().toPoint());
+    if (e->button() == Qt::LeftButton) {
+        pressedInside_ = true;
+        LeftPress();
+    }
+}
+
+void TLbSpeedButton::mouseDoubleClickEvent(QMouseEvent* e) {
+    // A second press, as far as the button goes.
+    mousePressEvent(e);
+}
+
+void TLbSpeedButton::mouseMoveEvent(QMouseEvent* e) {
+    emit OnMouseMove(this, e->position().toPoint());
 }
 
 void TLbSpeedButton::mouseReleaseEvent(QMouseEvent* e) {
-    const bool wasDown = down_;
-    down_ = false;
-    update();
-    if (wasDown && e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) {
+    emit OnMouseUp(this, e->button(), e->position().toPoint());
+    if (groupIndex_ == 0) {
+        SetDown(false);
+    }
+    const bool click =
+        pressedInside_ && e->button() == Qt::LeftButton && rect().contains(e->position().toPoint());
+    if (e->button() == Qt::LeftButton) {
+        pressedInside_ = false;
+    }
+    if (click) {
         Click();
-    }
-}
-
-void TLbSpeedButton::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    const int w = width();
-    const int h = height();
-    if (!transparent_) {
-        p.fillRect(rect(), palette().color(QPalette::Button));
-    }
-    const bool hot = mouseInside_ && isEnabled();
-    if (!flat_ || hot || down_) {
-        const QColor light = down_ ? Qt::black : Qt::white;
-        const QColor shadow = down_ ? Qt::white : Qt::black;
-        p.setPen(light);
-        p.drawLine(0, h - 1, 0, 0);
-        p.drawLine(0, 0, w - 1, 0);
-        p.setPen(shadow);
-        p.drawLine(w - 1, 0, w - 1, h - 1);
-        p.drawLine(w - 1, h - 1, 0, h - 1);
-    }
-    const int shift = down_ ? 1 : 0;
-    const int glyphW = numGlyphs_ > 0 ? glyph_.width() / numGlyphs_ : 0;
-    const int glyphH = glyph_.height();
-    const int glyphY = (h - glyphH) / 2 + shift;
-    QRect textRect(shift + 4, shift, w - 8, h);
-    int glyphX = shift + 4;
-    if (layout_ == blGlyphLeft && glyphW > 0) {
-        textRect.setLeft(textRect.left() + glyphW + 4);
-    }
-    p.setFont(font());
-    p.setPen(isEnabled() ? fontColor_ : QColor(128, 128, 128));
-    const QString text = p.fontMetrics().elidedText(caption_, Qt::ElideNone, textRect.width());
-    const QRect used = p.boundingRect(textRect, Qt::AlignLeft | Qt::AlignVCenter, text);
-    p.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, text);
-    if (layout_ == blGlyphRight) {
-        glyphX = used.right() + 5;
-    }
-    if (glyphW > 0) {
-        p.drawPixmap(glyphX, glyphY, glyph_, 0, 0, glyphW, glyphH);
     }
 }

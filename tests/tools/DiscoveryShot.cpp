@@ -1,9 +1,11 @@
 // Saves a picture of the main window after scanning a page with three movies, the second one
 // selected and playing.
 #include <QApplication>
+
 #include <QComboBox>
 #include <QTest>
 #include <QTreeWidget>
+#include "support/Headless.h"
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
@@ -14,10 +16,7 @@
 #include "widgets/StatusBar.h"
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    PrepareHeadless();
     QApplication app(argc, argv);
     const QString out = argc > 1 ? argv[1] : "page_scan.png";
 

@@ -1,6 +1,7 @@
 // Benchmark: a 200 MB body from a loopback server, fetched by the download worker and by the
 // curl command line. Prints both times and the process's peak memory growth during the worker.
 #include <QApplication>
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -8,6 +9,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include "support/Headless.h"
 
 #include <QEventLoop>
 #include "support/RawHttpServer.h"
@@ -27,7 +29,7 @@ long PeakRssKb() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    PrepareHeadless();
     QApplication app(argc, argv);
     const size_t size = 200u * 1024 * 1024;
     RawHttpServer server([size](const std::string&, const auto& send) {

@@ -1,14 +1,14 @@
 // Saves a picture of the main window at its design size, with a few rows, for a look by eye.
 #include <QApplication>
+
 #include <QTreeWidget>
+#include "support/Headless.h"
 
 #include "app/MainFrm.h"
 #include "widgets/ListGrid.h"
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    PrepareHeadless();
     QApplication app(argc, argv);
     const QString out = argc > 1 ? argv[1] : "mainwindow.png";
     TMainFrm frm;

@@ -1,12 +1,14 @@
 // Saves pictures of the folder chooser, the reminder, and the main window part-way through a
 // download, for a look by eye.
 #include <QApplication>
+
 #include <QDir>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <thread>
+#include "support/Headless.h"
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
@@ -16,9 +18,7 @@
 #include "widgets/MsgBox.h"
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    PrepareHeadless();
     QApplication app(argc, argv);
     const QString out = argc > 1 ? argv[1] : ".";
 
