@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QFile>
 #include <QFrame>
 #include <QLineEdit>
 #include <QMenu>
@@ -18,6 +19,7 @@
 #include "app/AlignLayout.h"
 #include "discovery/FlashPlayer.h"
 #include "discovery/WebBrowser.h"
+#include "help/HtmlHlp.h"
 #include "widgets/AboutDlg.h"
 #include "widgets/ButtonImages.h"
 #include "widgets/LbSpeedButton.h"
@@ -240,6 +242,7 @@ void TMainFrm::ConnectHandlers() {
     UrlComBox->lineEdit()->installEventFilter(this);
     connect(WebPage1, &QAction::triggered, this, &TMainFrm::WebPage1Click);
     connect(About1, &QAction::triggered, this, &TMainFrm::About1Click);
+    connect(Content1, &QAction::triggered, this, &TMainFrm::Content1Click);
     for (TLbSpeedButton* b :
          {LbSpeedButton1, LbSpeedButton2, LbSpeedButton3, LbSpeedButton5, LbSpeedButton6}) {
         connect(b, &TLbSpeedButton::OnMouseEnter, this, &TMainFrm::LbSpeedButtonMouseEnter);
@@ -281,6 +284,11 @@ void TMainFrm::FormCreate() {
     } catch (const std::exception& e) {
         ReportError(QString::fromLocal8Bit(e.what()));
     }
+    HelpFilePath = ComputeHelpFilePath();
+    ApplicationHelpEvent() = [this](quint16 command, qint32 data, bool& callHelp) {
+        return ApplicationHelp(command, data, callHelp);
+    };
+    ApplicationHelpFile() = HelpFilePath;
     connect(WebBrowser1, &TWebBrowser::DocumentComplete, this,
             &TMainFrm::WebBrowser1DocumentComplete);
 }
@@ -321,6 +329,25 @@ void TMainFrm::closeEvent(QCloseEvent* e) {
 void TMainFrm::FormClose() {
     FoundMovies.clear();
     CopyList.clear();
+    HtmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0);
+}
+
+QString TMainFrm::ComputeHelpFilePath() const {
+    return HelpFilePathFor(QCoreApplication::applicationFilePath());
+}
+
+bool TMainFrm::ApplicationHelp(quint16 command, qint32 data, bool& callHelp) {
+    if (command == 0 && data == 0) {
+        // Owned by the application, not by this window.
+        HtmlHelp(nullptr, QFile::encodeName(ApplicationHelpFile()).constData(), HH_DISPLAY_TOC, 0);
+    }
+    callHelp = false;  // the toolkit's own help never runs
+    return true;
+}
+
+void TMainFrm::Content1Click() {
+    bool callHelp = true;
+    ApplicationHelp(0, 0, callHelp);
 }
 
 void TMainFrm::Exit1Click() {

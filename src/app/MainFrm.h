@@ -86,6 +86,11 @@ class TMainFrm : public QMainWindow {
     // The standard error report: a message box with the error text.
     void ReportError(const QString& text);
 
+    // Help
+    QString ComputeHelpFilePath() const;
+    bool ApplicationHelp(quint16 command, qint32 data, bool& callHelp);
+    void Content1Click();
+
     // Command handlers
     void Exit1Click();
     void WebPage1Click();

@@ -2,12 +2,16 @@
 // one button per style and preset (hot and not), and the About box.
 #include <QApplication>
 #include <QEnterEvent>
+#include <QFile>
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
+#include <QTreeWidget>
 #include <vector>
 
 #include "app/MainFrm.h"
+#include "help/HelpWindow.h"
+#include "help/HtmlHlp.h"
 #include "support/Headless.h"
 #include "widgets/AboutDlg.h"
 #include "widgets/ButtonImages.h"
@@ -81,6 +85,15 @@ int main(int argc, char** argv) {
     }
     QApplication::processEvents();
     sheet.grab().save(out + "/button_sheet.png");
+
+    auto* help = reinterpret_cast<THelpWindow*>(
+        HtmlHelp(nullptr, QFile::encodeName(frm.HelpFilePath).constData(), HH_DISPLAY_TOC, 0));
+    if (help) {
+        help->Contents->setCurrentItem(help->Contents->topLevelItem(0)->child(2));
+        QApplication::processEvents();
+        help->grab().save(out + "/help_window.png");
+        help->close();
+    }
 
     TAboutBox about;
     about.show();
