@@ -1,4 +1,5 @@
 #include "app/MainFrm.h"
+#include "widgets/FormFont.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -77,11 +78,7 @@ QTreeWidget* MakeList(QWidget* parent, const char* name, const QStringList& colu
 TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent) {
     setObjectName("MainFrm");
     setWindowTitle("Vimbrel v1.0.0");
-    QFont font;
-    // The design's font first, then narrow sans faces of the same metrics.
-    font.setFamilies({"MS Sans Serif", "Liberation Sans", "Arial", "DejaVu Sans"});
-    font.setPixelSize(13);
-    setFont(font);
+    setFont(FormFont(13));
     CreateMenus();
     CreateControls();
     ConnectHandlers();

@@ -5,21 +5,13 @@
 #include <QTreeWidget>
 
 #include "app/MainFrm.h"
+#include "discovery/AddressResolution.h"
 #include "discovery/PageScan.h"
 #include "discovery/WebBrowser.h"
 #include "platform/OpenTabs.h"
 #include "widgets/ListGrid.h"
 
 namespace {
-QString LowerAscii(QString text) {
-    for (QChar& c : text) {
-        if (c >= 'A' && c <= 'Z') {
-            c = QChar(c.unicode() + ('a' - 'A'));
-        }
-    }
-    return text;
-}
-
 QString ConfigHome() {
     const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
     return QDir::isAbsolutePath(xdg) ? xdg : QDir::homePath() + "/.config";

@@ -17,7 +17,9 @@ QString BeforeQuery(const QString& page) {
 }
 
 // The first n characters of text up to and including its last "/"; empty without one.
-QString UpToLastSlash(const QString& text) { return text.left(text.lastIndexOf('/') + 1); }
+QString UpToLastSlash(const QString& text) {
+    return text.left(text.lastIndexOf('/') + 1);
+}
 
 // A folder never reaches above the site root of an address with a scheme and host.
 QString NotAboveRoot(const QString& folder, const QString& page) {
@@ -25,6 +27,15 @@ QString NotAboveRoot(const QString& folder, const QString& page) {
     return SchemePrefixLength(page) > 0 && folder.size() < root.size() ? root : folder;
 }
 }  // namespace
+
+QString LowerAscii(QString text) {
+    for (QChar& c : text) {
+        if (c >= 'A' && c <= 'Z') {
+            c = QChar(c.unicode() + ('a' - 'A'));
+        }
+    }
+    return text;
+}
 
 QString EncodeSpaces(const QString& text) {
     if (!text.contains(' ')) {

@@ -2,6 +2,9 @@
 
 #include <QString>
 
+// A copy with the ASCII letters A to Z lowered and everything else as it is.
+QString LowerAscii(QString text);
+
 // Trims leading and trailing spaces and writes each inner space as "%20"; a text of spaces only
 // becomes empty. Other white space is left alone.
 QString EncodeSpaces(const QString& text);

@@ -5,16 +5,6 @@
 namespace {
 const char* const kFlashClassId = "d27cdb6e-ae6d-11cf-96b8-444553540000";
 
-QString LowerAscii(const QString& text) {
-    QString out = text;
-    for (QChar& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = QChar(c.unicode() + ('a' - 'A'));
-        }
-    }
-    return out;
-}
-
 // Whether a quoted script text names a movie: its part before any "?" ends in ".swf".
 bool NamesMovie(const QString& candidate) {
     const QString lower = LowerAscii(candidate);

@@ -1,4 +1,5 @@
 #include "transfers/BrowseFolderDlg.h"
+#include "widgets/FormFont.h"
 
 #include <QDir>
 #include <QFileIconProvider>
@@ -15,12 +16,11 @@ constexpr int kFilledRole = Qt::UserRole + 1;
 
 // File systems that hold no user folders.
 bool IsPseudoVolume(const QStorageInfo& volume) {
-    static const QStringList pseudo = {"proc", "sysfs", "tmpfs", "devtmpfs", "devpts", "cgroup",
-                                       "cgroup2", "overlay", "squashfs", "securityfs", "debugfs",
-                                       "tracefs", "mqueue", "pstore", "bpf", "configfs",
-                                       "fusectl", "hugetlbfs", "autofs", "binfmt_misc", "nsfs"};
-    return pseudo.contains(QString::fromUtf8(volume.fileSystemType())) ||
-           volume.rootPath() == "/";
+    static const QStringList pseudo = {
+        "proc",    "sysfs",    "tmpfs",      "devtmpfs",  "devpts",  "cgroup",      "cgroup2",
+        "overlay", "squashfs", "securityfs", "debugfs",   "tracefs", "mqueue",      "pstore",
+        "bpf",     "configfs", "fusectl",    "hugetlbfs", "autofs",  "binfmt_misc", "nsfs"};
+    return pseudo.contains(QString::fromUtf8(volume.fileSystemType())) || volume.rootPath() == "/";
 }
 }  // namespace
 
@@ -38,10 +38,7 @@ std::optional<QString> AcceptedFolder(const QString& path) {
 TBrowseFolderDialog::TBrowseFolderDialog(QWidget* parent) : QDialog(parent) {
     setObjectName("BrowseFolderDialog");
     setWindowTitle("Browse For Folder");
-    QFont font;
-    font.setFamilies({"MS Sans Serif", "Liberation Sans", "Arial", "DejaVu Sans"});
-    font.setPixelSize(13);
-    setFont(font);
+    setFont(FormFont(13));
     setFixedSize(406, 382);
 
     Label2 = new QLabel("Choose Directory to Save Flash", this);
@@ -108,8 +105,8 @@ void TBrowseFolderDialog::FillChildren(QTreeWidgetItem* node) {
     }
     node->setData(0, kFilledRole, true);
     const QString path = node->data(0, kPathRole).toString();
-    const QFileInfoList folders = QDir(path).entryInfoList(
-        QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    const QFileInfoList folders =
+        QDir(path).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     for (const QFileInfo& folder : folders) {
         AddNode(node, folder.fileName(), folder.absoluteFilePath());
     }

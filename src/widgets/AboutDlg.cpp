@@ -1,4 +1,6 @@
 #include "widgets/AboutDlg.h"
+#include "widgets/ButtonImages.h"
+#include "widgets/FormFont.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -8,8 +10,7 @@
 #include <QScreen>
 
 QImage ProductPicture() {
-    QImage img(64, 64, QImage::Format_ARGB32_Premultiplied);
-    img.fill(Qt::transparent);
+    QImage img = BlankImage(64);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
@@ -40,10 +41,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     setWindowTitle("About");
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
-    QFont font;
-    font.setFamilies({"MS Sans Serif", "Liberation Sans", "Arial", "DejaVu Sans"});
-    font.setPixelSize(14);
-    setFont(font);
+    setFont(FormFont(14));
     setFixedSize(422, 249);
 
     Label5 = new QLabel("Vimbrel ver 1.0.0", this);

@@ -4,13 +4,13 @@
 #include <QPainterPath>
 #include <QPolygon>
 
-namespace {
-QImage Blank(int size) {
+QImage BlankImage(int size) {
     QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
     return img;
 }
 
+namespace {
 void DrawBox(QPainter& p) {
     p.setPen(QPen(QColor(40, 60, 110), 2));
     p.setBrush(Qt::white);
@@ -19,7 +19,7 @@ void DrawBox(QPainter& p) {
 }  // namespace
 
 QImage SelectAllImage() {
-    QImage img = Blank(32);
+    QImage img = BlankImage(32);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     DrawBox(p);
@@ -29,7 +29,7 @@ QImage SelectAllImage() {
 }
 
 QImage DeselectAllImage() {
-    QImage img = Blank(32);
+    QImage img = BlankImage(32);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     DrawBox(p);
@@ -37,7 +37,7 @@ QImage DeselectAllImage() {
 }
 
 QImage DownloadImage() {
-    QImage img = Blank(32);
+    QImage img = BlankImage(32);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(QColor(60, 60, 60), 2));
@@ -51,7 +51,7 @@ QImage DownloadImage() {
 }
 
 QImage AddressImage() {
-    QImage img = Blank(32);
+    QImage img = BlankImage(32);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(QColor(20, 70, 150), 2));
@@ -66,7 +66,7 @@ QImage AddressImage() {
 }
 
 QImage GoImage() {
-    QImage img = Blank(25);
+    QImage img = BlankImage(25);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(QColor(10, 90, 20), 1.5));

@@ -2,6 +2,9 @@
 
 #include <QImage>
 
+// A square image of the given size, all transparent, to draw a picture on.
+QImage BlankImage(int size);
+
 // The toolbar and address-bar images, drawn in code on a transparent background.
 QImage SelectAllImage();    // 32 x 32: a ticked box
 QImage DeselectAllImage();  // 32 x 32: an empty box

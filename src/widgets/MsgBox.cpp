@@ -1,5 +1,8 @@
 #include "widgets/MsgBox.h"
 
+#include "widgets/ButtonImages.h"
+#include "widgets/FormFont.h"
+
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -7,8 +10,7 @@
 namespace {
 // A 44 x 44 notice sign: a blue disc with a white "i".
 QPixmap NoticePicture() {
-    QImage img(44, 44, QImage::Format_ARGB32_Premultiplied);
-    img.fill(Qt::transparent);
+    QImage img = BlankImage(44);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(QColor(10, 50, 140), 2));
@@ -27,13 +29,6 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QPoint
     label->move(at);
     label->adjustSize();  // sized to its text
     return label;
-}
-
-QFont FormFont(int pixelSize) {
-    QFont font;
-    font.setFamilies({"MS Sans Serif", "Liberation Sans", "Arial", "DejaVu Sans"});
-    font.setPixelSize(pixelSize);
-    return font;
 }
 }  // namespace
 
@@ -57,8 +52,8 @@ TMsgForm::TMsgForm(QWidget* parent) : QDialog(parent) {
     Label1->adjustSize();
     Label2 = MakeLabel(this, "Label2",
                        "To choose flash movies, you can Check the box in front of  ", {51, 48});
-    Label3 = MakeLabel(this, "Label3",
-                       "the flash movie you want. You can also use \"Select All\"", {61, 64});
+    Label3 = MakeLabel(this, "Label3", "the flash movie you want. You can also use \"Select All\"",
+                       {61, 64});
     Label4 = MakeLabel(this, "Label4",
                        " to choose all the flash files and \"Deselect All\" to unselect all. ",
                        {43, 80});

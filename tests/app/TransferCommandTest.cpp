@@ -12,6 +12,7 @@
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
+#include "support/Files.h"
 #include "support/ModalDriver.h"
 #include "support/RawHttpServer.h"
 #include "transfers/BrowseFolderDlg.h"
@@ -21,10 +22,6 @@
 #include "widgets/StatusBar.h"
 
 namespace {
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 class TransferCommandTest : public ::testing::Test {
   protected:

@@ -10,6 +10,7 @@
 #include "TestUtil.h"
 #include "app/MainFrm.h"
 #include "discovery/WebBrowser.h"
+#include "support/Files.h"
 #include "support/ModalDriver.h"
 #include "support/SessionFiles.h"
 #include "widgets/StatusBar.h"
@@ -33,17 +34,10 @@ class HomeFolder {
     QByteArray oldConfig_;
 };
 
-void Write(const QString& path, const QByteArray& data) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(data);
-}
-
 void WriteFirefoxSession(const QString& home, const QByteArray& json) {
     const QString root = home + "/.mozilla/firefox";
-    Write(root + "/profiles.ini", "[Profile0]\nName=default\nIsRelative=1\nPath=p.default\n");
-    Write(root + "/p.default/sessionstore-backups/recovery.jsonlz4", MozLz4(json));
+    WriteFile(root + "/profiles.ini", "[Profile0]\nName=default\nIsRelative=1\nPath=p.default\n");
+    WriteFile(root + "/p.default/sessionstore-backups/recovery.jsonlz4", MozLz4(json));
 }
 
 QStringList Items(QComboBox* box) {
@@ -66,7 +60,7 @@ TEST(AddressBar, ListsTheOpenTabsSkippingFolderWindowsAndKeepingRepeats) {
     chromium.Ints(9, {1, 0});
     chromium.Ints(0, {1, 7});
     chromium.Navigation(7, 0, "FILE:///tmp/");
-    Write(home.path() + "/.config/chromium/Default/Sessions/Session_1", chromium.Bytes());
+    WriteFile(home.path() + "/.config/chromium/Default/Sessions/Session_1", chromium.Bytes());
     HomeFolder useHome(home.path());
 
     TMainFrm frm;

@@ -5,17 +5,10 @@
 #include <QTemporaryDir>
 
 #include "platform/OpenTabs.h"
+#include "support/Files.h"
 #include "support/SessionFiles.h"
 
-namespace {
-void Write(const QString& path, const QByteArray& data) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(data);
-}
-
-}  // namespace
+namespace {}  // namespace
 
 TEST(OpenTabs, FirefoxRecoveryFileGivesEachTabsCurrentEntry) {
     const QByteArray json = R"({"windows":[
@@ -72,19 +65,20 @@ TEST(OpenTabs, ChromiumSessionRebuildsOpenTabsInWindowOrder) {
 TEST(OpenTabs, ProfilesAreFoundInTheUsualPlacesAndBadOnesSkipped) {
     QTemporaryDir home;
     const QString ff = home.path() + "/.mozilla/firefox";
-    Write(ff + "/profiles.ini",
-          "[Install4F96D1932A9F858E]\nDefault=abc.default-release\n\n"
-          "[Profile0]\nName=default-release\nIsRelative=1\nPath=abc.default-release\n\n"
-          "[Profile1]\nName=broken\nIsRelative=1\nPath=broken\n");
-    Write(ff + "/abc.default-release/sessionstore-backups/recovery.jsonlz4",
-          MozLz4(R"({"windows":[{"tabs":[{"entries":[{"url":"http://fox/"}],"index":1}]}]})"));
-    Write(ff + "/broken/sessionstore-backups/recovery.jsonlz4", "garbage");
+    WriteFile(ff + "/profiles.ini",
+              "[Install4F96D1932A9F858E]\nDefault=abc.default-release\n\n"
+              "[Profile0]\nName=default-release\nIsRelative=1\nPath=abc.default-release\n\n"
+              "[Profile1]\nName=broken\nIsRelative=1\nPath=broken\n");
+    WriteFile(ff + "/abc.default-release/sessionstore-backups/recovery.jsonlz4",
+              MozLz4(R"({"windows":[{"tabs":[{"entries":[{"url":"http://fox/"}],"index":1}]}]})"));
+    WriteFile(ff + "/broken/sessionstore-backups/recovery.jsonlz4", "garbage");
     SessionWriter s;
     s.Ints(9, {1, 0});
     s.Ints(0, {1, 5});
     s.Navigation(5, 0, "http://chrome/");
-    Write(home.path() + "/.config/chromium/Default/Sessions/Session_13300000000000000", s.Bytes());
-    Write(home.path() + "/.config/chromium/Profile 1/Sessions/Session_1", "SNSS but broken");
+    WriteFile(home.path() + "/.config/chromium/Default/Sessions/Session_13300000000000000",
+              s.Bytes());
+    WriteFile(home.path() + "/.config/chromium/Profile 1/Sessions/Session_1", "SNSS but broken");
     EXPECT_EQ(OpenBrowserTabs(home.path(), home.path() + "/.config"),
               QStringList({"http://fox/", "http://chrome/"}));
     EXPECT_THROW(OpenBrowserTabs(home.path() + "/absent", home.path() + "/.config"),

@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 
 #include "TestUtil.h"
+#include "support/Files.h"
 #include "transfers/CacheCopyThread.h"
 #include "transfers/Progress.h"
 
@@ -19,22 +20,12 @@ std::vector<Report> Copy(const QString& folder, const QStringList& files) {
     bool done = false;
     new TCacheCopyThread(
         folder, files,
-        [&](int position, const QString& target) { reports.push_back({position, target}); },
+        [&](int position, const QString& target) {
+            reports.push_back({position, target});
+        },
         [&] { done = true; });
     EXPECT_TRUE(WaitUntil([&] { return done; }));
     return reports;
-}
-
-void WriteFile(const QString& path, const QByteArray& data) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(data);
-}
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 std::vector<int> Positions(const std::vector<Report>& reports) {
@@ -82,7 +73,8 @@ TEST(CacheCopyThread, SameNamesAreKeptApartAndOlderFilesReplaced) {
     WriteFile(src.filePath("two/movie[1].swf"), "second");
     WriteFile(dst.filePath("movie[1].swf"), "there before");
     const QString folder = dst.path() + "/";
-    auto reports = Copy(folder, {src.filePath("one/movie[1].swf"), src.filePath("two/movie[1].swf")});
+    auto reports =
+        Copy(folder, {src.filePath("one/movie[1].swf"), src.filePath("two/movie[1].swf")});
     EXPECT_EQ(ReadAll(folder + "movie[1].swf"), "first");
     EXPECT_EQ(ReadAll(folder + "movie[1] (2).swf"), "second");
     EXPECT_EQ(reports[1].target, folder + "movie[1] (2).swf");

@@ -1,15 +1,16 @@
-#include <httplib.h>
 #include <gtest/gtest.h>
+#include <httplib.h>
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include "TestUtil.h"
+#include "support/Files.h"
 #include "support/RawHttpServer.h"
 #include "support/TestCert.h"
 #include "transfers/HttpGetThread.h"
@@ -35,17 +36,6 @@ Outcome Download(const std::string& url, const QString& file,
     return out;
 }
 
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteFile(const QString& path, const QByteArray& data) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(data);
-}
-
 std::string Body(size_t n) {
     std::string body(n, '\0');
     for (size_t i = 0; i < n; ++i) {
@@ -68,7 +58,7 @@ int ClosedPort() {
 }
 
 class HttpGetThreadTest : public ::testing::Test {
-protected:
+  protected:
     QString Target(const QString& name) { return dir.filePath(name); }
     QStringList Leftovers() { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); }
     QTemporaryDir dir;
