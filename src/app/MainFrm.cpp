@@ -236,7 +236,7 @@ void TMainFrm::ConnectHandlers() {
     connect(LbSpeedButton3, &TLbSpeedButton::OnClick, this, &TMainFrm::LbSpeedButton3Click);
     connect(LbSpeedButton5, &TLbSpeedButton::OnClick, this, &TMainFrm::LbSpeedButton5Click);
     connect(LbSpeedButton6, &TLbSpeedButton::OnClick, this, &TMainFrm::LbSpeedButton6Click);
-    UrlComBox->lineEdit()->installEventFilter(this);
+    UrlComBox->installEventFilter(this);
     connect(WebPage1, &QAction::triggered, this, &TMainFrm::WebPage1Click);
     connect(About1, &QAction::triggered, this, &TMainFrm::About1Click);
     connect(Content1, &QAction::triggered, this, &TMainFrm::Content1Click);

@@ -62,8 +62,10 @@ bool TMainFrm::eventFilter(QObject* watched, QEvent* e) {
         } else if (watched == ListView2->viewport()) {
             ListView2MouseDown(button);
         }
-    } else if (e->type() == QEvent::KeyPress && watched == UrlComBox->lineEdit()) {
-        // Enter acts as "GO!"; the box still gets the key.
+    }
+    if (e->type() == QEvent::KeyPress && watched == UrlComBox) {
+        // Enter acts as "GO!"; the box still gets the key. The box, not its line edit, has the
+        // keyboard focus and hands keys on to the line edit itself.
         const int key = static_cast<QKeyEvent*>(e)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             LbSpeedButton6Click();

@@ -138,7 +138,7 @@ TEST_F(BrowserScanTest, GoFollowsTheAddressRules) {
     const QString typed = QString("127.0.0.1:%1/SAME.html").arg(pagesA.Port());
     statuses.clear();
     frm.UrlComBox->setEditText(typed);
-    QTest::keyClick(frm.UrlComBox->lineEdit(), Qt::Key_Return);  // Enter acts as GO
+    QTest::keyClick(frm.UrlComBox, Qt::Key_Return);  // Enter acts as GO
     ASSERT_FALSE(statuses.isEmpty());
     EXPECT_EQ(statuses.first(), "Openning Page http:// " + typed.toLower());
     ASSERT_TRUE(WaitUntil([this] { return statuses.contains("Done"); }, 30000));
