@@ -46,7 +46,10 @@ TFlashPlayer::TFlashPlayer(QWidget* parent, const QString& runtimeFolder)
     }
 }
 
-TFlashPlayer::~TFlashPlayer() = default;
+TFlashPlayer::~TFlashPlayer() {
+    // The page goes before the profile it was made from.
+    delete page();
+}
 
 void TFlashPlayer::SetMovie(const QString& movie) {
     movie_ = movie;
