@@ -55,9 +55,8 @@ void TFlashPlayer::SetMovie(const QString& movie) {
     movie_ = movie;
     const int request = ++request_;
     if (!IsWebAddress(movie)) {
-        const QString path = movie.startsWith("file://", Qt::CaseInsensitive)
-                                 ? QUrl(movie).toLocalFile()
-                                 : movie;
+        const QString path =
+            movie.startsWith("file://", Qt::CaseInsensitive) ? QUrl(movie).toLocalFile() : movie;
         Play(path, QUrl::fromLocalFile(QFileInfo(path).absolutePath() + "/").toString(), request);
         return;
     }
@@ -79,12 +78,10 @@ void TFlashPlayer::Play(const QString& localFile, const QString& base, int reque
         return;  // a later selection has taken over
     }
     const QString address = server_->RegisterMovie(localFile);
-    const QString script =
-        QString("vimbrelPlay(%1, %2);").arg(JsString(address), JsString(base));
+    const QString script = QString("vimbrelPlay(%1, %2);").arg(JsString(address), JsString(base));
     if (ready_) {
         page()->runJavaScript(script);
     } else {
         pendingScript_ = script;
     }
-    emit MovieStarted(movie_);
 }

@@ -12,7 +12,7 @@ class TPlayerServer;
 // server needs to allow nothing and the player page needs no special rights.
 class TFlashPlayer : public QWebEngineView {
     Q_OBJECT
-public:
+  public:
     explicit TFlashPlayer(QWidget* parent = nullptr, const QString& runtimeFolder = QString());
     ~TFlashPlayer() override;
 
@@ -20,14 +20,7 @@ public:
     void SetMovie(const QString& movie);
     QString Movie() const { return movie_; }
 
-    // The player page has loaded and can play.
-    bool IsReady() const { return ready_; }
-
-signals:
-    // A movie was handed to the player (after its fetch, for a web address).
-    void MovieStarted(const QString& movie);
-
-private:
+  private:
     void Play(const QString& localFile, const QString& base, int request);
 
     std::unique_ptr<TPlayerServer> server_;

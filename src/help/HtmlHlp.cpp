@@ -93,10 +93,6 @@ QString& ApplicationHelpFile() {
     return file;
 }
 
-const ChmFunctions* LoadedChmFunctions() {
-    return HelpLoader().HtmlHelpProc ? &Functions() : nullptr;
-}
-
 void ResetHelpEngine() {
     THelpWindow::CloseAll();
     THelpLoader& loader = HelpLoader();

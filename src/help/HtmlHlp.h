@@ -11,9 +11,6 @@ class QWidget;
 constexpr uint32_t HH_DISPLAY_TOC = 0x0001;
 constexpr uint32_t HH_CLOSE_ALL = 0x0012;
 
-// chmlib's entry points, once loaded.
-struct ChmFunctions;
-
 // The process-wide loader.
 struct THelpLoader {
     QString HelpLibraryName = "libchm.so.1";
@@ -38,9 +35,6 @@ intptr_t HtmlHelp(QWidget* caller, const char* file, uint32_t command, intptr_t 
 // The application's help event (the hook every help request goes through) and help file name.
 std::function<bool(quint16 command, qint32 data, bool& callHelp)>& ApplicationHelpEvent();
 QString& ApplicationHelpFile();
-
-// The functions of the loaded library, for the engine's own use.
-const ChmFunctions* LoadedChmFunctions();
 
 // Back to "never tried": closes the help windows and releases the library. For tests, which
 // need a fresh engine in one process.

@@ -70,12 +70,12 @@ QStringList ChromiumRoots(const QString& home, const QString& configHome) {
 
 QStringList ChromiumProfileTabs(const QString& profile) {
     // The newest session file with a readable header.
-    QFileInfoList sessions = QDir(profile + "/Sessions")
-                                 .entryInfoList({"Session_*"}, QDir::Files, QDir::Name | QDir::Reversed);
-    for (const QString& legacy : {QString("Current Session")}) {
-        if (QFileInfo::exists(profile + "/" + legacy)) {
-            sessions << QFileInfo(profile + "/" + legacy);
-        }
+    QFileInfoList sessions =
+        QDir(profile + "/Sessions")
+            .entryInfoList({"Session_*"}, QDir::Files, QDir::Name | QDir::Reversed);
+    const QFileInfo legacy(profile + "/Current Session");
+    if (legacy.exists()) {
+        sessions << legacy;
     }
     for (const QFileInfo& session : sessions) {
         const auto file = ReadFile(session.absoluteFilePath());
@@ -91,7 +91,7 @@ QStringList ChromiumProfileTabs(const QString& profile) {
 
 // A little-endian reader over a byte range that fails instead of reading past its end.
 class Reader {
-public:
+  public:
     Reader(const char* data, qsizetype size) : data_(data), size_(size) {}
     bool Int32(qint32* v) { return Raw(v, 4); }
     bool UInt16(quint16* v) { return Raw(v, 2); }
@@ -115,7 +115,7 @@ public:
     qsizetype Left() const { return size_ - pos_; }
     const char* Here() const { return data_ + pos_; }
 
-private:
+  private:
     template <typename T>
     bool Raw(T* v, qsizetype n) {
         if (n > size_ - pos_) {
@@ -360,7 +360,8 @@ QStringList OpenBrowserTabs(const QString& home, const QString& configHome) {
         }
     }
     for (const QString& root : ChromiumRoots(home, configHome)) {
-        const QFileInfoList profiles = QDir(root).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+        const QFileInfoList profiles =
+            QDir(root).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
         for (const QFileInfo& profile : profiles) {
             tabs << ChromiumProfileTabs(profile.absoluteFilePath());
         }

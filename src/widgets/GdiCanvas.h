@@ -42,8 +42,6 @@ class TCanvas {
     void DrawTransparent(int x, int y, const QImage& image, QRgb transparent);
     void Draw(int x, int y, const QImage& image);
 
-    QImage* Image() { return image_; }
-
   private:
     void Plot(int x, int y, const QColor& color);
     int QtFlags(int format) const;
