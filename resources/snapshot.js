@@ -1,17 +1,17 @@
-// Injected into every frame of every page, in an isolated world the page cannot see. On request
-// it describes the document and, depth first, its frame documents: same-origin frames are read
-// directly, cross-origin frames are asked by message and answer their parent the same way.
+// Injected into every frame of every page, in an isolated world the page cannot see. Each frame
+// describes only its own document, straight to the program over the console of this world:
+// pages can read neither that console nor this script's source, and every line carries a secret
+// that the program writes into the source below, so no page can forge one. Between frames only
+// the public "report now for scan N" trigger travels; no frame content ever does.
 (function () {
     'use strict';
     if (window.__vimbrelSnapshot) {
         return;
     }
-    const REQUEST = 'vimbrel-snapshot-request';
-    const REPLY = 'vimbrel-snapshot-reply';
-    const FRAME_MARGIN_MS = 200;  // each level answers before its parent gives up on it
-    const waiting = new Map();    // token -> {win, callback}
-    const results = new Map();    // request id -> JSON text, or null while collecting
-    let counter = 0;
+    const SECRET = '@SNAPSHOT_SECRET@';
+    const TRIGGER = 'vimbrel-report-now';
+    const CHUNK = 1 << 20;  // characters per console line
+    const reported = new Set();
 
     function attr(el, name) {
         const value = el.getAttribute(name);
@@ -33,7 +33,11 @@
         return movie || src || attr(object, 'data');
     }
 
-    function ownData(doc) {
+    function describe(doc) {
+        if (doc.URL.startsWith('chrome-error:')) {
+            // A frame that failed to load shows the engine's error page: no document.
+            return {absent: true};
+        }
         return {
             url: doc.URL,
             objects: Array.from(doc.getElementsByTagName('object'), (o) => ({
@@ -44,116 +48,87 @@
             })),
             embeds: Array.from(doc.getElementsByTagName('embed'), (e) => attr(e, 'src')),
             scripts: Array.from(doc.getElementsByTagName('script'), (s) => s.text),
-            frames: [],
         };
     }
 
-    function askFrame(win, budget, callback) {
-        const token = Math.random().toString(36).slice(2) + '-' + (++counter);
-        waiting.set(token, {win: win, callback: callback});
-        win.postMessage({[REQUEST]: token, budget: budget}, '*');
+    // This frame's indices from the top, read through the cross-origin-readable parent chain.
+    function pathFromTop() {
+        const path = [];
+        for (let w = window; w !== w.parent; w = w.parent) {
+            const parent = w.parent;
+            let i = 0;
+            while (i < parent.length && parent[i] !== w) {
+                ++i;
+            }
+            if (i === parent.length) {
+                return null;  // detached while we looked
+            }
+            path.unshift(i);
+        }
+        return path;
     }
 
-    // Describes doc and its frames, then calls done once. Frames that do not answer within
-    // budget milliseconds are left out.
-    function collect(doc, budget, done) {
-        const tree = ownData(doc);
-        const frames = Array.from(doc.querySelectorAll('iframe, frame'));
-        const slots = frames.map(() => undefined);
-        let pending = frames.length;
-        let finished = false;
-        let timer = null;
-        const finish = () => {
-            if (finished) {
-                return;
+    // Every frame below w, depth first in the order the documents hold them.
+    function framePaths(w, prefix, out) {
+        for (let i = 0; i < w.length; ++i) {
+            const path = prefix.concat([i]);
+            out.push(path);
+            framePaths(w[i], path, out);
+        }
+    }
+
+    function send(scan, path, body) {
+        const head = SECRET + ' ' + scan + ' /' + path.join('/') + ' ';
+        const parts = [];
+        for (let at = 0; at < body.length || parts.length === 0;) {
+            let end = Math.min(body.length, at + CHUNK);
+            const last = body.charCodeAt(end - 1);
+            if (end < body.length && last >= 0xd800 && last <= 0xdbff) {
+                --end;  // keep a surrogate pair on one line
             }
-            finished = true;
-            clearTimeout(timer);
-            tree.frames = slots.filter((s) => s);
-            done(tree);
-        };
-        const settle = (i, data) => {
-            if (finished || slots[i] !== undefined) {
-                return;
-            }
-            slots[i] = data || null;
-            if (--pending === 0) {
-                finish();
-            }
-        };
-        if (pending === 0) {
-            finish();
+            parts.push(body.slice(at, end));
+            at = end;
+        }
+        parts.forEach((part, k) => console.log(head + k + '/' + parts.length + ' ' + part));
+    }
+
+    function report(scan, extra) {
+        if (reported.has(scan)) {
             return;
         }
-        timer = setTimeout(finish, Math.max(0, budget));
-        const childBudget = budget - FRAME_MARGIN_MS;
-        frames.forEach((frame, i) => {
-            let childDoc = null;
-            try {
-                childDoc = frame.contentDocument;
-            } catch (e) {
-                childDoc = null;
-            }
-            if (childDoc) {
-                collect(childDoc, childBudget, (data) => settle(i, data));
-            } else if (frame.contentWindow && childBudget > 0) {
-                askFrame(frame.contentWindow, childBudget, (data) => settle(i, data));
-            } else {
-                settle(i, null);
-            }
-        });
+        reported.add(scan);
+        const path = pathFromTop();
+        if (path) {
+            send(scan, path, JSON.stringify(Object.assign(describe(document), extra)));
+        }
     }
 
+    // Registered before any page script, in the capture phase, so a page cannot hold it back.
     window.addEventListener('message', (event) => {
         const data = event.data;
-        if (!data || typeof data !== 'object') {
-            return;
+        if (data && typeof data === 'object' && typeof data[TRIGGER] === 'string' &&
+            /^[0-9a-f]{1,64}$/.test(data[TRIGGER])) {
+            report(data[TRIGGER], {});
         }
-        if (typeof data[REQUEST] === 'string' && window.parent !== window &&
-            event.source === window.parent) {
-            const token = data[REQUEST];
-            if (document.URL.startsWith('chrome-error:')) {
-                // A frame that failed to load shows the engine's error page: no document.
-                window.parent.postMessage({[REPLY]: token, tree: 'null'}, '*');
-                return;
-            }
-            collect(document, Number(data.budget) || 0, (tree) => {
-                window.parent.postMessage({[REPLY]: token, tree: JSON.stringify(tree)}, '*');
-            });
-        } else if (typeof data[REPLY] === 'string' && waiting.has(data[REPLY])) {
-            const asked = waiting.get(data[REPLY]);
-            if (event.source !== asked.win) {
-                return;
-            }
-            waiting.delete(data[REPLY]);
-            let tree = null;
-            try {
-                tree = JSON.parse(data.tree);
-            } catch (e) {
-                tree = null;
-            }
-            asked.callback(tree);
-        }
-    });
+    }, true);
 
     window.__vimbrelSnapshot = {
-        // Starts describing the page; returns the id to take the result with.
-        start: function (budget) {
-            const id = ++counter;
-            results.set(id, null);
-            collect(document, budget, (tree) => results.set(id, JSON.stringify(tree)));
-            return id;
-        },
-        // The result once ready, null while collecting, '' for an unknown id.
-        take: function (id) {
-            if (!results.has(id)) {
-                return '';
+        // Called by the program in the top document: reports it with the paths of all frames,
+        // then asks every frame, at any depth, to report itself.
+        start: function (scan) {
+            const paths = [];
+            framePaths(window, [], paths);
+            report(scan, {framePaths: paths});
+            for (const path of paths) {
+                let w = window;
+                for (const i of path) {
+                    w = w ? w[i] : null;
+                }
+                if (w) {
+                    w.postMessage({[TRIGGER]: scan}, '*');
+                }
             }
-            const result = results.get(id);
-            if (result !== null) {
-                results.delete(id);
-            }
-            return result;
+            return paths.length;
         },
     };
 })();

@@ -2,8 +2,10 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QString>
 #include <QThread>
 #include <functional>
+#include <ostream>
 
 // Processes events until done() holds or the deadline passes; returns done().
 inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
@@ -13,4 +15,9 @@ inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 10000) 
         QThread::msleep(1);
     }
     return done();
+}
+
+// Lets test failures show texts as text.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
 }

@@ -37,6 +37,14 @@ bool ReadDocument(const QJsonObject& json, int depth, DocumentSnapshot* doc) {
 }
 }  // namespace
 
+std::optional<DocumentSnapshot> SnapshotFromObject(const QJsonObject& json) {
+    DocumentSnapshot doc;
+    if (!ReadDocument(json, 0, &doc)) {
+        return std::nullopt;
+    }
+    return doc;
+}
+
 std::optional<DocumentSnapshot> SnapshotFromJson(const QByteArray& json, QString* error) {
     QJsonParseError parseError{};
     const QJsonDocument parsed = QJsonDocument::fromJson(json, &parseError);

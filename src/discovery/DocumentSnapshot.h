@@ -23,5 +23,10 @@ struct DocumentSnapshot {
     std::vector<DocumentSnapshot> frames;
 };
 
+class QJsonObject;
+
+// Reads one document described as a JSON object; nothing when it has no address.
+std::optional<DocumentSnapshot> SnapshotFromObject(const QJsonObject& json);
+
 // Reads the JSON that the in-page snapshot script produces; nothing when it is not a snapshot.
 std::optional<DocumentSnapshot> SnapshotFromJson(const QByteArray& json, QString* error);

@@ -29,14 +29,26 @@ bool IsFlashObject(const ObjectElement& object) {
            object.type.trimmed().toLower() == "application/x-shockwave-flash";
 }
 
-void AddFoundMovie(const QString& address, QStringList& found) {
-    if (!found.contains(address, Qt::CaseInsensitive)) {
-        found << address;
+FoundMovieList::FoundMovieList(QStringList& movies) : movies_(movies) {
+    for (const QString& movie : movies) {
+        keys_.insert(movie.toCaseFolded());
     }
 }
 
+void FoundMovieList::Add(const QString& address) {
+    const QString key = address.toCaseFolded();
+    if (!keys_.contains(key)) {
+        keys_.insert(key);
+        movies_ << address;
+    }
+}
+
+void AddFoundMovie(const QString& address, FoundMovieList& found) {
+    found.Add(address);
+}
+
 void ScanObjectElements(const QString& page, const std::vector<ObjectElement>& objects,
-                        QStringList& found) {
+                        FoundMovieList& found) {
     for (const ObjectElement& object : objects) {
         // Another kind of object, or a player without a movie, names nothing to fetch.
         if (IsFlashObject(object) && !EncodeSpaces(object.movie).isEmpty()) {
@@ -45,7 +57,7 @@ void ScanObjectElements(const QString& page, const std::vector<ObjectElement>& o
     }
 }
 
-void ScanEmbedElements(const QString& page, const QStringList& sources, QStringList& found) {
+void ScanEmbedElements(const QString& page, const QStringList& sources, FoundMovieList& found) {
     for (const QString& src : sources) {
         if (src.toLower().contains(".swf")) {
             AddFoundMovie(ResolveMovieAddress(page, src), found);
@@ -77,7 +89,7 @@ QStringList ScriptMovieCandidates(const QString& script) {
     return movies;
 }
 
-void ScanScriptElements(const QString& page, const QStringList& scripts, QStringList& found) {
+void ScanScriptElements(const QString& page, const QStringList& scripts, FoundMovieList& found) {
     for (const QString& script : scripts) {
         for (const QString& movie : ScriptMovieCandidates(script)) {
             AddFoundMovie(ResolveMovieAddress(page, movie), found);
@@ -85,13 +97,13 @@ void ScanScriptElements(const QString& page, const QStringList& scripts, QString
     }
 }
 
-void ScanDocument(const DocumentSnapshot& document, QStringList& found) {
+void ScanDocument(const DocumentSnapshot& document, FoundMovieList& found) {
     ScanObjectElements(document.url, document.objects, found);
     ScanEmbedElements(document.url, document.embeds, found);
     ScanScriptElements(document.url, document.scripts, found);
 }
 
-void ScanFrames(const DocumentSnapshot& document, QStringList& found) {
+void ScanFrames(const DocumentSnapshot& document, FoundMovieList& found) {
     for (const DocumentSnapshot& frame : document.frames) {
         ScanDocument(frame, found);
         ScanFrames(frame, found);
@@ -99,8 +111,9 @@ void ScanFrames(const DocumentSnapshot& document, QStringList& found) {
 }
 
 void ScanPage(const DocumentSnapshot& document, QStringList& found) {
-    ScanDocument(document, found);
+    FoundMovieList list(found);
+    ScanDocument(document, list);
     if (!document.frames.empty()) {
-        ScanFrames(document, found);
+        ScanFrames(document, list);
     }
 }

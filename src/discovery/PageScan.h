@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -13,17 +14,30 @@ inline const char* const kPlayerDomain = "macromedia.com";
 // An OBJECT that hosts the Flash player: found by its installer address, its class id or its type.
 bool IsFlashObject(const ObjectElement& object);
 
+// The movies found so far, with an index of their addresses in folded letter case so that a
+// page with thousands of movies is checked for duplicates quickly.
+class FoundMovieList {
+  public:
+    explicit FoundMovieList(QStringList& movies);
+    // Appends the address unless the list holds it already, letter case ignored.
+    void Add(const QString& address);
+
+  private:
+    QStringList& movies_;
+    QSet<QString> keys_;
+};
+
 // The page walk: the top document, then its frames depth first. Every movie found is resolved
 // against the address of its own document and appended to found unless already there (letter
 // case ignored).
 void ScanPage(const DocumentSnapshot& document, QStringList& found);
-void ScanFrames(const DocumentSnapshot& document, QStringList& found);
-void ScanDocument(const DocumentSnapshot& document, QStringList& found);
+void ScanFrames(const DocumentSnapshot& document, FoundMovieList& found);
+void ScanDocument(const DocumentSnapshot& document, FoundMovieList& found);
 void ScanObjectElements(const QString& page, const std::vector<ObjectElement>& objects,
-                        QStringList& found);
-void ScanEmbedElements(const QString& page, const QStringList& sources, QStringList& found);
-void ScanScriptElements(const QString& page, const QStringList& scripts, QStringList& found);
-void AddFoundMovie(const QString& address, QStringList& found);
+                        FoundMovieList& found);
+void ScanEmbedElements(const QString& page, const QStringList& sources, FoundMovieList& found);
+void ScanScriptElements(const QString& page, const QStringList& scripts, FoundMovieList& found);
+void AddFoundMovie(const QString& address, FoundMovieList& found);
 
 // The movie addresses a script names between pairs of double quotes, before resolution.
 QStringList ScriptMovieCandidates(const QString& script);

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
@@ -16,14 +17,51 @@ static void InitResources() {
 }
 
 namespace {
-constexpr int kPollMs = 50;
+QString RandomHex(int words) {
+    QString text;
+    for (int i = 0; i < words; ++i) {
+        text +=
+            QString::number(QRandomGenerator::system()->generate64(), 16).rightJustified(16, '0');
+    }
+    return text;
+}
 
 QString SnapshotScriptSource() {
     InitResources();
     QFile file(":/snapshot.js");
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    if (!file.open(QIODevice::ReadOnly)) {
+        return QString();
+    }
+    return QString::fromUtf8(file.readAll()).replace("@SNAPSHOT_SECRET@", SnapshotSecret());
 }
+
+// Hands the console lines of the snapshot script to the browser; every other message goes the
+// usual way.
+class TBrowserPage : public QWebEnginePage {
+  public:
+    TBrowserPage(QWebEngineProfile* profile, QObject* parent,
+                 std::function<void(const ReportLine&)> sink)
+        : QWebEnginePage(profile, parent), sink_(std::move(sink)) {}
+
+  protected:
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message,
+                                  int line, const QString& source) override {
+        if (auto report = ParseReportLine(message, SnapshotSecret())) {
+            sink_(*report);
+        } else {
+            QWebEnginePage::javaScriptConsoleMessage(level, message, line, source);
+        }
+    }
+
+  private:
+    std::function<void(const ReportLine&)> sink_;
+};
 }  // namespace
+
+const QString& SnapshotSecret() {
+    static const QString secret = RandomHex(2);
+    return secret;
+}
 
 QWebEngineProfile* BrowserProfile() {
     static QWebEngineProfile* profile = [] {
@@ -47,7 +85,8 @@ QWebEngineProfile* BrowserProfile() {
 }
 
 TWebBrowser::TWebBrowser(QWidget* parent) : QWebEngineView(parent) {
-    setPage(new QWebEnginePage(BrowserProfile(), this));
+    setPage(new TBrowserPage(BrowserProfile(), this,
+                             [this](const ReportLine& line) { TakeReport(line); }));
     connect(this, &QWebEngineView::loadFinished, this, &TWebBrowser::DocumentComplete);
 }
 
@@ -61,48 +100,39 @@ void TWebBrowser::Navigate(const QString& address) {
 }
 
 void TWebBrowser::RequestSnapshot(SnapshotReady ready, int frameBudgetMs) {
-    const int attempts = (frameBudgetMs + 3000) / kPollMs;
+    const QString scan = RandomHex(1);
+    snapshots_.emplace(scan, PendingSnapshot{SnapshotCollector(scan), std::move(ready)});
     page()->runJavaScript(
-        QString("window.__vimbrelSnapshot ? window.__vimbrelSnapshot.start(%1) : -1")
-            .arg(frameBudgetMs),
+        QString("window.__vimbrelSnapshot ? window.__vimbrelSnapshot.start('%1') : -1").arg(scan),
         QWebEngineScript::ApplicationWorld,
-        [this, alive = std::weak_ptr<bool>(alive_), attempts, ready](const QVariant& id) {
-            if (!alive.lock() || !*alive.lock()) {
-                return;
+        [this, alive = std::weak_ptr<bool>(alive_), scan](const QVariant& frames) {
+            if (alive.lock() && *alive.lock() && (!frames.isValid() || frames.toInt() < 0)) {
+                Finish(scan, "The page could not be read.");
             }
-            if (!id.isValid() || id.toInt() < 0) {
-                ready(std::nullopt, "The page could not be read.");
-                return;
-            }
-            Poll(id.toInt(), attempts, ready);
         });
+    QTimer::singleShot(frameBudgetMs, this, [this, scan] {
+        Finish(scan, "The page took too long to describe itself.");
+    });
 }
 
-void TWebBrowser::Poll(int id, int attemptsLeft, SnapshotReady ready) {
-    page()->runJavaScript(
-        QString("window.__vimbrelSnapshot ? window.__vimbrelSnapshot.take(%1) : ''").arg(id),
-        QWebEngineScript::ApplicationWorld,
-        [this, alive = std::weak_ptr<bool>(alive_), id, attemptsLeft,
-         ready](const QVariant& result) {
-            if (!alive.lock() || !*alive.lock()) {
-                return;
-            }
-            if (result.isNull() || (result.isValid() && result.userType() == QMetaType::Nullptr)) {
-                if (attemptsLeft <= 0) {
-                    ready(std::nullopt, "The page took too long to describe itself.");
-                    return;
-                }
-                QTimer::singleShot(kPollMs, this, [=] { Poll(id, attemptsLeft - 1, ready); });
-                return;
-            }
-            const QString json = result.toString();
-            if (json.isEmpty()) {
-                // A new document replaced the one being described.
-                ready(std::nullopt, "The page changed while it was being read.");
-                return;
-            }
-            QString error;
-            auto snapshot = SnapshotFromJson(json.toUtf8(), &error);
-            ready(std::move(snapshot), error);
-        });
+void TWebBrowser::TakeReport(const ReportLine& line) {
+    const auto it = snapshots_.find(line.scan);
+    if (it == snapshots_.end()) {
+        return;  // a late answer to a snapshot already taken
+    }
+    it->second.collector.Add(line);
+    if (it->second.collector.Complete()) {
+        Finish(line.scan, QString());
+    }
+}
+
+void TWebBrowser::Finish(const QString& scan, const QString& errorIfNoTop) {
+    const auto it = snapshots_.find(scan);
+    if (it == snapshots_.end()) {
+        return;
+    }
+    PendingSnapshot pending = std::move(it->second);
+    snapshots_.erase(it);
+    auto tree = pending.collector.Assemble();
+    pending.ready(std::move(tree), tree ? QString() : errorIfNoTop);
 }

@@ -3,10 +3,12 @@
 #include <QString>
 #include <QWebEngineView>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
 #include "discovery/DocumentSnapshot.h"
+#include "discovery/SnapshotReports.h"
 
 class QWebEngineProfile;
 
@@ -14,11 +16,14 @@ class QWebEngineProfile;
 // folder "vimbrel", and the snapshot script in every frame of every page.
 QWebEngineProfile* BrowserProfile();
 
+// The secret of this run that authenticates the snapshot script's reports.
+const QString& SnapshotSecret();
+
 // The embedded browser. DocumentComplete follows every finished load of the main frame; a
 // snapshot of the loaded page (all its frames, cross-origin ones included) is taken on request.
 class TWebBrowser : public QWebEngineView {
     Q_OBJECT
-public:
+  public:
     using SnapshotReady =
         std::function<void(std::optional<DocumentSnapshot> snapshot, const QString& error)>;
 
@@ -27,15 +32,23 @@ public:
 
     void Navigate(const QString& address);
 
-    // Describes the loaded page; ready runs once, later, on this thread. Frames that do not
-    // answer within frameBudgetMs are left out.
+    // Describes the loaded page; ready runs once, later, on this thread. Every frame reports its
+    // own document; frames that have not reported within frameBudgetMs are left out.
     void RequestSnapshot(SnapshotReady ready, int frameBudgetMs = 2000);
 
-signals:
+  signals:
     void DocumentComplete(bool loaded);
 
-private:
-    void Poll(int id, int attemptsLeft, SnapshotReady ready);
+  private:
+    struct PendingSnapshot {
+        SnapshotCollector collector;
+        SnapshotReady ready;
+    };
+    void TakeReport(const ReportLine& line);
+    // Hands the snapshot over as far as it got; the error when the top never reported.
+    void Finish(const QString& scan, const QString& errorIfNoTop);
+
+    std::map<QString, PendingSnapshot> snapshots_;  // scan -> its reports so far
     // Cleared when the browser goes: answers the page still owes then are dropped.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

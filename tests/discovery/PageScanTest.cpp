@@ -65,6 +65,7 @@ TEST(ScanPage, DocumentsInOrderDuplicatesOnceFramesDepthFirst) {
                                   "http://c/deep.swf", "http://b/second.swf"}));
 
     QStringList again = {"HTTP://A/TOP.SWF"};
-    AddFoundMovie("http://a/top.swf", again);
+    FoundMovieList list(again);
+    AddFoundMovie("http://a/top.swf", list);
     EXPECT_EQ(again.size(), 1);  // letter case ignored, first spelling kept
 }
