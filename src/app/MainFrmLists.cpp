@@ -2,9 +2,9 @@
 // selection.
 #include <QComboBox>
 #include <QCursor>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QItemSelectionModel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTabWidget>
@@ -112,7 +112,7 @@ void TMainFrm::ListView1SelectItem(QTreeWidgetItem* row, bool selected) {
 
 void TMainFrm::ListView2SelectItem(QTreeWidgetItem* row, bool selected) {
     if (row) {
-        ShockwaveFlash1->SetMovie(row->text(3));
+        ShockwaveFlash1->SetMovieFile(row->text(3));
     }
     emit RowSelectionChanged(ListView2, row, selected);
 }

@@ -5,6 +5,7 @@
 #include <QTreeWidget>
 
 #include "app/MainFrm.h"
+#include "discovery/AddressResolution.h"
 #include "transfers/BrowseFolderDlg.h"
 #include "transfers/CacheCopyThread.h"
 #include "transfers/HttpGetThread.h"
@@ -84,8 +85,13 @@ void TMainFrm::SelectNextDownload() {
     for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
         QTreeWidgetItem* row = ListView1->topLevelItem(i);
         const QPersistentModelIndex ref(ListView1->indexFromItem(row));
-        if (!IsTicked(row) || row->text(kStatusColumn) == "Saved" ||
-            failedInChain_.contains(ref)) {
+        if (!IsTicked(row) || row->text(kStatusColumn) == "Saved" || failedInChain_.contains(ref)) {
+            continue;
+        }
+        if (!IsHttpAddress(row->text(kFlashColumn))) {
+            // Addresses come from pages: another scheme is never fetched, so the row fails here.
+            row->setText(kStatusColumn, "Failed");
+            failedInChain_ << ref;
             continue;
         }
         DownloadRow = i;

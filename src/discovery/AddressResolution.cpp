@@ -28,6 +28,11 @@ QString NotAboveRoot(const QString& folder, const QString& page) {
 }
 }  // namespace
 
+bool IsHttpAddress(const QString& address) {
+    const QString head = LowerAscii(address.left(8));
+    return head.startsWith("http://") || head.startsWith("https://");
+}
+
 QString LowerAscii(QString text) {
     for (QChar& c : text) {
         if (c >= 'A' && c <= 'Z') {

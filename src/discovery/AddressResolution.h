@@ -5,6 +5,9 @@
 // A copy with the ASCII letters A to Z lowered and everything else as it is.
 QString LowerAscii(QString text);
 
+// Whether the address is an http or https one, the only kinds the program fetches.
+bool IsHttpAddress(const QString& address);
+
 // Trims leading and trailing spaces and writes each inner space as "%20"; a text of spaces only
 // becomes empty. Other white space is left alone.
 QString EncodeSpaces(const QString& text);

@@ -5,19 +5,14 @@
 #include <QJsonDocument>
 #include <QJsonValue>
 #include <QPointer>
-#include <QRegularExpression>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 
+#include "discovery/AddressResolution.h"
 #include "discovery/PlayerServer.h"
 #include "transfers/HttpGetThread.h"
 
 namespace {
-bool IsWebAddress(const QString& movie) {
-    static const QRegularExpression scheme("^[A-Za-z][A-Za-z0-9+.-]*://");
-    return scheme.match(movie).hasMatch() && !movie.startsWith("file://", Qt::CaseInsensitive);
-}
-
 QString JsString(const QString& text) {
     // A JSON string is a valid JavaScript string literal.
     return QString::fromUtf8(QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact))
@@ -54,13 +49,9 @@ TFlashPlayer::~TFlashPlayer() {
 void TFlashPlayer::SetMovie(const QString& movie) {
     movie_ = movie;
     const int request = ++request_;
-    if (!IsWebAddress(movie)) {
-        const QString path =
-            movie.startsWith("file://", Qt::CaseInsensitive) ? QUrl(movie).toLocalFile() : movie;
-        Play(path, QUrl::fromLocalFile(QFileInfo(path).absolutePath() + "/").toString(), request);
-        return;
-    }
-    if (!fetched_.isValid()) {
+    if (!IsHttpAddress(movie) || !fetched_.isValid()) {
+        // Addresses come from web pages: another scheme is neither fetched nor read from disk.
+        RunWhenReady("vimbrelStop();");
         return;
     }
     const QString file = fetched_.filePath(QString("movie-%1.swf").arg(++fetchCount_));
@@ -73,12 +64,20 @@ void TFlashPlayer::SetMovie(const QString& movie) {
     });
 }
 
+void TFlashPlayer::SetMovieFile(const QString& path) {
+    movie_ = path;
+    Play(path, QUrl::fromLocalFile(QFileInfo(path).absolutePath() + "/").toString(), ++request_);
+}
+
 void TFlashPlayer::Play(const QString& localFile, const QString& base, int request) {
     if (request != request_) {
         return;  // a later selection has taken over
     }
     const QString address = server_->RegisterMovie(localFile);
-    const QString script = QString("vimbrelPlay(%1, %2);").arg(JsString(address), JsString(base));
+    RunWhenReady(QString("vimbrelPlay(%1, %2);").arg(JsString(address), JsString(base)));
+}
+
+void TFlashPlayer::RunWhenReady(const QString& script) {
     if (ready_) {
         page()->runJavaScript(script);
     } else {

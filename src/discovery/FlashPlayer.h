@@ -16,12 +16,16 @@ class TFlashPlayer : public QWebEngineView {
     explicit TFlashPlayer(QWidget* parent = nullptr, const QString& runtimeFolder = QString());
     ~TFlashPlayer() override;
 
-    // Loads and plays the movie; the last one set wins.
+    // Loads and plays the movie of a web address, fetched over http or https; an address of any
+    // other scheme plays nothing. The last movie set wins.
     void SetMovie(const QString& movie);
+    // Loads and plays a movie file on this machine.
+    void SetMovieFile(const QString& path);
     QString Movie() const { return movie_; }
 
   private:
     void Play(const QString& localFile, const QString& base, int request);
+    void RunWhenReady(const QString& script);
 
     std::unique_ptr<TPlayerServer> server_;
     QTemporaryDir fetched_;  // movies fetched from the web, for this run only

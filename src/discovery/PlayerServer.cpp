@@ -12,7 +12,8 @@ namespace {
 QString MakeSecret() {
     QString secret;
     for (int i = 0; i < 4; ++i) {
-        secret += QString::number(QRandomGenerator::system()->generate64(), 16).rightJustified(16, '0');
+        secret +=
+            QString::number(QRandomGenerator::system()->generate64(), 16).rightJustified(16, '0');
     }
     return secret;
 }
@@ -38,27 +39,40 @@ void ServeFile(httplib::Response& res, const QString& path, const char* type) {
         return;
     }
     const auto size = static_cast<size_t>(file->size());
-    res.set_content_provider(size, type, [file](size_t offset, size_t length, httplib::DataSink& sink) {
-        char block[64 * 1024];
-        file->seek(static_cast<qint64>(offset));
-        const qint64 n = file->read(block, static_cast<qint64>(std::min(length, sizeof block)));
-        if (n <= 0) {
-            return false;
-        }
-        sink.write(block, static_cast<size_t>(n));
-        return true;
-    });
+    res.set_content_provider(
+        size, type, [file](size_t offset, size_t length, httplib::DataSink& sink) {
+            char block[64 * 1024];
+            file->seek(static_cast<qint64>(offset));
+            const qint64 n = file->read(block, static_cast<qint64>(std::min(length, sizeof block)));
+            if (n <= 0) {
+                return false;
+            }
+            sink.write(block, static_cast<size_t>(n));
+            return true;
+        });
 }
 }  // namespace
 
-QString PlayerRuntimeFolder() { return QCoreApplication::applicationDirPath() + "/ruffle"; }
+QString PlayerRuntimeFolder() {
+    return QCoreApplication::applicationDirPath() + "/ruffle";
+}
 
 TPlayerServer::TPlayerServer(const QString& runtimeFolder)
-    : runtimeFolder_(runtimeFolder), secret_(MakeSecret()), server_(std::make_unique<httplib::Server>()) {
+    : runtimeFolder_(runtimeFolder),
+      secret_(MakeSecret()),
+      server_(std::make_unique<httplib::Server>()) {
     for (const QFileInfo& f : QDir(runtimeFolder).entryInfoList(QDir::Files)) {
         runtimeFiles_[f.fileName()] = f.absoluteFilePath();
     }
     const std::string prefix = "/" + secret_.toStdString() + "/";
+    // The player only reads: any other method is refused before routing.
+    server_->set_pre_routing_handler([](const httplib::Request& req, httplib::Response& res) {
+        if (req.method == "GET") {
+            return httplib::Server::HandlerResponse::Unhandled;
+        }
+        res.status = 405;
+        return httplib::Server::HandlerResponse::Handled;
+    });
     server_->Get(R"(/.*)", [this, prefix](const httplib::Request& req, httplib::Response& res) {
         res.status = 404;
         if (req.path.rfind(prefix, 0) != 0) {
@@ -107,7 +121,9 @@ QString TPlayerServer::BaseUrl() const {
     return QString("http://127.0.0.1:%1/%2").arg(port_).arg(secret_);
 }
 
-QString TPlayerServer::PlayerPageUrl() const { return BaseUrl() + "/player.html"; }
+QString TPlayerServer::PlayerPageUrl() const {
+    return BaseUrl() + "/player.html";
+}
 
 QString TPlayerServer::RegisterMovie(const QString& localFile) {
     std::lock_guard<std::mutex> lock(moviesMutex_);
@@ -133,9 +149,12 @@ window.RufflePlayer.config = {publicPath: "%1", polyfills: false, autoplay: "on"
 </head><body><div id="stage"></div>
 <script>
 let player = null;
+function vimbrelStop() {
+  if (player) { player.remove(); player = null; }
+}
 function vimbrelPlay(url, base) {
   const ruffle = window.RufflePlayer.newest();
-  if (player) { player.remove(); }
+  vimbrelStop();
   player = ruffle.createPlayer();
   player.style.width = "100%";
   player.style.height = "100%";

@@ -5,6 +5,7 @@
 #include <QSaveFile>
 #include <cstring>
 
+#include "discovery/AddressResolution.h"
 #include "transfers/Progress.h"
 
 namespace {
@@ -13,12 +14,13 @@ struct CurlGlobal {
     ~CurlGlobal() { curl_global_cleanup(); }
 };
 
-bool IsSuccess(long status) { return status >= 200 && status < 300; }
+bool IsSuccess(long status) {
+    return status >= 200 && status < 300;
+}
 }  // namespace
 
 THttpGetThread::THttpGetThread(const QString& url, const QString& fileName,
-                               ReportProgress reportProgress, Finished onFinished,
-                               Options options)
+                               ReportProgress reportProgress, Finished onFinished, Options options)
     : TWorkerThread([this, onFinished] {
           if (onFinished) {
               onFinished(saved_);
@@ -33,6 +35,9 @@ THttpGetThread::THttpGetThread(const QString& url, const QString& fileName,
 }
 
 void THttpGetThread::Execute() {
+    if (!IsHttpAddress(Url)) {
+        return;  // addresses come from web pages: no other scheme reaches the network or disk
+    }
     QSaveFile file(FileName);
     if (!file.open(QIODevice::WriteOnly)) {
         return;  // the name cannot be created here: nothing to fetch into
@@ -58,6 +63,8 @@ void THttpGetThread::Execute() {
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 20L);
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 30L);
     // A connection that stalls for a minute is given up rather than left hanging.

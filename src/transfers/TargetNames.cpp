@@ -1,7 +1,11 @@
 #include "transfers/TargetNames.h"
 
+#include "discovery/AddressResolution.h"
+
 QString MovieFileName(const QString& address) {
-    const QString lower = address.toLower();
+    // ASCII lowering keeps every character where it was, so positions in the copy are positions
+    // in the address.
+    const QString lower = LowerAscii(address);
     const int swf = lower.indexOf(".swf");
     if (swf < 0 || !(lower.contains("http://") || lower.contains("https://"))) {
         return QString();
@@ -35,4 +39,6 @@ QString UniqueTargetPath(const QString& folder, const QString& name,
     }
 }
 
-QString LastPathPart(const QString& path) { return path.mid(path.lastIndexOf('/') + 1); }
+QString LastPathPart(const QString& path) {
+    return path.mid(path.lastIndexOf('/') + 1);
+}

@@ -187,3 +187,27 @@ TEST_F(TransferCommandTest, CacheTabCopiesTheTickedRows) {
     EXPECT_EQ(ReadAll(folder + "three.swf"), "three.swf");
     EXPECT_FALSE(QFile::exists(folder + "two.swf"));
 }
+
+TEST_F(TransferCommandTest, OnlyHttpAndHttpsLeaveTheProgram) {
+    QTemporaryDir local;
+    ASSERT_TRUE(WriteFile(local.filePath("secret.swf"), "local bytes"));
+    RawHttpServer other([](const std::string&) { return RawHttpServer::Response(200, "x"); });
+    RawHttpServer web([&](const std::string& request) {
+        if (RequestLine(request).find("/redirect.swf") != std::string::npos) {
+            return RawHttpServer::Response(
+                302, "", "Location: file://" + local.filePath("secret.swf").toStdString() + "\r\n");
+        }
+        return Serve(request);
+    });
+    const QString dict = QString("dict://127.0.0.1:%1/a.swf?http://x").arg(other.Port());
+    ShowMovies({"file://" + local.filePath("secret.swf") + "?http://x", dict,
+                QString::fromStdString(web.Url("/redirect.swf")),
+                QString::fromStdString(web.Url("/fine.swf"))});
+    RunCommandInto(target.path());
+    EXPECT_EQ(Status(0), "Failed");
+    EXPECT_EQ(Status(1), "Failed");
+    EXPECT_EQ(Status(2), "Failed");
+    EXPECT_EQ(Status(3), "Saved");
+    EXPECT_TRUE(other.Requests().empty());
+    EXPECT_EQ(QDir(target.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"fine.swf"}));
+}

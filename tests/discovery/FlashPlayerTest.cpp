@@ -1,17 +1,21 @@
 #include <gtest/gtest.h>
+#include <httplib.h>
 
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
 
 #include "TestUtil.h"
 #include "discovery/FlashPlayer.h"
+#include "discovery/PlayerServer.h"
 #include "support/RawHttpServer.h"
 #include "support/TestSwf.h"
 
 namespace {
 // The colour in the middle of the player, once the movie shows there.
-bool ShowsColour(TFlashPlayer& player, const QColor& want) {
+bool ShowsColour(TFlashPlayer& player, const QColor& want, int timeoutMs = 60000) {
     return WaitUntil(
         [&] {
             const QImage shot = player.grab().toImage();
@@ -20,7 +24,7 @@ bool ShowsColour(TFlashPlayer& player, const QColor& want) {
                    std::abs(got.green() - want.green()) < 8 &&
                    std::abs(got.blue() - want.blue()) < 8;
         },
-        60000);
+        timeoutMs);
 }
 
 QString RuntimeFolder() {
@@ -52,7 +56,64 @@ TEST(FlashPlayer, PlaysALocalFileAndTheLastMovieWins) {
     TFlashPlayer player(nullptr, RuntimeFolder());
     player.resize(240, 240);
     player.show();
-    player.SetMovie(dir.filePath("missing.swf"));  // still handed over, nothing reported
-    player.SetMovie(blue.fileName());
+    player.SetMovieFile(dir.filePath("missing.swf"));  // still handed over, nothing reported
+    player.SetMovieFile(blue.fileName());
     EXPECT_TRUE(ShowsColour(player, QColor(20, 60, 220)));
+}
+
+TEST(FlashPlayer, AWebAddressOfAnotherSchemePlaysNothing) {
+    QTemporaryDir dir;
+    for (const auto& [name, colour] :
+         {std::pair{"red.swf", QColor(200, 30, 40)}, std::pair{"blue.swf", QColor(20, 60, 220)}}) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(SolidColourSwf(colour));
+    }
+    TFlashPlayer player(nullptr, RuntimeFolder());
+    player.resize(240, 240);
+    player.show();
+    player.SetMovieFile(dir.filePath("red.swf"));
+    ASSERT_TRUE(ShowsColour(player, QColor(200, 30, 40)));
+    // A page named a local file: the red movie stops and the file is not read.
+    player.SetMovie(QUrl::fromLocalFile(dir.filePath("blue.swf")).toString());
+    EXPECT_TRUE(ShowsColour(player, QColor(255, 255, 255)));
+    QTest::qWait(2000);
+    EXPECT_FALSE(ShowsColour(player, QColor(20, 60, 220), 0));
+}
+
+TEST(PlayerServer, ServesOnlyRegisteredFilesBehindItsSecretToGet) {
+    QTemporaryDir dir;
+    QFile movie(dir.filePath("m.swf"));
+    ASSERT_TRUE(movie.open(QIODevice::WriteOnly));
+    movie.write("FWS movie");
+    movie.close();
+    TPlayerServer server(RuntimeFolder());
+    const QUrl base(server.BaseUrl());
+    const std::string secret = base.path().toStdString();  // "/<secret>"
+    const std::string moviePath = QUrl(server.RegisterMovie(movie.fileName())).path().toStdString();
+    httplib::Client client("127.0.0.1", base.port());
+
+    auto got = client.Get(moviePath);
+    ASSERT_TRUE(got);
+    EXPECT_EQ(got->status, 200);
+    EXPECT_EQ(got->body, "FWS movie");
+    for (const std::string& refused :
+         {std::string("/0123456789abcdef/movie/1.swf"), secret + "x/movie/1.swf",
+          secret + "/movie/2.swf", secret + "/ruffle/../player.html",
+          secret + "/ruffle/%2e%2e/%2e%2e/etc/passwd", secret + "/movie/..%2F1.swf",
+          secret + "/../" + secret + "/movie/1.swf", secret + "/ruffle/",
+          std::string("/etc/passwd")}) {
+        auto res = client.Get(refused);
+        ASSERT_TRUE(res) << refused;
+        EXPECT_EQ(res->status, 404) << refused;
+    }
+    for (const char* method : {"HEAD", "POST", "PUT", "DELETE", "OPTIONS"}) {
+        httplib::Request req;
+        req.method = method;
+        req.path = moviePath;
+        auto res = client.send(req);
+        ASSERT_TRUE(res) << method;
+        EXPECT_EQ(res->status, 405) << method;
+        EXPECT_TRUE(res->body.find("FWS") == std::string::npos) << method;
+    }
 }

@@ -10,6 +10,10 @@ TEST(MovieFileName, CutsTheNameBeforeTheFirstSwfKeepingItsCase) {
     EXPECT_EQ(MovieFileName("ftp://h/a.swf"), "");
     EXPECT_EQ(MovieFileName("http://h/movie.html"), "");
     EXPECT_EQ(MovieFileName("http://h/%20a.swf"), "%20a.swf");  // escapes are not decoded
+    // Letters whose lower case is longer, or folds to an ASCII letter, move nothing.
+    EXPECT_EQ(MovieFileName(QString::fromUtf8("http://h/\u0130\u0130.swf")),
+              QString::fromUtf8("\u0130\u0130.swf"));
+    EXPECT_EQ(MovieFileName(QString::fromUtf8("http://h/\u0130/x.\u017Fwf/y.SWF")), "y.SWF");
 }
 
 TEST(MovieFileName, LooksBackAtMost1024Characters) {
@@ -25,8 +29,7 @@ TEST(UniqueTargetPath, LaterFilesOfOneCommandGetNumberedNames) {
     auto none = [](const QString&) { return false; };
     EXPECT_EQ(UniqueTargetPath("/d/", "a.swf", {}, none), "/d/a.swf");
     EXPECT_EQ(UniqueTargetPath("/d/", "a.swf", {"/d/a.swf"}, none), "/d/a (2).swf");
-    EXPECT_EQ(UniqueTargetPath("/d/", "a.swf", {"/d/a.swf", "/d/a (2).swf"}, none),
-              "/d/a (3).swf");
+    EXPECT_EQ(UniqueTargetPath("/d/", "a.swf", {"/d/a.swf", "/d/a (2).swf"}, none), "/d/a (3).swf");
     // A numbered name that already exists on disk is not overwritten.
     auto existing = [](const QString& p) { return p == "/d/a (2).swf"; };
     EXPECT_EQ(UniqueTargetPath("/d/", "a.swf", {"/d/a.swf"}, existing), "/d/a (3).swf");
