@@ -164,6 +164,9 @@ class TMainFrm : public QMainWindow {
     TBrowseFolderDialog* BrowseFolderDialog = nullptr;  // created once at start-up
     THttpGetThread::Options HttpOptions;
 
+    // Shows FoundMovies as the web list, every row ticked, and "Done".
+    void FinishPageScan();
+
   signals:
     // A row's selection changed (either list), after the window's own handling.
     void RowSelectionChanged(QTreeWidget* list, QTreeWidgetItem* row, bool selected);
@@ -181,7 +184,6 @@ class TMainFrm : public QMainWindow {
     void FormCreate();
     void StartCacheScan();
     void StartDownload();
-    void FinishPageScan();
     QTreeWidget* ActiveList() const;
     void ConnectSelection(QTreeWidget* list);
 

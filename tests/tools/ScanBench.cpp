@@ -1,0 +1,142 @@
+// Times the page scan of a page with 10,000 EMBED elements spread over five documents on two
+// origins: from the main frame's load finishing to the last row shown, then the same work split
+// into snapshot, scan and list fill, and a plain querySelectorAll('embed') walk over the same
+// frames run by the pages themselves. Not a test: the machine is shared, so compare the ratio.
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <cstdio>
+
+#include "TestUtil.h"
+#include "app/MainFrm.h"
+#include "discovery/PageScan.h"
+#include "discovery/WebBrowser.h"
+#include "support/Headless.h"
+#include "support/PageServer.h"
+#include "widgets/ListGrid.h"
+#include "widgets/StatusBar.h"
+
+namespace {
+constexpr int kPerDocument = 2000;
+
+// A document's embeds, and a handler that walks them when its top asks, answering the time.
+std::string Document(const std::string& name, const std::string& frames) {
+    std::string html = "<html><body>";
+    for (int i = 0; i < kPerDocument; ++i) {
+        html += "<embed src='" + name + "-" + std::to_string(i) + ".swf'>";
+    }
+    html += frames + R"(<script>
+addEventListener('message', (e) => {
+  if (e.data !== 'walk') return;
+  const t = performance.now();
+  const found = Array.from(document.querySelectorAll('embed'), (x) => x.getAttribute('src'));
+  e.source.postMessage({walked: found.length, ms: performance.now() - t}, '*');
+});
+</script></body></html>)";
+    return html;
+}
+
+double Ms(const QElapsedTimer& t) {
+    return static_cast<double>(t.nsecsElapsed()) / 1e6;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    PrepareHeadless();
+    QTemporaryDir xdg;
+    qputenv("XDG_CACHE_HOME", (xdg.path() + "/cache").toUtf8());
+    qputenv("XDG_DATA_HOME", (xdg.path() + "/data").toUtf8());
+    QApplication app(argc, argv);
+
+    PageServer a;
+    PageServer b;
+    const std::string atA = "http://127.0.0.1:" + std::to_string(a.Port());
+    const std::string atB = "http://localhost:" + std::to_string(b.Port());
+    auto frame = [](const std::string& url) { return "<iframe src='" + url + "'></iframe>"; };
+    a.Add("/top.html", Document("top", frame(atA + "/f1.html") + frame(atB + "/f2.html") +
+                                           frame(atB + "/f3.html")));
+    a.Add("/f1.html", Document("f1", ""));
+    b.Add("/f2.html", Document("f2", frame(atA + "/f4.html")));
+    b.Add("/f3.html", Document("f3", ""));
+    a.Add("/f4.html", Document("f4", ""));
+
+    TMainFrm frm;
+    frm.resize(900, 600);
+    frm.show();
+    QElapsedTimer sinceLoad;
+    double shownMs = -1;
+    QObject::connect(frm.WebBrowser1, &TWebBrowser::DocumentComplete, [&] { sinceLoad.start(); });
+    QObject::connect(frm.StatusBar1, &TStatusBar::TextChanged, [&](const QString& text) {
+        if (text == "Done" && sinceLoad.isValid()) {
+            frm.ListView1->repaint();
+            shownMs = Ms(sinceLoad);
+        }
+    });
+    frm.UrlComBox->setEditText(QString::fromStdString(atA + "/top.html"));
+    frm.LbSpeedButton6Click();
+    if (!WaitUntil([&] { return shownMs >= 0; }, 60000)) {
+        std::printf("the page scan did not finish\n");
+        return 1;
+    }
+    const int rows = frm.ListView1->topLevelItemCount();
+
+    // The same work again, step by step.
+    QElapsedTimer t;
+    t.start();
+    std::optional<DocumentSnapshot> snapshot;
+    frm.WebBrowser1->RequestSnapshot(
+        [&](std::optional<DocumentSnapshot> s, const QString&) { snapshot = std::move(s); });
+    WaitUntil([&] { return snapshot.has_value(); }, 30000);
+    const double snapshotMs = Ms(t);
+    t.restart();
+    QStringList found;
+    if (snapshot) {
+        ScanPage(*snapshot, found);
+    }
+    const double scanMs = Ms(t);
+    t.restart();
+    frm.FoundMovies = found;
+    frm.FinishPageScan();
+    frm.ListView1->repaint();
+    const double fillMs = Ms(t);
+
+    // The plain walk: every document lists its own embeds and reports how long that took.
+    frm.WebBrowser1->page()->runJavaScript(R"(
+window.walkTotal = {documents: 0, walked: 0, ms: 0};
+addEventListener('message', (e) => {
+  if (e.data && e.data.walked !== undefined) {
+    walkTotal.documents++; walkTotal.walked += e.data.walked; walkTotal.ms += e.data.ms;
+  }
+});
+postMessage('walk', '*');
+for (const path of [[0], [1], [1, 0], [2]]) {
+  let w = window;
+  for (const i of path) w = w[i];
+  w.postMessage('walk', '*');
+})");
+    QVariantMap walk;
+    WaitUntil(
+        [&] {
+            bool done = false;
+            frm.WebBrowser1->page()->runJavaScript("walkTotal", [&](const QVariant& v) {
+                walk = v.toMap();
+                done = true;
+            });
+            WaitUntil([&] { return done; }, 5000);
+            return walk.value("documents").toInt() == 5;
+        },
+        30000);
+    const double walkMs = walk.value("ms").toDouble();
+
+    std::printf("rows shown: %d (snapshot listed %lld)\n", rows,
+                static_cast<long long>(found.size()));
+    std::printf("load finished -> last row shown: %.1f ms\n", shownMs);
+    std::printf("  split: snapshot %.1f ms, scan %.1f ms, list fill %.1f ms\n", snapshotMs, scanMs,
+                fillMs);
+    std::printf("plain querySelectorAll('embed') walk over the 5 documents: %.1f ms (%d embeds)\n",
+                walkMs, walk.value("walked").toInt());
+    std::printf("ratio program / plain walk: %.1f\n", walkMs > 0 ? shownMs / walkMs : 0.0);
+    return 0;
+}
