@@ -12,6 +12,8 @@ PACKAGES=(
   fp-utils-3.2.2
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation2 curl openssl nodejs npm
+  chromium firefox-esr
+
 )
 
 missing=()

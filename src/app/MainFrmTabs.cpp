@@ -5,8 +5,14 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 
+#include <QDir>
+#include <QStandardPaths>
+#include <QWebEngineProfile>
+
 #include "app/MainFrm.h"
 #include "app/ToolbarLayout.h"
+#include "discovery/WebBrowser.h"
+#include "platform/UrlCache.h"
 #include "platform/UrlCacheStore.h"
 #include "transfers/FindCacheThread.h"
 #include "widgets/LbSpeedButton.h"
@@ -31,13 +37,19 @@ void TMainFrm::SelectPageInCode(int page) {
 
 void TMainFrm::StartCacheScan() {
     busy_.cacheScan = true;
-    const QString store = UrlCacheStoreFolder();
-    ScanWorker =
-        new TFindCacheEntryThread([store] { return EnumerateStore(store); },
-                                  [this](const CacheRow& row) {
-                                      AppendCacheRow(row.index, row.name, row.size, row.localPath);
-                                  },
-                                  [this] { FinishCacheScan(); });
+    // Where to look is settled here; reading the caches and copying movies out is the worker's.
+    const QString cacheHome =
+        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    const QString configHome =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    const auto folders =
+        BrowserCacheFolders(QDir::homePath(), cacheHome, configHome, BrowserProfile()->cachePath());
+    ScanWorker = new TFindCacheEntryThread(
+        [folders] { return EnumerateUrlCache(TUrlCacheStore::Shared(), folders); },
+        [this](const CacheRow& row) {
+            AppendCacheRow(row.index, row.name, row.size, row.localPath);
+        },
+        [this] { FinishCacheScan(); });
     ShowStatus("Done");
 }
 

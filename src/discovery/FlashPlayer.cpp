@@ -1,5 +1,6 @@
 #include "discovery/FlashPlayer.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -10,6 +11,7 @@
 
 #include "discovery/AddressResolution.h"
 #include "discovery/PlayerServer.h"
+#include "platform/UrlCacheStore.h"
 #include "transfers/HttpGetThread.h"
 
 namespace {
@@ -49,15 +51,21 @@ TFlashPlayer::~TFlashPlayer() {
 void TFlashPlayer::SetMovie(const QString& movie) {
     movie_ = movie;
     const int request = ++request_;
-    if (!IsHttpAddress(movie) || !fetched_.isValid()) {
+    if (!IsHttpAddress(movie)) {
         // Addresses come from web pages: another scheme is neither fetched nor read from disk.
         RunWhenReady("vimbrelStop();");
         return;
     }
-    const QString file = fetched_.filePath(QString("movie-%1.swf").arg(++fetchCount_));
+    // Every movie the preview fetches is kept in the store, where the cache tab lists it.
+    TUrlCacheStore& store = TUrlCacheStore::Shared();
+    QDir().mkpath(store.Folder());
+    const QString file = store.PathFor(movie);
     QPointer<TFlashPlayer> self(this);
     new THttpGetThread(movie, file, nullptr, [self, file, movie, request](bool saved) {
         // A movie that cannot be fetched is simply not shown.
+        if (saved) {
+            TUrlCacheStore::Shared().Record(movie, file, "preview");
+        }
         if (self && saved) {
             self->Play(file, movie, request);
         }

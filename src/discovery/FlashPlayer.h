@@ -28,10 +28,8 @@ class TFlashPlayer : public QWebEngineView {
     void RunWhenReady(const QString& script);
 
     std::unique_ptr<TPlayerServer> server_;
-    QTemporaryDir fetched_;  // movies fetched from the web, for this run only
     QString movie_;
     int request_ = 0;
-    int fetchCount_ = 0;
     bool ready_ = false;
     QString pendingScript_;
 };

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <optional>
+
+#include "platform/CachedResponse.h"
+
+class QIODevice;
+
+// The response of a Chromium simple-cache "_0" file. Nothing when the file is not a whole entry:
+// still being written, cut short, corrupt, without an address, or of another format.
+std::optional<CachedResponse> ReadSimpleCacheEntry(QIODevice& file);
+
+// The response of a Firefox cache2 entry file, with the same refusals.
+std::optional<CachedResponse> ReadCache2Entry(QIODevice& file);

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <vector>
+
+#include "platform/UrlCacheStore.h"
+
+// A folder of browser cache entries: Chromium's simple cache or Firefox's cache2 "entries".
+struct CacheFolder {
+    enum Kind { Chromium, Firefox } kind;
+    QString path;
+};
+
+// The cache folders to look in, in order: the embedded browser's (embeddedCache is its profile's
+// cache path), then every profile of the Chromium-family and Firefox-family browsers, native,
+// snap and flatpak. Only folders that exist are given.
+std::vector<CacheFolder> BrowserCacheFolders(const QString& home, const QString& cacheHome,
+                                             const QString& configHome,
+                                             const QString& embeddedCache);
+
+// The URL cache as the cache scan walks it: the movies the preview fetched into the store, then
+// the movies of each browser cache folder, copied into the store (bodies decoded) unless copied
+// before, then any other file of the store; each store file once. Browser folders are only read.
+std::vector<UrlCacheEntry> EnumerateUrlCache(TUrlCacheStore& store,
+                                             const std::vector<CacheFolder>& folders);
+
+// Whether a cached response is a Flash movie: its address names a ".swf" file, its type is
+// Flash's, or its (decoded) body starts with a movie signature.
+bool IsMovieAddress(const QString& address);
+bool IsFlashType(const QByteArray& contentType);
+bool HasMovieSignature(const QByteArray& body);
