@@ -14,7 +14,7 @@ class Server;
 // preview pane, on 127.0.0.1 only, every path behind a secret prefix made at start. Nothing else
 // is served: no other file of the runtime folder's surroundings, no other path on disk.
 class TPlayerServer {
-public:
+  public:
     // runtimeFolder holds the player runtime (its .js and .wasm files).
     explicit TPlayerServer(const QString& runtimeFolder);
     ~TPlayerServer();
@@ -27,7 +27,7 @@ public:
     // Makes a local file available; returns its address on this server.
     QString RegisterMovie(const QString& localFile);
 
-private:
+  private:
     QString PlayerPage() const;
 
     const QString runtimeFolder_;

@@ -18,7 +18,7 @@ std::optional<QString> AcceptedFolder(const QString& path);
 // the file system root and the mounted volumes at the top, and the selected path echoed below.
 class TBrowseFolderDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TBrowseFolderDialog(QWidget* parent = nullptr);
 
     QString ChosenFolder;  // the folder last accepted with "OK"; never cleared
@@ -33,7 +33,7 @@ public:
     QPushButton* Button1;
     QPushButton* Button2;
 
-private:
+  private:
     void ShellTreeView1Change();
     void Button1Click();
     void FillChildren(QTreeWidgetItem* node);

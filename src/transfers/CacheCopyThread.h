@@ -11,7 +11,7 @@
 // and the next one follows. Two sources of the same name in one run do not overwrite each
 // other: the later one gets "name (2).swf".
 class TCacheCopyThread : public TWorkerThread {
-public:
+  public:
     using ReportProgress = std::function<void(int position, const QString& target)>;
 
     TCacheCopyThread(const QString& folder, const QStringList& files, ReportProgress reportProgress,
@@ -20,10 +20,10 @@ public:
     // Folder + the source's file name.
     QString TargetFor(const QString& source) const;
 
-protected:
+  protected:
     void Execute() override;
 
-private:
+  private:
     const QStringList Files;  // own copy, in the order given
     const QString Folder;     // ends with "/"
     const ReportProgress reportProgress_;

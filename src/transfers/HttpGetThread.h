@@ -10,11 +10,11 @@
 // when the whole body arrived with a 2xx status; otherwise nothing is left and an existing file
 // of that name is untouched. The outcome goes to the completion handler.
 class THttpGetThread : public TWorkerThread {
-public:
+  public:
     static constexpr int kBlockSize = 1025;
 
     using ReportProgress = std::function<void(int position)>;  // runs on the UI thread
-    using Finished = std::function<void(bool saved)>;         // runs on the UI thread
+    using Finished = std::function<void(bool saved)>;          // runs on the UI thread
 
     struct Options {
         QString caFile;  // extra trusted certificates (PEM); empty = the system's
@@ -23,10 +23,10 @@ public:
     THttpGetThread(const QString& url, const QString& fileName, ReportProgress reportProgress,
                    Finished onFinished, Options options = {});
 
-protected:
+  protected:
     void Execute() override;
 
-private:
+  private:
     static size_t ReceiveChunk(char* data, size_t size, size_t count, void* self);
     bool ReceiveBlocks(const char* data, size_t length);
     bool WriteBlock();

@@ -12,7 +12,8 @@ QString MovieFileName(const QString& address);
 // A path in folder for name that no earlier file of the same command took: name itself, else
 // "stem (2).ext", "(3)" … skipping names that exist on disk too. A file that was already in the
 // folder before the command is replaced when name itself is free in this command.
-QString UniqueTargetPath(const QString& folder, const QString& name, const QSet<QString>& takenByCommand,
+QString UniqueTargetPath(const QString& folder, const QString& name,
+                         const QSet<QString>& takenByCommand,
                          const std::function<bool(const QString&)>& exists);
 
 // The text after the last "/" of a path.

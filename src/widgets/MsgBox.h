@@ -8,7 +8,7 @@ class QPushButton;
 // The notice shown when a transfer is asked for with no movie ticked.
 class TMsgForm : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TMsgForm(QWidget* parent = nullptr);
 
     QLabel* Image1;

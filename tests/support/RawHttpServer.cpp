@@ -14,7 +14,9 @@ RawHttpServer::RawHttpServer(Respond respond)
     Start();
 }
 
-RawHttpServer::RawHttpServer(Stream stream) : stream_(std::move(stream)) { Start(); }
+RawHttpServer::RawHttpServer(Stream stream) : stream_(std::move(stream)) {
+    Start();
+}
 
 void RawHttpServer::Start() {
     listenFd_ = socket(AF_INET, SOCK_STREAM, 0);
@@ -49,8 +51,9 @@ std::vector<std::string> RawHttpServer::Requests() const {
 
 std::string RawHttpServer::Response(int status, const std::string& body,
                                     const std::string& extraHeaders) {
-    return "HTTP/1.1 " + std::to_string(status) + " X\r\nContent-Length: " +
-           std::to_string(body.size()) + "\r\nConnection: close\r\n" + extraHeaders + "\r\n" + body;
+    return "HTTP/1.1 " + std::to_string(status) +
+           " X\r\nContent-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n" +
+           extraHeaders + "\r\n" + body;
 }
 
 void RawHttpServer::Serve() {

@@ -11,12 +11,12 @@
 // send what well-behaved servers never do: short bodies, missing lengths, odd status lines.
 // Serves until destroyed; one connection at a time, each closed after its response.
 class RawHttpServer {
-public:
+  public:
     // The request text (request line and headers) -> the raw response to send.
     using Respond = std::function<std::string(const std::string& request)>;
     // For large bodies: writes the response through send(data, size) itself.
-    using Stream =
-        std::function<void(const std::string& request, const std::function<bool(const char*, size_t)>& send)>;
+    using Stream = std::function<void(const std::string& request,
+                                      const std::function<bool(const char*, size_t)>& send)>;
 
     explicit RawHttpServer(Respond respond);
     explicit RawHttpServer(Stream stream);
@@ -30,7 +30,7 @@ public:
     static std::string Response(int status, const std::string& body,
                                 const std::string& extraHeaders = "");
 
-private:
+  private:
     void Start();
     void Serve();
 
