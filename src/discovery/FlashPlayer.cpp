@@ -64,7 +64,7 @@ void TFlashPlayer::SetMovie(const QString& movie) {
     new THttpGetThread(movie, file, nullptr, [self, file, movie, request](bool saved) {
         // A movie that cannot be fetched is simply not shown.
         if (saved) {
-            TUrlCacheStore::Shared().Record(movie, file, "preview");
+            TUrlCacheStore::Shared().Record(movie, "preview");
         }
         if (self && saved) {
             self->Play(file, movie, request);

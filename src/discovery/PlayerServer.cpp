@@ -6,18 +6,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
+
+#include "platform/Secrets.h"
 
 namespace {
-QString MakeSecret() {
-    QString secret;
-    for (int i = 0; i < 4; ++i) {
-        secret +=
-            QString::number(QRandomGenerator::system()->generate64(), 16).rightJustified(16, '0');
-    }
-    return secret;
-}
-
 const char* ContentType(const QString& name) {
     if (name.endsWith(".wasm")) {
         return "application/wasm";
@@ -59,7 +51,7 @@ QString PlayerRuntimeFolder() {
 
 TPlayerServer::TPlayerServer(const QString& runtimeFolder)
     : runtimeFolder_(runtimeFolder),
-      secret_(MakeSecret()),
+      secret_(RandomHex(4)),
       server_(std::make_unique<httplib::Server>()) {
     for (const QFileInfo& f : QDir(runtimeFolder).entryInfoList(QDir::Files)) {
         runtimeFiles_[f.fileName()] = f.absoluteFilePath();

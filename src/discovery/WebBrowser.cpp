@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
@@ -11,21 +10,14 @@
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 
+#include "platform/Secrets.h"
+
 // The resources live in a static library: make sure they are linked and registered.
 static void InitResources() {
     Q_INIT_RESOURCE(resources);
 }
 
 namespace {
-QString RandomHex(int words) {
-    QString text;
-    for (int i = 0; i < words; ++i) {
-        text +=
-            QString::number(QRandomGenerator::system()->generate64(), 16).rightJustified(16, '0');
-    }
-    return text;
-}
-
 QString SnapshotScriptSource() {
     InitResources();
     QFile file(":/snapshot.js");

@@ -99,27 +99,31 @@ QString OriginOf(const QFileInfo& file) {
 }
 
 // Entries already found not to be movies, by origin: unchanged files are not read again.
+// Kept from one scan to the next for the entries that are still there, so memory follows the
+// caches' size. Scans run one at a time; the mutex guards the hand-over.
 std::mutex notMoviesMutex;
 std::set<QString> notMovies;
 
+struct ScanMemo {
+    std::set<QString> previous;  // not movies at the last scan
+    std::set<QString> next;      // not movies now
+};
+
 // Copies the movie of one cache entry into the store; the store path, or empty when the entry
 // is no movie or not whole.
-QString CopyOut(TUrlCacheStore& store, CacheFolder::Kind kind, const QFileInfo& info) {
+QString CopyOut(TUrlCacheStore& store, CacheFolder::Kind kind, const QFileInfo& info,
+                ScanMemo& memo) {
     const QString origin = OriginOf(info);
     if (const QString done = store.PathFromOrigin(origin); !done.isEmpty()) {
         return done;
     }
-    {
-        std::lock_guard<std::mutex> lock(notMoviesMutex);
-        if (notMovies.count(origin)) {
-            return QString();
-        }
-    }
     auto notAMovie = [&] {
-        std::lock_guard<std::mutex> lock(notMoviesMutex);
-        notMovies.insert(origin);
+        memo.next.insert(origin);
         return QString();
     };
+    if (memo.previous.count(origin)) {
+        return notAMovie();
+    }
     QFile file(info.absoluteFilePath());
     if (!file.open(QIODevice::ReadOnly)) {
         return QString();  // gone meanwhile: perhaps back later
@@ -157,12 +161,12 @@ QString CopyOut(TUrlCacheStore& store, CacheFolder::Kind kind, const QFileInfo& 
     if (!out.open(QIODevice::WriteOnly) || out.write(*body) != body->size() || !out.commit()) {
         return QString();
     }
-    store.Record(response->url, target, origin);
+    store.Record(response->url, origin);
     return target;
 }
 
-void ScanFolder(TUrlCacheStore& store, const CacheFolder& folder, std::vector<UrlCacheEntry>& out,
-                std::set<QString>& listed) {
+void ScanFolder(TUrlCacheStore& store, const CacheFolder& folder, ScanMemo& memo,
+                std::vector<UrlCacheEntry>& out, std::set<QString>& listed) {
     QDirIterator it(folder.path, QDir::Files | QDir::NoDotAndDotDot);
     while (it.hasNext()) {
         it.next();
@@ -171,7 +175,7 @@ void ScanFolder(TUrlCacheStore& store, const CacheFolder& folder, std::vector<Ur
                                                  : info.fileName().size() != 40) {
             continue;
         }
-        const QString path = CopyOut(store, folder.kind, info);
+        const QString path = CopyOut(store, folder.kind, info, memo);
         if (!path.isEmpty() && listed.insert(path).second) {
             out.push_back({path, static_cast<quint64>(QFileInfo(path).size())});
         }
@@ -235,8 +239,17 @@ std::vector<UrlCacheEntry> EnumerateUrlCache(TUrlCacheStore& store,
             list(store.Folder() + "/" + item.file);
         }
     }
+    ScanMemo memo;
+    {
+        std::lock_guard<std::mutex> lock(notMoviesMutex);
+        memo.previous.swap(notMovies);
+    }
     for (const CacheFolder& folder : folders) {
-        ScanFolder(store, folder, out, listed);
+        ScanFolder(store, folder, memo, out, listed);
+    }
+    {
+        std::lock_guard<std::mutex> lock(notMoviesMutex);
+        notMovies.swap(memo.next);
     }
     for (const auto& item : store.Items()) {
         list(store.Folder() + "/" + item.file);

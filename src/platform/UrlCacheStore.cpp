@@ -25,15 +25,6 @@ QString UrlCacheStoreFolder() {
     return cache + "/vimbrel/store";
 }
 
-std::vector<UrlCacheEntry> EnumerateStore(const QString& folder) {
-    std::vector<UrlCacheEntry> entries;
-    const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files, QDir::Unsorted);
-    for (const QFileInfo& f : files) {
-        entries.push_back({f.absoluteFilePath(), static_cast<quint64>(f.size())});
-    }
-    return entries;
-}
-
 QString WithoutQuery(const QString& address) {
     QString path = address;
     for (const char end : {'#', '?'}) {
@@ -75,16 +66,25 @@ void TUrlCacheStore::Load() {
     }
     loaded_ = true;
     QFile index(folder_ + "/" + kIndexName);
-    if (!index.open(QIODevice::ReadOnly)) {
-        return;
-    }
-    for (const QByteArray& line : index.readAll().split('\n')) {
-        const QList<QByteArray> fields = line.split('\t');
-        if (fields.size() == 3 && !fields[0].isEmpty()) {
-            items_.push_back(
-                {Unfield(fields[0]), Unfield(fields[1]), Unfield(fields[2]).split('\n')});
+    if (index.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : index.readAll().split('\n')) {
+            const QList<QByteArray> fields = line.split('\t');
+            if (fields.size() == 3 && !fields[0].isEmpty()) {
+                Add({Unfield(fields[0]), Unfield(fields[1]),
+                     Unfield(fields[2]).split('\n', Qt::SkipEmptyParts)});
+            }
         }
     }
+}
+
+void TUrlCacheStore::Add(Item item) {
+    const int at = static_cast<int>(items_.size());
+    byAddress_.insert(item.address, at);
+    files_.insert(item.file);
+    for (const QString& origin : item.origins) {
+        byOrigin_.insert(origin, at);
+    }
+    items_.push_back(std::move(item));
 }
 
 void TUrlCacheStore::Save() {
@@ -94,61 +94,67 @@ void TUrlCacheStore::Save() {
         return;
     }
     for (const Item& item : items_) {
+        if (item.origins.isEmpty()) {
+            continue;  // reserved, not written yet
+        }
         index.write(Field(item.file) + '\t' + Field(item.address) + '\t' +
                     Field(item.origins.join('\n')) + '\n');
     }
     index.commit();
 }
 
-QString TUrlCacheStore::PathFor(const QString& address) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return PathForLocked(address);
-}
-
-QString TUrlCacheStore::PathForLocked(const QString& address) {
+int TUrlCacheStore::ItemFor(const QString& address) {
     Load();
-    for (const Item& item : items_) {
-        if (item.address == address) {
-            return folder_ + "/" + item.file;
-        }
+    if (const auto it = byAddress_.find(address); it != byAddress_.end()) {
+        return *it;
     }
+    // The name is reserved at once, so that two fetches under way never share a file.
     const QString stem = StoreStem(address);
     for (int k = 1;; ++k) {
         const QString name = QString("%1[%2].swf").arg(stem).arg(k);
-        const bool taken = std::any_of(items_.begin(), items_.end(),
-                                       [&](const Item& item) { return item.file == name; });
-        if (!taken && !QFileInfo::exists(folder_ + "/" + name)) {
-            return folder_ + "/" + name;
+        if (!files_.contains(name) && !QFileInfo::exists(folder_ + "/" + name)) {
+            Add({name, address, {}});
+            return static_cast<int>(items_.size()) - 1;
         }
     }
 }
 
-void TUrlCacheStore::Record(const QString& address, const QString& path, const QString& origin) {
+QString TUrlCacheStore::PathFor(const QString& address) {
     std::lock_guard<std::mutex> lock(mutex_);
-    Load();
-    for (Item& item : items_) {
-        if (item.address == address) {
-            if (!item.origins.contains(origin)) {
-                item.origins << origin;
-                Save();
-            }
-            return;
+    return folder_ + "/" + items_[static_cast<size_t>(ItemFor(address))].file;
+}
+
+void TUrlCacheStore::Record(const QString& address, const QString& origin) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const int at = ItemFor(address);
+    if (byOrigin_.contains(origin)) {
+        return;
+    }
+    // A cache file that changed replaces what it gave before.
+    QStringList& origins = items_[static_cast<size_t>(at)].origins;
+    const QString source = origin.section('|', 0, 0) + '|';
+    for (const QString& old : origins) {
+        if (old.startsWith(source)) {
+            byOrigin_.remove(old);
         }
     }
-    items_.push_back({QFileInfo(path).fileName(), address, {origin}});
+    origins.erase(std::remove_if(origins.begin(), origins.end(),
+                                 [&](const QString& old) { return old.startsWith(source); }),
+                  origins.end());
+    origins << origin;
+    byOrigin_.insert(origin, at);
     Save();
 }
 
 QString TUrlCacheStore::PathFromOrigin(const QString& origin) {
     std::lock_guard<std::mutex> lock(mutex_);
     Load();
-    for (const Item& item : items_) {
-        const QString path = folder_ + "/" + item.file;
-        if (item.origins.contains(origin) && QFileInfo::exists(path)) {
-            return path;
-        }
+    const auto it = byOrigin_.find(origin);
+    if (it == byOrigin_.end()) {
+        return QString();
     }
-    return QString();
+    const QString path = folder_ + "/" + items_[static_cast<size_t>(*it)].file;
+    return QFileInfo::exists(path) ? path : QString();
 }
 
 std::vector<TUrlCacheStore::Item> TUrlCacheStore::Items() {

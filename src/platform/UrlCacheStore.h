@@ -1,9 +1,10 @@
 #pragma once
 
+#include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
-#include <map>
 #include <mutex>
 #include <vector>
 
@@ -15,9 +16,6 @@ struct UrlCacheEntry {
 
 // The folder of Vimbrel's own URL cache store: plain files named after their addresses.
 QString UrlCacheStoreFolder();
-
-// The files of a store folder, in directory order; an unreadable folder gives none.
-std::vector<UrlCacheEntry> EnumerateStore(const QString& folder);
 
 // The address without its query and fragment.
 QString WithoutQuery(const QString& address);
@@ -43,10 +41,11 @@ class TUrlCacheStore {
     static TUrlCacheStore& Shared();
 
     const QString& Folder() const { return folder_; }
-    // The full path that holds, or will hold, the movie of address.
+    // The full path that holds, or will hold, the movie of address; a new name is reserved.
     QString PathFor(const QString& address);
-    // Notes that path, given by PathFor, now holds the movie of address, taken from origin.
-    void Record(const QString& address, const QString& path, const QString& origin);
+    // Notes that the file of address now holds its movie, taken from origin ("preview", or
+    // "cache file|size|modified"); a newer origin of the same cache file replaces the older.
+    void Record(const QString& address, const QString& origin);
     // The path of the file copied from origin, when there is one on disk.
     QString PathFromOrigin(const QString& origin);
     // Every item whose file exists, in the order they were first stored.
@@ -54,11 +53,15 @@ class TUrlCacheStore {
 
   private:
     void Load();
-    QString PathForLocked(const QString& address);
+    void Add(Item item);
+    int ItemFor(const QString& address);
     void Save();
 
     const QString folder_;
     std::mutex mutex_;
     bool loaded_ = false;
     std::vector<Item> items_;
+    QHash<QString, int> byAddress_;  // address -> item
+    QHash<QString, int> byOrigin_;   // origin -> item
+    QSet<QString> files_;            // names in use
 };

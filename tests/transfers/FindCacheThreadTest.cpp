@@ -40,16 +40,3 @@ TEST(FindCacheEntryThread, AppendsSwfRowsInOrderWithoutGaps) {
     EXPECT_EQ(rows[1].index, 2);
     EXPECT_EQ(rows[1].name, "c.Swf");
 }
-
-TEST(EnumerateStore, ListsPlainFilesAndToleratesAMissingFolder) {
-    QTemporaryDir dir;
-    QFile f(dir.filePath("movie[1].swf"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("FWS", 3);
-    f.close();
-    QDir(dir.path()).mkdir("sub");
-    auto entries = EnumerateStore(dir.path());
-    ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].size, 3u);
-    EXPECT_TRUE(EnumerateStore(dir.filePath("absent")).empty());
-}
