@@ -15,11 +15,9 @@ TEST(UrlCacheStore, FilesAreNamedAfterTheirAddressesAndKeptAcrossRuns) {
         const char* address;
         const char* file;
     } cases[] = {
-        {"http://h/games/a.swf?x=1#top", "a[1].swf"},
-        {"https://other:8443/A.SWF", "A[1].swf"},
+        {"http://h/games/a.swf?x=1#top", "a[1].swf"}, {"https://other:8443/A.SWF", "A[1].swf"},
         {"http://other/a.swf", "a[2].swf"},  // reserved at once, before any byte is written
-        {"http://h/get.php?id=7", "get[1].swf"},
-        {"http://h/", "movie[1].swf"},
+        {"http://h/get.php?id=7", "get[1].swf"},      {"http://h/", "movie[1].swf"},
         {"http://h/games/a.swf?x=1#top", "a[1].swf"},  // the same address keeps its file
     };
     for (const auto& c : cases) {

@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+#include <QWebEngineProfile>
+
+#include "TestUtil.h"
+#include "app/MainFrm.h"
+#include "discovery/FlashPlayer.h"
+#include "discovery/WebBrowser.h"
+#include "platform/CacheEntryReaders.h"
+#include "platform/UrlCacheStore.h"
+#include "support/Files.h"
+#include "support/RealBrowserCaches.h"
+#include "transfers/WorkerThread.h"
+#include "widgets/ListGrid.h"
+
+namespace {
+QStringList Column(QTreeWidget* list, int column) {
+    QStringList out;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        out << list->topLevelItem(i)->text(column);
+    }
+    return out;
+}
+
+// How many complete responses for addresses with this text the embedded browser has written.
+int OwnCacheEntries(const QString& text) {
+    int count = 0;
+    const QString folder = BrowserProfile()->cachePath() + "/Cache/Cache_Data";
+    for (const QFileInfo& f : QDir(folder).entryInfoList({"*_0"}, QDir::Files)) {
+        QFile file(f.absoluteFilePath());
+        if (file.open(QIODevice::ReadOnly)) {
+            const auto response = ReadSimpleCacheEntry(file);
+            count += response && response->url.contains(text) ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+// The group of a row name: which source gave it.
+QString Source(const QString& name) {
+    return name.section('-', 0, 0);
+}
+}  // namespace
+
+// Movies from the preview, the embedded browser, chromium and firefox-esr, each listed once, in
+// that order, byte-identical to what was served; a second scan copies nothing again.
+TEST(CacheTab, ListsTheMoviesOfEverySourceOnce) {
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toUtf8());  // the real home is never read
+    const QString cacheHome =
+        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    MovieServer server;
+    {
+        QTemporaryDir browsers;
+        RunChromium(browsers.filePath("chromium"), server.Page("chr-"));
+        const int byChromium = server.Served();
+        RunFirefox(browsers.filePath("firefox"), server.Page("ff-"),
+                   [&] { return server.Served() >= byChromium + 3; });
+        CopyFolderFiles(browsers.filePath("chromium/Default/Cache/Cache_Data"),
+                        cacheHome + "/chromium/Default/Cache/Cache_Data");
+        CopyFolderFiles(browsers.filePath("firefox/cache2/entries"),
+                        cacheHome + "/mozilla/firefox/x.default/cache2/entries");
+    }
+    TMainFrm frm;
+    frm.show();
+    frm.WebBrowser1->Navigate(server.Page("own-"));
+    // The page has read every body: leaving it now cannot cut an entry short.
+    ASSERT_TRUE(WaitUntil([&] { return frm.WebBrowser1->title() == "done"; }, 30000));
+    // The engine writes its cache entries a little later, on its own threads.
+    ASSERT_TRUE(WaitUntil([] { return OwnCacheEntries("/own-") == 3; }, 30000));
+    // A movie played in the preview pane.
+    frm.FoundMovies = {server.Page().section('/', 0, 2) + "/prev-a.swf"};
+    frm.RefreshWebList();
+    frm.ListView1->setCurrentItem(frm.ListView1->topLevelItem(0));
+    const QString store = cacheHome + "/vimbrel/store";
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const auto items = TUrlCacheStore::Shared().Items();
+            return !items.empty() && items.front().origins.contains("preview");
+        },
+        30000));
+
+    QTabBar* tabs = frm.PageControl1->tabBar();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    ASSERT_TRUE(WaitUntil([&] { return !frm.Busy() && TWorkerThread::LiveCount() == 0; }, 30000));
+    const QStringList names = Column(frm.ListView2, 1);
+    QStringList sources;
+    for (const QString& name : names) {
+        if (sources.isEmpty() || sources.last() != Source(name)) {
+            sources << Source(name);
+        }
+    }
+    EXPECT_EQ(sources, QStringList({"prev", "own", "chr", "ff"})) << names.join(" ").toStdString();
+    QStringList sorted = names;
+    sorted.sort();
+    EXPECT_EQ(sorted, QStringList({"chr-a[1].swf", "chr-get[1].swf", "chr-z[1].swf", "ff-a[1].swf",
+                                   "ff-get[1].swf", "ff-z[1].swf", "own-a[1].swf", "own-get[1].swf",
+                                   "own-z[1].swf", "prev-a[1].swf"}));
+    EXPECT_EQ(Column(frm.ListView2, 0).first(), "1");
+    EXPECT_EQ(Column(frm.ListView2, 0).last(), QString::number(names.size()));
+    const ServedMovies movies = TestMovies();
+    for (int i = 0; i < names.size(); ++i) {
+        const QString path = frm.ListView2->topLevelItem(i)->text(3);
+        EXPECT_EQ(path, store + "/" + names[i]);
+        const QByteArray want = names[i].contains("get[") ? movies.get
+                                : names[i].contains("z[") ? movies.zipped
+                                                          : movies.a;
+        EXPECT_EQ(ReadAll(path), want) << names[i].toStdString();
+        EXPECT_EQ(frm.ListView2->topLevelItem(i)->text(2), QString::number(want.size()));
+    }
+
+    // Clearing the list and coming back scans again: the same rows, nothing copied again.
+    const QDateTime copied = QFileInfo(store + "/chr-z[1].swf").lastModified();
+    frm.ClearList1->trigger();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    ASSERT_TRUE(WaitUntil([&] { return !frm.Busy() && TWorkerThread::LiveCount() == 0; }, 30000));
+    EXPECT_EQ(Column(frm.ListView2, 1), names);
+    EXPECT_EQ(QFileInfo(store + "/chr-z[1].swf").lastModified(), copied);
+}
