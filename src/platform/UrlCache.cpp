@@ -1,13 +1,15 @@
 #include "platform/UrlCache.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <map>
+#include <QSet>
 #include <mutex>
-#include <set>
 
 #include "platform/BodyDecoding.h"
 #include "platform/CacheEntryReaders.h"
@@ -91,29 +93,33 @@ bool IsSimpleEntryName(const QString& name) {
     return true;
 }
 
-QString OriginOf(const QFileInfo& file) {
-    return QString("%1|%2|%3")
-        .arg(file.absoluteFilePath())
-        .arg(file.size())
-        .arg(file.lastModified().toMSecsSinceEpoch());
-}
+// A cache file as the folder walk found it. Its origin names it with its size and time, so a
+// file rewritten under the same name is a new origin.
+struct EntryFile {
+    QString path;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    QString Origin() const {
+        return path + '|' + QString::number(size) + '|' + QString::number(modifiedNs);
+    }
+};
 
 // Entries already found not to be movies, by origin: unchanged files are not read again.
 // Kept from one scan to the next for the entries that are still there, so memory follows the
 // caches' size. Scans run one at a time; the mutex guards the hand-over.
 std::mutex notMoviesMutex;
-std::set<QString> notMovies;
+QSet<QString> notMovies;
 
 struct ScanMemo {
-    std::set<QString> previous;  // not movies at the last scan
-    std::set<QString> next;      // not movies now
+    QSet<QString> previous;  // not movies at the last scan
+    QSet<QString> next;      // not movies now
 };
 
 // Copies the movie of one cache entry into the store; the store path, or empty when the entry
 // is no movie or not whole.
-QString CopyOut(TUrlCacheStore& store, CacheFolder::Kind kind, const QFileInfo& info,
+QString CopyOut(TUrlCacheStore& store, CacheFolder::Kind kind, const EntryFile& entry,
                 ScanMemo& memo) {
-    const QString origin = OriginOf(info);
+    const QString origin = entry.Origin();
     if (const QString done = store.PathFromOrigin(origin); !done.isEmpty()) {
         return done;
     }
@@ -121,10 +127,10 @@ QString CopyOut(TUrlCacheStore& store, CacheFolder::Kind kind, const QFileInfo& 
         memo.next.insert(origin);
         return QString();
     };
-    if (memo.previous.count(origin)) {
+    if (memo.previous.contains(origin)) {
         return notAMovie();
     }
-    QFile file(info.absoluteFilePath());
+    QFile file(entry.path);
     if (!file.open(QIODevice::ReadOnly)) {
         return QString();  // gone meanwhile: perhaps back later
     }
@@ -165,21 +171,35 @@ QString CopyOut(TUrlCacheStore& store, CacheFolder::Kind kind, const QFileInfo& 
     return target;
 }
 
+// Walks the folder with the system's own calls: a cache holds tens of thousands of files and
+// most are passed over on their name, size and time alone.
 void ScanFolder(TUrlCacheStore& store, const CacheFolder& folder, ScanMemo& memo,
-                std::vector<UrlCacheEntry>& out, std::set<QString>& listed) {
-    QDirIterator it(folder.path, QDir::Files | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        const QFileInfo info = it.fileInfo();
-        if (folder.kind == CacheFolder::Chromium ? !IsSimpleEntryName(info.fileName())
-                                                 : info.fileName().size() != 40) {
+                std::vector<UrlCacheEntry>& out, QSet<QString>& listed) {
+    DIR* dir = opendir(QFile::encodeName(folder.path).constData());
+    if (!dir) {
+        return;
+    }
+    const QString prefix = folder.path + '/';
+    while (const dirent* d = readdir(dir)) {
+        const QString name = QFile::decodeName(d->d_name);
+        if (folder.kind == CacheFolder::Chromium ? !IsSimpleEntryName(name) : name.size() != 40) {
             continue;
         }
-        const QString path = CopyOut(store, folder.kind, info, memo);
-        if (!path.isEmpty() && listed.insert(path).second) {
+        struct stat info {};
+        if (fstatat(dirfd(dir), d->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(info.st_mode)) {
+            continue;
+        }
+        const EntryFile entry{
+            prefix + name, static_cast<qint64>(info.st_size),
+            static_cast<qint64>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+        const QString path = CopyOut(store, folder.kind, entry, memo);
+        if (!path.isEmpty() && !listed.contains(path)) {
+            listed.insert(path);
             out.push_back({path, static_cast<quint64>(QFileInfo(path).size())});
         }
     }
+    closedir(dir);
 }
 }  // namespace
 
@@ -227,9 +247,10 @@ std::vector<CacheFolder> BrowserCacheFolders(const QString& home, const QString&
 std::vector<UrlCacheEntry> EnumerateUrlCache(TUrlCacheStore& store,
                                              const std::vector<CacheFolder>& folders) {
     std::vector<UrlCacheEntry> out;
-    std::set<QString> listed;
+    QSet<QString> listed;
     auto list = [&](const QString& path) {
-        if (listed.insert(path).second) {
+        if (!listed.contains(path)) {
+            listed.insert(path);
             out.push_back({path, static_cast<quint64>(QFileInfo(path).size())});
         }
     };
