@@ -8,14 +8,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
-#include <QWebEngineProfile>
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
 #include "discovery/FlashPlayer.h"
-#include "discovery/WebBrowser.h"
-#include "platform/CacheEntryReaders.h"
-#include "platform/UrlCacheStore.h"
+#include "support/EveryCacheSource.h"
 #include "support/Files.h"
 #include "support/RealBrowserCaches.h"
 #include "transfers/WorkerThread.h"
@@ -28,20 +25,6 @@ QStringList Column(QTreeWidget* list, int column) {
         out << list->topLevelItem(i)->text(column);
     }
     return out;
-}
-
-// How many complete responses for addresses with this text the embedded browser has written.
-int OwnCacheEntries(const QString& text) {
-    int count = 0;
-    const QString folder = BrowserProfile()->cachePath() + "/Cache/Cache_Data";
-    for (const QFileInfo& f : QDir(folder).entryInfoList({"*_0"}, QDir::Files)) {
-        QFile file(f.absoluteFilePath());
-        if (file.open(QIODevice::ReadOnly)) {
-            const auto response = ReadSimpleCacheEntry(file);
-            count += response && response->url.contains(text) ? 1 : 0;
-        }
-    }
-    return count;
 }
 
 // The group of a row name: which source gave it.
@@ -58,35 +41,10 @@ TEST(CacheTab, ListsTheMoviesOfEverySourceOnce) {
     const QString cacheHome =
         QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
     MovieServer server;
-    {
-        QTemporaryDir browsers;
-        RunChromium(browsers.filePath("chromium"), server.Page("chr-"));
-        const int byChromium = server.Served();
-        RunFirefox(browsers.filePath("firefox"), server.Page("ff-"),
-                   [&] { return server.Served() >= byChromium + 3; });
-        CopyFolderFiles(browsers.filePath("chromium/Default/Cache/Cache_Data"),
-                        cacheHome + "/chromium/Default/Cache/Cache_Data");
-        CopyFolderFiles(browsers.filePath("firefox/cache2/entries"),
-                        cacheHome + "/mozilla/firefox/x.default/cache2/entries");
-    }
     TMainFrm frm;
     frm.show();
-    frm.WebBrowser1->Navigate(server.Page("own-"));
-    // The page has read every body: leaving it now cannot cut an entry short.
-    ASSERT_TRUE(WaitUntil([&] { return frm.WebBrowser1->title() == "done"; }, 30000));
-    // The engine writes its cache entries a little later, on its own threads.
-    ASSERT_TRUE(WaitUntil([] { return OwnCacheEntries("/own-") == 3; }, 30000));
-    // A movie played in the preview pane.
-    frm.FoundMovies = {server.Page().section('/', 0, 2) + "/prev-a.swf"};
-    frm.RefreshWebList();
-    frm.ListView1->setCurrentItem(frm.ListView1->topLevelItem(0));
+    ASSERT_TRUE(FillEveryCacheSource(frm, server, cacheHome));
     const QString store = cacheHome + "/vimbrel/store";
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            const auto items = TUrlCacheStore::Shared().Items();
-            return !items.empty() && items.front().origins.contains("preview");
-        },
-        30000));
 
     QTabBar* tabs = frm.PageControl1->tabBar();
     QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());

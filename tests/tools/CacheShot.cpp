@@ -1,0 +1,38 @@
+// Saves a picture of the cache tab listing movies from every source: the preview, the window's
+// own browser, chromium and firefox-esr (run headless against a loopback page).
+#include <QApplication>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <cstdio>
+
+#include "TestUtil.h"
+#include "app/MainFrm.h"
+#include "support/EveryCacheSource.h"
+#include "support/Headless.h"
+#include "support/RealBrowserCaches.h"
+#include "transfers/WorkerThread.h"
+
+int main(int argc, char** argv) {
+    PrepareHeadless();
+    QTemporaryDir xdg;
+    qputenv("HOME", xdg.path().toUtf8());
+    qputenv("XDG_CACHE_HOME", (xdg.path() + "/cache").toUtf8());
+    qputenv("XDG_DATA_HOME", (xdg.path() + "/data").toUtf8());
+    QApplication app(argc, argv);
+    const QString out = argc > 1 ? argv[1] : "cache_tab.png";
+    MovieServer server;
+    TMainFrm frm;
+    frm.show();
+    if (!FillEveryCacheSource(
+            frm, server, QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation))) {
+        std::printf("a browser did not fill its cache\n");
+        return 1;
+    }
+    frm.PageControl1->setCurrentIndex(1);
+    WaitUntil([&] { return !frm.Busy() && TWorkerThread::LiveCount() == 0; }, 30000);
+    frm.ListView2->setCurrentItem(frm.ListView2->topLevelItem(5));
+    WaitUntil([] { return false; }, 3000);  // the movie starts playing
+    return frm.grab().save(out) ? 0 : 1;
+}
