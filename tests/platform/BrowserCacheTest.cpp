@@ -56,7 +56,20 @@ TEST_F(BrowserCacheTest, EachMovieOfBothBrowsersIsListedOnceAsItWasServed) {
     EXPECT_EQ(folders[0].kind, CacheFolder::Chromium);
     EXPECT_EQ(folders[1].kind, CacheFolder::Firefox);
 
+    // The browsers' folders are only read.
+    auto state = [&] {
+        QStringList files;
+        for (const CacheFolder& folder : folders) {
+            for (const QFileInfo& f : QDir(folder.path).entryInfoList(QDir::Files, QDir::Name)) {
+                files << f.fileName() + QString::number(f.size()) +
+                             f.lastModified().toString(Qt::ISODateWithMs);
+            }
+        }
+        return files;
+    };
+    const QStringList before = state();
     const auto entries = EnumerateUrlCache(store, folders);
+    EXPECT_EQ(state(), before);
     QStringList names = Names(entries);
     names.sort();
     EXPECT_EQ(names, QStringList({"a[1].swf", "get[1].swf", "z[1].swf"}));
