@@ -37,15 +37,18 @@ void TMainFrm::SelectPageInCode(int page) {
 
 void TMainFrm::StartCacheScan() {
     busy_.cacheScan = true;
-    // Where to look is settled here; reading the caches and copying movies out is the worker's.
+    // Paths are read here; looking in the folders and copying movies out is the worker's.
+    const QString home = QDir::homePath();
     const QString cacheHome =
         QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
     const QString configHome =
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    const auto folders =
-        BrowserCacheFolders(QDir::homePath(), cacheHome, configHome, BrowserProfile()->cachePath());
+    const QString embedded = BrowserProfile()->cachePath();
     ScanWorker = new TFindCacheEntryThread(
-        [folders] { return EnumerateUrlCache(TUrlCacheStore::Shared(), folders); },
+        [=] {
+            return EnumerateUrlCache(TUrlCacheStore::Shared(),
+                                     BrowserCacheFolders(home, cacheHome, configHome, embedded));
+        },
         [this](const CacheRow& row) {
             AppendCacheRow(row.index, row.name, row.size, row.localPath);
         },
