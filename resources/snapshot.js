@@ -33,12 +33,32 @@
         return movie || src || attr(object, 'data');
     }
 
-    function describe(doc) {
+    // What only the deep scan reads: links, the player's own elements, flashvars, data-*.
+    function describeDeep(doc, d) {
+        d.links = Array.from(doc.querySelectorAll('a[href], area[href]'), (e) => attr(e, 'href'));
+        d.embedLike = Array.from(doc.getElementsByTagName('ruffle-embed'), (e) => attr(e, 'src'))
+            .concat(Array.from(doc.getElementsByTagName('ruffle-object'), objectMovie));
+        d.flashVars = Array.from(doc.getElementsByTagName('param'))
+            .filter((p) => attr(p, 'name').toLowerCase() === 'flashvars')
+            .map((p) => attr(p, 'value'))
+            .concat(Array.from(doc.querySelectorAll('[flashvars]'), (e) => attr(e, 'flashvars')));
+        d.dataValues = [];
+        for (const el of doc.getElementsByTagName('*')) {
+            for (const a of el.attributes) {
+                if (a.name.startsWith('data-') && a.value.toLowerCase().includes('.swf')) {
+                    d.dataValues.push(a.value);
+                }
+            }
+        }
+        return d;
+    }
+
+    function describe(doc, deep) {
         if (doc.URL.startsWith('chrome-error:')) {
             // A frame that failed to load shows the engine's error page: no document.
             return {absent: true};
         }
-        return {
+        const d = {
             url: doc.URL,
             objects: Array.from(doc.getElementsByTagName('object'), (o) => ({
                 codeBase: attr(o, 'codebase'),
@@ -49,6 +69,7 @@
             embeds: Array.from(doc.getElementsByTagName('embed'), (e) => attr(e, 'src')),
             scripts: Array.from(doc.getElementsByTagName('script'), (s) => s.text),
         };
+        return deep ? describeDeep(doc, d) : d;
     }
 
     // This frame's indices from the top, read through the cross-origin-readable parent chain.
@@ -92,14 +113,14 @@
         parts.forEach((part, k) => console.log(head + k + '/' + parts.length + ' ' + part));
     }
 
-    function report(scan, extra) {
+    function report(scan, deep, extra) {
         if (reported.has(scan)) {
             return;
         }
         reported.add(scan);
         const path = pathFromTop();
         if (path) {
-            send(scan, path, JSON.stringify(Object.assign(describe(document), extra)));
+            send(scan, path, JSON.stringify(Object.assign(describe(document, deep), extra)));
         }
     }
 
@@ -108,24 +129,24 @@
         const data = event.data;
         if (data && typeof data === 'object' && typeof data[TRIGGER] === 'string' &&
             /^[0-9a-f]{1,64}$/.test(data[TRIGGER])) {
-            report(data[TRIGGER], {});
+            report(data[TRIGGER], data.deep === true, {});
         }
     }, true);
 
     window.__vimbrelSnapshot = {
         // Called by the program in the top document: reports it with the paths of all frames,
-        // then asks every frame, at any depth, to report itself.
-        start: function (scan) {
+        // then asks every frame, at any depth, to report itself (deep: for the deep scan too).
+        start: function (scan, deep) {
             const paths = [];
             framePaths(window, [], paths);
-            report(scan, {framePaths: paths});
+            report(scan, deep, {framePaths: paths});
             for (const path of paths) {
                 let w = window;
                 for (const i of path) {
                     w = w ? w[i] : null;
                 }
                 if (w) {
-                    w.postMessage({[TRIGGER]: scan}, '*');
+                    w.postMessage({[TRIGGER]: scan, deep: deep}, '*');
                 }
             }
             return paths.length;

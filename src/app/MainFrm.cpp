@@ -111,6 +111,9 @@ void TMainFrm::CreateMenus() {
     DeselectAll1 = AddItem(Edit1, "DeselectAll1", "&Deselect all");
     N1 = AddSeparator(Edit1, "N1");
     ClearList1 = AddItem(Edit1, "ClearList1", "&Clear list");
+    N7 = AddSeparator(Edit1, "N7");
+    DeepScan1 = AddItem(Edit1, "DeepScan1", "Dee&p Scan");
+    DeepScan1->setCheckable(true);  // off at every start: nothing is stored
 
     Help1 = menuBar()->addMenu("&Help");
     Help1->setObjectName("Help1");
@@ -288,6 +291,7 @@ void TMainFrm::FormCreate() {
     ApplicationHelpFile() = HelpFilePath;
     connect(WebBrowser1, &TWebBrowser::DocumentComplete, this,
             &TMainFrm::WebBrowser1DocumentComplete);
+    ConnectDeepScan();
 }
 
 void TMainFrm::ReportError(const QString& text) {

@@ -20,6 +20,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class TLbSpeedButton;
 class TBrowseFolderDialog;
+class TNetworkMovies;
 class TFlashPlayer;
 class TWebBrowser;
 class TStatusBar;
@@ -82,6 +83,8 @@ class TMainFrm : public QMainWindow {
     void LbSpeedButton5Click();
     void LbSpeedButton6Click();
     void WebBrowser1DocumentComplete(bool loaded);
+    // A movie the page fetched after its scan: a new ticked row when the deep scan is on.
+    void NetworkMovieFound(const QString& url);
 
     // The standard error report: a message box with the error text.
     void ReportError(const QString& text);
@@ -109,6 +112,8 @@ class TMainFrm : public QMainWindow {
     QAction* DeselectAll1;
     QAction* N1;
     QAction* ClearList1;
+    QAction* N7;
+    QAction* DeepScan1;
     QMenu* Help1;
     QAction* Content1;
     QAction* N2;
@@ -163,6 +168,7 @@ class TMainFrm : public QMainWindow {
     QString HelpFilePath;
     TBrowseFolderDialog* BrowseFolderDialog = nullptr;  // created once at start-up
     THttpGetThread::Options HttpOptions;
+    TNetworkMovies* NetworkMovies = nullptr;  // what the page fetched, for the deep scan
 
     // Shows FoundMovies as the web list, every row ticked, and "Done".
     void FinishPageScan();
@@ -186,6 +192,7 @@ class TMainFrm : public QMainWindow {
     void StartDownload();
     QTreeWidget* ActiveList() const;
     void ConnectSelection(QTreeWidget* list);
+    void ConnectDeepScan();
 
     TBusyState busy_;
     bool changingPageInCode_ = false;
@@ -193,4 +200,5 @@ class TMainFrm : public QMainWindow {
     QList<QPersistentModelIndex> failedInChain_;  // not tried again by the same chain
     QSet<QString> savedInChain_;                  // files this chain wrote
     int pageScan_ = 0;                            // the latest document's scan
+    bool pageScanned_ = false;                    // this navigation's page has been scanned
 };

@@ -1,17 +1,23 @@
 // Page discovery: the address bar with the open browser tabs, navigation, and the scan of every
 // finished page for Flash movies.
+#include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QTreeWidget>
 
 #include "app/MainFrm.h"
 #include "discovery/AddressResolution.h"
+#include "discovery/DeepScan.h"
+#include "discovery/NetworkMovies.h"
 #include "discovery/PageScan.h"
 #include "discovery/WebBrowser.h"
 #include "platform/OpenTabs.h"
 #include "widgets/ListGrid.h"
 
 namespace {
+constexpr int kFrameBudgetMs =
+    2000;  // frames that have not described themselves by then are left out
+
 QString ConfigHome() {
     const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
     return QDir::isAbsolutePath(xdg) ? xdg : QDir::homePath() + "/.config";
@@ -65,8 +71,9 @@ void TMainFrm::WebBrowser1DocumentComplete(bool loaded) {
         FinishPageScan();
         return;
     }
+    const bool deep = DeepScan1->isChecked();
     WebBrowser1->RequestSnapshot(
-        [this, scan](std::optional<DocumentSnapshot> snapshot, const QString& error) {
+        [this, scan, deep](std::optional<DocumentSnapshot> snapshot, const QString& error) {
             if (scan != pageScan_) {
                 return;  // a newer document has been loaded meanwhile
             }
@@ -76,8 +83,18 @@ void TMainFrm::WebBrowser1DocumentComplete(bool loaded) {
             }
             FoundMovies.clear();
             ScanPage(*snapshot, FoundMovies);
+            if (deep) {
+                // The page scan's rows first, then what only the deep scan finds.
+                ScanPageDeep(*snapshot, FoundMovies);
+                FoundMovieList list(FoundMovies);
+                for (const QString& url : NetworkMovies->Movies()) {
+                    list.Add(url);
+                }
+            }
+            pageScanned_ = true;
             FinishPageScan();
-        });
+        },
+        kFrameBudgetMs, deep);
 }
 
 void TMainFrm::FinishPageScan() {

@@ -27,6 +27,10 @@ bool ReadDocument(const QJsonObject& json, int depth, DocumentSnapshot* doc) {
     }
     doc->embeds = Strings(json.value("embeds").toArray());
     doc->scripts = Strings(json.value("scripts").toArray());
+    doc->links = Strings(json.value("links").toArray());
+    doc->embedLike = Strings(json.value("embedLike").toArray());
+    doc->flashVars = Strings(json.value("flashVars").toArray());
+    doc->dataValues = Strings(json.value("dataValues").toArray());
     for (const auto& v : json.value("frames").toArray()) {
         DocumentSnapshot frame;
         if (ReadDocument(v.toObject(), depth + 1, &frame)) {

@@ -20,6 +20,11 @@ struct DocumentSnapshot {
     std::vector<ObjectElement> objects;
     QStringList embeds;   // src attributes as written
     QStringList scripts;  // script texts
+    // Described for the deep scan only:
+    QStringList links;       // href of A and AREA elements, as written
+    QStringList embedLike;   // movies of the player's own elements (ruffle-embed, ruffle-object)
+    QStringList flashVars;   // flashvars of PARAM elements and attributes
+    QStringList dataValues;  // data-* attribute values that mention ".swf"
     std::vector<DocumentSnapshot> frames;
 };
 

@@ -4,8 +4,8 @@
 
 namespace {
 const char* const kFlashClassId = "d27cdb6e-ae6d-11cf-96b8-444553540000";
+}  // namespace
 
-// Whether a quoted script text names a movie: its part before any "?" ends in ".swf".
 bool NamesMovie(const QString& candidate) {
     const QString lower = LowerAscii(candidate);
     if (!lower.contains(".swf")) {
@@ -15,7 +15,6 @@ bool NamesMovie(const QString& candidate) {
     const int end = q < 0 ? lower.size() : q;  // one past the address part
     return end >= 4 && lower.mid(end - 4, 4) == ".swf";
 }
-}  // namespace
 
 bool IsFlashObject(const ObjectElement& object) {
     if (object.codeBase.toLower().contains(kPlayerDomain)) {
@@ -66,10 +65,14 @@ void ScanEmbedElements(const QString& page, const QStringList& sources, FoundMov
 }
 
 QStringList ScriptMovieCandidates(const QString& script) {
-    // Positions of every double quote; however many there are, the whole script is scanned.
+    return QuotedMovieCandidates(script, '"');
+}
+
+QStringList QuotedMovieCandidates(const QString& script, QChar quote) {
+    // Positions of every quote; however many there are, the whole script is scanned.
     std::vector<int> quotes;
     for (int i = 0; i < script.size(); ++i) {
-        if (script[i] == '"') {
+        if (script[i] == quote) {
             quotes.push_back(i);
         }
     }

@@ -41,3 +41,10 @@ void AddFoundMovie(const QString& address, FoundMovieList& found);
 
 // The movie addresses a script names between pairs of double quotes, before resolution.
 QStringList ScriptMovieCandidates(const QString& script);
+// The same rule for another quote character: the texts between the 1st and 2nd, 3rd and 4th …
+// quotes (nothing when their count is odd), spaces encoded, without an apostrophe, at least four
+// characters, naming a movie.
+QStringList QuotedMovieCandidates(const QString& script, QChar quote);
+
+// Whether an address names a movie: its part before any "?" ends in ".swf" (any case).
+bool NamesMovie(const QString& address);

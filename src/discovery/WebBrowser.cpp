@@ -9,6 +9,8 @@
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
+#include <QWebEngineUrlRequestInfo>
+#include <QWebEngineUrlRequestInterceptor>
 
 #include "platform/Secrets.h"
 
@@ -48,6 +50,26 @@ class TBrowserPage : public QWebEnginePage {
   private:
     std::function<void(const ReportLine&)> sink_;
 };
+// Tells the browser of every request its page and frames make. The engine may call it on
+// another thread; the browser hears of it on its own.
+class TRequestWatch : public QWebEngineUrlRequestInterceptor {
+  public:
+    explicit TRequestWatch(TWebBrowser* browser)
+        : QWebEngineUrlRequestInterceptor(browser), browser_(browser) {}
+
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+        QMetaObject::invokeMethod(
+            browser_,
+            [browser = browser_, url = info.requestUrl().toString(),
+             type = static_cast<int>(info.resourceType())] {
+                emit browser->ResourceRequested(url, type);
+            },
+            Qt::QueuedConnection);
+    }
+
+  private:
+    TWebBrowser* browser_;
+};
 }  // namespace
 
 const QString& SnapshotSecret() {
@@ -79,6 +101,7 @@ QWebEngineProfile* BrowserProfile() {
 TWebBrowser::TWebBrowser(QWidget* parent) : QWebEngineView(parent) {
     setPage(new TBrowserPage(BrowserProfile(), this,
                              [this](const ReportLine& line) { TakeReport(line); }));
+    page()->setUrlRequestInterceptor(new TRequestWatch(this));
     connect(this, &QWebEngineView::loadFinished, this, &TWebBrowser::DocumentComplete);
 }
 
@@ -91,11 +114,12 @@ void TWebBrowser::Navigate(const QString& address) {
     load(QUrl::fromUserInput(address));
 }
 
-void TWebBrowser::RequestSnapshot(SnapshotReady ready, int frameBudgetMs) {
+void TWebBrowser::RequestSnapshot(SnapshotReady ready, int frameBudgetMs, bool deep) {
     const QString scan = RandomHex(1);
     snapshots_.emplace(scan, PendingSnapshot{SnapshotCollector(scan), std::move(ready)});
     page()->runJavaScript(
-        QString("window.__vimbrelSnapshot ? window.__vimbrelSnapshot.start('%1') : -1").arg(scan),
+        QString("window.__vimbrelSnapshot ? window.__vimbrelSnapshot.start('%1', %2) : -1")
+            .arg(scan, deep ? "true" : "false"),
         QWebEngineScript::ApplicationWorld,
         [this, alive = std::weak_ptr<bool>(alive_), scan](const QVariant& frames) {
             if (alive.lock() && *alive.lock() && (!frames.isValid() || frames.toInt() < 0)) {

@@ -33,11 +33,15 @@ class TWebBrowser : public QWebEngineView {
     void Navigate(const QString& address);
 
     // Describes the loaded page; ready runs once, later, on this thread. Every frame reports its
-    // own document; frames that have not reported within frameBudgetMs are left out.
-    void RequestSnapshot(SnapshotReady ready, int frameBudgetMs = 2000);
+    // own document; frames that have not reported within frameBudgetMs are left out. deep adds
+    // what only the deep scan reads.
+    void RequestSnapshot(SnapshotReady ready, int frameBudgetMs = 2000, bool deep = false);
 
   signals:
     void DocumentComplete(bool loaded);
+    // A request of the page or one of its frames (type: QWebEngineUrlRequestInfo::ResourceType);
+    // a main-frame request starts a new navigation.
+    void ResourceRequested(const QString& url, int type);
 
   private:
     struct PendingSnapshot {

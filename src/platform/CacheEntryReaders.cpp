@@ -94,6 +94,17 @@ bool ReadResponseInfo(const QByteArray& stream0, CachedResponse* response) {
 }
 }  // namespace
 
+QString ReadSimpleCacheUrl(QIODevice& file) {
+    const auto header = ReadAt(file, 0, kSimpleRecord);
+    if (!header || Le<quint64>(*header, 0) != kSimpleInitialMagic) {
+        return QString();
+    }
+    const qint64 keySize = Le<quint32>(*header, 12);
+    const auto key =
+        keySize > 0 && keySize <= kMaxKey ? ReadAt(file, kSimpleRecord, keySize) : std::nullopt;
+    return key ? UrlFromChromiumKey(*key) : QString();
+}
+
 std::optional<CachedResponse> ReadSimpleCacheEntry(QIODevice& file) {
     const qint64 size = file.size();
     const auto header = ReadAt(file, 0, kSimpleRecord);

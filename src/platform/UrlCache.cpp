@@ -75,10 +75,8 @@ void AddIfPresent(std::vector<CacheFolder>& out, CacheFolder::Kind kind, const Q
     }
 }
 
-// A profile's Chromium cache: "Cache/Cache_Data", or "Cache" itself in older builds.
 void AddChromiumProfile(std::vector<CacheFolder>& out, const QString& profile) {
-    const QString data = profile + "/Cache/Cache_Data";
-    AddIfPresent(out, CacheFolder::Chromium, QFileInfo(data).isDir() ? data : profile + "/Cache");
+    AddIfPresent(out, CacheFolder::Chromium, ChromiumCacheFolder(profile));
 }
 
 bool IsSimpleEntryName(const QString& name) {
@@ -136,29 +134,11 @@ QString CopyOut(TUrlCacheStore& store, CacheFolder::Kind kind, const EntryFile& 
     }
     const auto response =
         kind == CacheFolder::Chromium ? ReadSimpleCacheEntry(file) : ReadCache2Entry(file);
-    if (!response || response->status != 200 || !response->complete || response->bodySize <= 0 ||
-        response->bodySize > kMaxMovie) {
-        return response ? notAMovie() : QString();
+    if (!response) {
+        return QString();  // being written, or damaged: perhaps whole later
     }
-    const QByteArray encoding = response->Header("Content-Encoding");
-    const bool named =
-        IsMovieAddress(response->url) || IsFlashType(response->Header("Content-Type"));
-    if (!named && encoding.isEmpty()) {
-        // Only the signature can tell: read three bytes, not the body.
-        file.seek(response->bodyOffset);
-        if (!HasMovieSignature(file.read(3))) {
-            return notAMovie();
-        }
-    }
-    file.seek(response->bodyOffset);
-    const QByteArray stored = file.read(response->bodySize);
-    bool lengthOk = false;
-    const qint64 announced = response->Header("Content-Length").toLongLong(&lengthOk);
-    if (stored.size() != response->bodySize || (lengthOk && announced != stored.size())) {
-        return notAMovie();  // cut short: never listed as a movie
-    }
-    const auto body = DecodeBody(stored, encoding);
-    if (!body || body->isEmpty() || (!named && !HasMovieSignature(*body))) {
+    const auto body = ReadMovieBody(file, *response);
+    if (!body) {
         return notAMovie();
     }
     const QString target = store.PathFor(response->url);
@@ -202,6 +182,63 @@ void ScanFolder(TUrlCacheStore& store, const CacheFolder& folder, ScanMemo& memo
     closedir(dir);
 }
 }  // namespace
+
+std::optional<QByteArray> ReadMovieBody(QIODevice& file, const CachedResponse& response) {
+    if (response.status != 200 || !response.complete || response.bodySize <= 0 ||
+        response.bodySize > kMaxMovie) {
+        return std::nullopt;
+    }
+    const QByteArray encoding = response.Header("Content-Encoding");
+    const bool named = IsMovieAddress(response.url) || IsFlashType(response.Header("Content-Type"));
+    if (!named && encoding.isEmpty()) {
+        // Only the signature can tell: read three bytes, not the body.
+        file.seek(response.bodyOffset);
+        if (!HasMovieSignature(file.read(3))) {
+            return std::nullopt;
+        }
+    }
+    file.seek(response.bodyOffset);
+    const QByteArray stored = file.read(response.bodySize);
+    bool lengthOk = false;
+    const qint64 announced = response.Header("Content-Length").toLongLong(&lengthOk);
+    if (stored.size() != response.bodySize || (lengthOk && announced != stored.size())) {
+        return std::nullopt;  // cut short: never taken for a movie
+    }
+    auto body = DecodeBody(stored, encoding);
+    if (!body || body->isEmpty() || (!named && !HasMovieSignature(*body))) {
+        return std::nullopt;
+    }
+    return body;
+}
+
+QString ChromiumCacheFolder(const QString& profile) {
+    const QString data = profile + "/Cache/Cache_Data";
+    return QFileInfo(data).isDir() ? data : profile + "/Cache";
+}
+
+QStringList MovieResponsesAmong(const QString& folder, const QStringList& urls, QStringList* seen) {
+    QStringList movies;
+    const QSet<QString> wanted(urls.begin(), urls.end());
+    for (const QFileInfo& f : QDir(folder).entryInfoList({"*_0"}, QDir::Files)) {
+        QFile file(f.absoluteFilePath());
+        if (!IsSimpleEntryName(f.fileName()) || !file.open(QIODevice::ReadOnly)) {
+            continue;
+        }
+        const QString url = ReadSimpleCacheUrl(file);
+        if (!wanted.contains(url)) {
+            continue;
+        }
+        const auto response = ReadSimpleCacheEntry(file);
+        if (!response) {
+            continue;  // still being written
+        }
+        seen->append(url);
+        if (ReadMovieBody(file, *response)) {
+            movies << url;
+        }
+    }
+    return movies;
+}
 
 bool IsMovieAddress(const QString& address) {
     return WithoutQuery(address).endsWith(".swf", Qt::CaseInsensitive);

@@ -62,7 +62,7 @@ TEST_F(MainFrmTest, StartsWithTheFormsCaptionsMenusAndStatus) {
     EXPECT_EQ(Captions(frm->File1),
               QStringList({"&Download Flash", "&Copy Flash To...", "-", "E&xit"}));
     EXPECT_EQ(Captions(frm->Edit1),
-              QStringList({"&Select All", "&Deselect all", "-", "&Clear list"}));
+              QStringList({"&Select All", "&Deselect all", "-", "&Clear list", "-", "Dee&p Scan"}));
     EXPECT_EQ(Captions(frm->Help1), QStringList({"&Content", "-", "&Home page", "-", "&About..."}));
     EXPECT_EQ(Captions(frm->PopupMenu1),
               QStringList({"Select All", "Deselect All", "-", "Clear List", "-", "Download Flash",

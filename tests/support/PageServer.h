@@ -18,7 +18,8 @@ class PageServer {
                 res.set_content("<html><body>missing</body></html>", "text/html");
                 return;
             }
-            res.set_content(it->second, "text/html");
+            const auto type = types_.find(req.path);
+            res.set_content(it->second, type == types_.end() ? "text/html" : type->second.c_str());
         });
         port_ = server_.bind_to_any_port("127.0.0.1");
         thread_ = std::thread([this] { server_.listen_after_bind(); });
@@ -29,10 +30,16 @@ class PageServer {
     }
     int Port() const { return port_; }
     void Add(const std::string& path, const std::string& html) { pages_[path] = html; }
+    // Anything else, served with its own content type.
+    void Add(const std::string& path, const std::string& body, const std::string& type) {
+        pages_[path] = body;
+        types_[path] = type;
+    }
 
   private:
     httplib::Server server_;
     std::map<std::string, std::string> pages_;  // filled before any request
+    std::map<std::string, std::string> types_;
     std::thread thread_;
     int port_ = 0;
 };

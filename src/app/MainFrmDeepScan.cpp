@@ -1,0 +1,32 @@
+// The deep scan: movies the page scan's rules miss, from the page's documents and from what the
+// page fetched, listed after the page scan's own rows while the option is on.
+#include <QAction>
+#include <QTreeWidget>
+#include <QWebEngineProfile>
+
+#include "app/MainFrm.h"
+#include "discovery/NetworkMovies.h"
+#include "discovery/PageScan.h"
+#include "discovery/WebBrowser.h"
+#include "widgets/ListGrid.h"
+
+void TMainFrm::ConnectDeepScan() {
+    NetworkMovies = new TNetworkMovies(WebBrowser1->page()->profile()->cachePath(), this);
+    connect(WebBrowser1, &TWebBrowser::ResourceRequested, NetworkMovies, &TNetworkMovies::Request);
+    connect(NetworkMovies, &TNetworkMovies::NavigationStarted, this,
+            [this] { pageScanned_ = false; });
+    connect(NetworkMovies, &TNetworkMovies::MovieFound, this, &TMainFrm::NetworkMovieFound);
+    connect(DeepScan1, &QAction::toggled, NetworkMovies, &TNetworkMovies::SetCacheChecks);
+}
+
+void TMainFrm::NetworkMovieFound(const QString& url) {
+    // Before the scan the movie waits for it; afterwards it is a row of its own.
+    if (!DeepScan1->isChecked() || !pageScanned_ ||
+        FoundMovies.contains(url, Qt::CaseInsensitive)) {
+        return;
+    }
+    FoundMovies << url;
+    QTreeWidgetItem* row = AppendReportRow(
+        ListView1, {QString::number(ListView1->topLevelItemCount() + 1), url, "New"});
+    SetTicked(row, true);
+}
