@@ -161,7 +161,7 @@ class TMainFrm : public QMainWindow {
     int DownloadRow = -1;
     QStringList FoundMovies;
     QStringList CopyList;
-    // The last workers started; never dereferenced, as workers release themselves.
+    // The workers running; each is cleared by its completion handler, before it releases itself.
     const TWorkerThread* DownloadWorker = nullptr;
     const TWorkerThread* CopyWorker = nullptr;
     const TWorkerThread* ScanWorker = nullptr;

@@ -14,6 +14,7 @@ void TMainFrm::SetProgress(int position) {
 }
 
 void TMainFrm::FinishTransfer() {
+    CopyWorker = nullptr;  // released after this
     SetProgress(0);
     ShowStatus("Done");
     busy_.copy = false;

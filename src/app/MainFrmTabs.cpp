@@ -36,7 +36,6 @@ void TMainFrm::SelectPageInCode(int page) {
 }
 
 void TMainFrm::StartCacheScan() {
-    busy_.cacheScan = true;
     // Paths are read here; looking in the folders and copying movies out is the worker's.
     const QString home = QDir::homePath();
     const QString cacheHome =
@@ -52,11 +51,13 @@ void TMainFrm::StartCacheScan() {
         [this](const CacheRow& row) {
             AppendCacheRow(row.index, row.name, row.size, row.localPath);
         },
-        [this] { FinishCacheScan(); });
+        [this] { FinishCacheScan(); }, this);
+    busy_.cacheScan = true;  // only once the worker exists
     ShowStatus("Done");
 }
 
 void TMainFrm::FinishCacheScan() {
+    ScanWorker = nullptr;  // released after this
     busy_.cacheScan = false;
 }
 

@@ -61,14 +61,15 @@ void TMainFrm::LbSpeedButton3Click() {
                 CopyList << row->text(kLocalPathColumn);
             }
         }
-        busy_.copy = true;
+        // Busy only once the worker exists: one that cannot start changes nothing.
         CopyWorker = new TCacheCopyThread(
             TargetFolder, CopyList,
             [this](int position, const QString& target) {
                 SetProgress(position);
                 ShowStatus("Copying To: " + target);
             },
-            [this] { FinishTransfer(); });
+            [this] { FinishTransfer(); }, this);
+        busy_.copy = true;
     }
 }
 
@@ -107,16 +108,19 @@ void TMainFrm::SelectNextDownload() {
 }
 
 void TMainFrm::StartDownload() {
-    busy_.downloadChain = true;
     const QString target = TargetFile;
     DownloadWorker = new THttpGetThread(
         DownloadUrl, TargetFile, [this](int position) { SetProgress(position); },
-        [this, target](bool saved) { FinishDownload(saved, target); }, HttpOptions);
+        [this, target](bool saved) { FinishDownload(saved, target); }, HttpOptions, this);
+    busy_.downloadChain = true;  // only once the worker exists
 }
 
 void TMainFrm::FinishDownload(bool saved, const QString& target) {
+    // The worker releases itself after this: nothing may point at it.
+    const bool started = DownloadWorker != nullptr;
+    DownloadWorker = nullptr;
     // The row is found by itself: a row cleared or rebuilt meanwhile is not marked.
-    if (DownloadWorker && downloadRowRef_.isValid()) {
+    if (started && downloadRowRef_.isValid()) {
         QTreeWidgetItem* row = ListView1->topLevelItem(downloadRowRef_.row());
         row->setText(kStatusColumn, saved ? "Saved" : "Failed");
         if (!saved) {

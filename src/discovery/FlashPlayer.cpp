@@ -5,7 +5,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonValue>
-#include <QPointer>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 
@@ -60,16 +59,18 @@ void TFlashPlayer::SetMovie(const QString& movie) {
     TUrlCacheStore& store = TUrlCacheStore::Shared();
     QDir().mkpath(store.Folder());
     const QString file = store.PathFor(movie);
-    QPointer<TFlashPlayer> self(this);
-    new THttpGetThread(movie, file, nullptr, [self, file, movie, request](bool saved) {
-        // A movie that cannot be fetched is simply not shown.
-        if (saved) {
-            TUrlCacheStore::Shared().Record(movie, "preview");
-        }
-        if (self && saved) {
-            self->Play(file, movie, request);
-        }
-    });
+    // The player is the worker's context: a fetch that ends after it has gone touches nothing
+    // but the store.
+    new THttpGetThread(
+        movie, file, nullptr,
+        [this, file, movie, request](bool saved) {
+            // A movie that cannot be fetched is simply not shown.
+            if (saved) {
+                TUrlCacheStore::Shared().Record(movie, "preview");
+                Play(file, movie, request);
+            }
+        },
+        {}, this);
 }
 
 void TFlashPlayer::SetMovieFile(const QString& path) {

@@ -8,8 +8,9 @@
 #include "transfers/TargetNames.h"
 
 TCacheCopyThread::TCacheCopyThread(const QString& folder, const QStringList& files,
-                                   ReportProgress reportProgress, Completion onCompletion)
-    : TWorkerThread(std::move(onCompletion)),
+                                   ReportProgress reportProgress, Completion onCompletion,
+                                   QObject* context)
+    : TWorkerThread(std::move(onCompletion), context),
       Files(files),
       Folder(folder),
       reportProgress_(std::move(reportProgress)),
@@ -24,15 +25,18 @@ QString TCacheCopyThread::TargetFor(const QString& source) const {
 void TCacheCopyThread::Execute() {
     QSet<QString> written;
     for (const QString& file : Files) {
+        if (Aborting()) {
+            return;
+        }
         Source = file;
         Target = UniqueTargetPath(Folder, LastPathPart(Source), written,
                                   [](const QString& p) { return QFileInfo::exists(p); });
         // A failure is not reported; the next file follows.
-        if (CopyFileAtomic(Source, Target)) {
+        if (CopyFileAtomic(Source, Target, [] { return !Aborting(); })) {
             written.insert(Target);
         }
         ++Copied;
         const int position = ProgressPosition(Copied, Total);
-        Synchronize([&] { reportProgress_(position, Target); });
+        Post([report = reportProgress_, position, target = Target] { report(position, target); });
     }
 }

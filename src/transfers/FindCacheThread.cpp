@@ -15,8 +15,8 @@ std::optional<CacheRow> ExamineEntry(const UrlCacheEntry& entry, int found) {
 }
 
 TFindCacheEntryThread::TFindCacheEntryThread(Enumerate enumerate, AppendRow appendRow,
-                                             Completion onCompletion)
-    : TWorkerThread(std::move(onCompletion)),
+                                             Completion onCompletion, QObject* context)
+    : TWorkerThread(std::move(onCompletion), context),
       enumerate_(std::move(enumerate)),
       appendRow_(std::move(appendRow)) {
     Start();

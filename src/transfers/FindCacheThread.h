@@ -25,12 +25,13 @@ std::optional<CacheRow> ExamineEntry(const UrlCacheEntry& entry, int found);
 
 // Walks the URL cache once on its own thread and hands every ".swf" row to the user-interface
 // thread as it is found.
-class TFindCacheEntryThread : public TWorkerThread {
+class TFindCacheEntryThread final : public TWorkerThread {
   public:
     using Enumerate = std::function<std::vector<UrlCacheEntry>()>;
     using AppendRow = std::function<void(const CacheRow&)>;
 
-    TFindCacheEntryThread(Enumerate enumerate, AppendRow appendRow, Completion onCompletion);
+    TFindCacheEntryThread(Enumerate enumerate, AppendRow appendRow, Completion onCompletion,
+                          QObject* context = nullptr);
 
   protected:
     void Execute() override;

@@ -2,16 +2,21 @@
 
 #include <curl/curl.h>
 
-#include <QSaveFile>
-#include <cstring>
-
 #include "discovery/AddressResolution.h"
+#include "platform/FileOps.h"
 #include "transfers/Progress.h"
 
 namespace {
+constexpr long kReadSize = 512 * 1024;  // what libcurl hands over at once: sized for speed
+
 struct CurlGlobal {
     CurlGlobal() { curl_global_init(CURL_GLOBAL_DEFAULT); }
-    ~CurlGlobal() { curl_global_cleanup(); }
+    // Never under a live transfer: a worker still inside libcurl at exit keeps it.
+    ~CurlGlobal() {
+        if (TWorkerThread::RunningCount() == 0) {
+            curl_global_cleanup();
+        }
+    }
 };
 
 bool IsSuccess(long status) {
@@ -20,12 +25,15 @@ bool IsSuccess(long status) {
 }  // namespace
 
 THttpGetThread::THttpGetThread(const QString& url, const QString& fileName,
-                               ReportProgress reportProgress, Finished onFinished, Options options)
-    : TWorkerThread([this, onFinished] {
-          if (onFinished) {
-              onFinished(saved_);
-          }
-      }),
+                               ReportProgress reportProgress, Finished onFinished, Options options,
+                               QObject* context)
+    : TWorkerThread(
+          [this, onFinished] {
+              if (onFinished) {
+                  onFinished(saved_);
+              }
+          },
+          context),
       Url(url),
       FileName(fileName),
       reportProgress_(std::move(reportProgress)),
@@ -38,8 +46,8 @@ void THttpGetThread::Execute() {
     if (!IsHttpAddress(Url)) {
         return;  // addresses come from web pages: no other scheme reaches the network or disk
     }
-    QSaveFile file(FileName);
-    if (!file.open(QIODevice::WriteOnly)) {
+    TAtomicFile file(FileName);
+    if (!file.IsOpen()) {
         return;  // the name cannot be created here: nothing to fetch into
     }
     OutFile = &file;
@@ -70,20 +78,20 @@ void THttpGetThread::Execute() {
     // A connection that stalls for a minute is given up rather than left hanging.
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, 60L);
-    curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, static_cast<long>(kBlockSize));
+    curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, kReadSize);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &THttpGetThread::ReceiveChunk);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, this);
+    // Called at least once a second: the end of the session stops the transfer there.
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &THttpGetThread::Continue);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
     if (!caFile.isEmpty()) {
         curl_easy_setopt(curl, CURLOPT_CAINFO, caFile.constData());
     }
 
     const CURLcode result = curl_easy_perform(curl);
-    if (result == CURLE_OK && bufferFill_ > 0) {
-        try {
-            WriteBlock();  // the last, short block
-        } catch (...) {
-            receiveFailed_ = true;
-        }
+    if (result == CURLE_OK && !receiveFailed_) {
+        ReportPosition(BytesTotal);  // after the last, short block
     }
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
@@ -94,25 +102,27 @@ void THttpGetThread::Execute() {
 
     const bool complete = ContentLength <= 0 || BytesTotal >= ContentLength;
     if (result == CURLE_OK && IsSuccess(status) && !receiveFailed_ && complete) {
-        saved_ = file.commit();
-    } else {
-        file.cancelWriting();
-    }
+        saved_ = file.Commit();
+    }  // otherwise the temporary goes with the file object
 }
 
 size_t THttpGetThread::ReceiveChunk(char* data, size_t size, size_t count, void* self) {
     auto* worker = static_cast<THttpGetThread*>(self);
     const size_t length = size * count;
-    // Anything thrown here must not cross libcurl; a failed block ends the transfer.
+    // Anything thrown here must not cross libcurl; a failed write ends the transfer.
     try {
-        return worker->ReceiveBlocks(data, length) ? length : 0;
+        return worker->Receive(data, length) ? length : 0;
     } catch (...) {
         worker->receiveFailed_ = true;
         return 0;
     }
 }
 
-bool THttpGetThread::ReceiveBlocks(const char* data, size_t length) {
+int THttpGetThread::Continue(void*, long long, long long, long long, long long) {
+    return TWorkerThread::Aborting() ? 1 : 0;
+}
+
+bool THttpGetThread::Receive(const char* data, size_t length) {
     if (!headerChecked_) {
         headerChecked_ = true;
         long status = 0;
@@ -123,36 +133,31 @@ bool THttpGetThread::ReceiveBlocks(const char* data, size_t length) {
                           &announced);
         ContentLength = announced > 0 ? announced : 0;
     }
-    if (!statusOk_) {
+    if (!statusOk_ || TWorkerThread::Aborting()) {
         receiveFailed_ = true;  // an error page is not the movie
         return false;
     }
-    // Blocks are filled to kBlockSize whatever sizes the network delivers, so progress moves
-    // in the same steps for every transfer.
-    while (length > 0) {
-        const size_t n = std::min(length, static_cast<size_t>(kBlockSize) - bufferFill_);
-        std::memcpy(Buffer + bufferFill_, data, n);
-        bufferFill_ += n;
-        data += n;
-        length -= n;
-        if (bufferFill_ == kBlockSize && !WriteBlock()) {
-            return false;
-        }
+    if (!OutFile->Write(data, length)) {
+        receiveFailed_ = true;
+        return false;
+    }
+    // The position after every whole block this piece completed, as if read block by block.
+    const qint64 before = BytesTotal;
+    BytesTotal += static_cast<qint64>(length);
+    for (qint64 block = (before / kBlockSize + 1) * kBlockSize; block <= BytesTotal;
+         block += kBlockSize) {
+        ReportPosition(block);
     }
     return true;
 }
 
-bool THttpGetThread::WriteBlock() {
-    const auto n = static_cast<qint64>(bufferFill_);
-    bufferFill_ = 0;
-    if (OutFile->write(Buffer, n) != n) {
-        receiveFailed_ = true;
-        return false;
+void THttpGetThread::ReportPosition(qint64 done) {
+    if (ContentLength <= 0 || !reportProgress_) {
+        return;  // no length, no bar
     }
-    BytesTotal += n;
-    if (ContentLength > 0 && reportProgress_) {
-        const int position = ProgressPosition(BytesTotal, ContentLength);
-        Synchronize([&] { reportProgress_(position); });
+    const int position = ProgressPosition(done, ContentLength);
+    if (position != lastPosition_) {
+        lastPosition_ = position;
+        Post([report = reportProgress_, position] { report(position); });
     }
-    return true;
 }

@@ -1,6 +1,7 @@
 #include "transfers/WorkerThread.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QMetaObject>
 #include <QThread>
 #include <atomic>
@@ -9,6 +10,8 @@
 
 namespace {
 std::atomic<int> liveWorkers{0};
+std::atomic<int> runningBodies{0};
+std::atomic<bool> aborting{false};
 
 bool OnUiThread() {
     auto* app = QCoreApplication::instance();
@@ -16,7 +19,8 @@ bool OnUiThread() {
 }
 }  // namespace
 
-TWorkerThread::TWorkerThread(Completion onCompletion) : onCompletion_(std::move(onCompletion)) {
+TWorkerThread::TWorkerThread(Completion onCompletion, QObject* context)
+    : onCompletion_(std::move(onCompletion)), hasContext_(context != nullptr), context_(context) {
     ++liveWorkers;
 }
 
@@ -28,10 +32,37 @@ int TWorkerThread::LiveCount() {
     return liveWorkers.load();
 }
 
+int TWorkerThread::RunningCount() {
+    return runningBodies.load();
+}
+
+void TWorkerThread::AbortAll() {
+    aborting = true;
+}
+
+bool TWorkerThread::Aborting() {
+    return aborting.load();
+}
+
+bool TWorkerThread::FinishAllBeforeExit(int timeoutMs) {
+    AbortAll();
+    QDeadlineTimer deadline(timeoutMs);
+    while (runningBodies.load() > 0 && !deadline.hasExpired()) {
+        QThread::msleep(5);
+    }
+    return runningBodies.load() == 0;
+}
+
 void TWorkerThread::Start() {
     // Detached: the object is released on the user-interface thread after its completion
     // handler, so nothing ever joins the thread.
-    std::thread([this] { Run(); }).detach();
+    ++runningBodies;
+    try {
+        std::thread([this] { Run(); }).detach();
+    } catch (...) {
+        --runningBodies;
+        throw;
+    }
 }
 
 void TWorkerThread::Run() {
@@ -40,6 +71,7 @@ void TWorkerThread::Run() {
     } catch (...) {
         // A worker reports nothing; its completion handler still runs.
     }
+    --runningBodies;
     // The last touch of this object from the worker thread.
     QMetaObject::invokeMethod(
         QCoreApplication::instance(), [this] { Complete(); }, Qt::QueuedConnection);
@@ -50,7 +82,7 @@ void TWorkerThread::Complete() {
         TWorkerThread* worker;
         ~Release() { delete worker; }
     } release{this};
-    if (onCompletion_) {
+    if (onCompletion_ && !ContextGone()) {
         onCompletion_();
     }
 }
@@ -64,6 +96,9 @@ void TWorkerThread::Synchronize(const std::function<void()>& fn) {
     QMetaObject::invokeMethod(
         QCoreApplication::instance(),
         [&] {
+            if (ContextGone()) {
+                return;  // the window it reported to has gone
+            }
             try {
                 fn();
             } catch (...) {
@@ -74,4 +109,15 @@ void TWorkerThread::Synchronize(const std::function<void()>& fn) {
     if (error) {
         std::rethrow_exception(error);
     }
+}
+
+void TWorkerThread::Post(std::function<void()> fn) {
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [this, fn = std::move(fn)] {
+            if (!ContextGone()) {
+                fn();
+            }
+        },
+        Qt::QueuedConnection);
 }
