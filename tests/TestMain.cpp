@@ -1,9 +1,9 @@
 // Runs GoogleTest inside a QApplication so tests can drive widgets, web views and event loops.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QTemporaryDir>
 
+#include "app/Application.h"
 #include "support/Headless.h"
 
 int main(int argc, char** argv) {
@@ -13,6 +13,6 @@ int main(int argc, char** argv) {
     QTemporaryDir xdg;
     qputenv("XDG_CACHE_HOME", (xdg.path() + "/cache").toUtf8());
     qputenv("XDG_DATA_HOME", (xdg.path() + "/data").toUtf8());
-    QApplication app(argc, argv);
+    TApplication app(argc, argv);  // as the program: handler exceptions are reported
     return RUN_ALL_TESTS();
 }

@@ -1,13 +1,21 @@
-#include <QApplication>
-
+#include "app/Application.h"
 #include "app/MainFrm.h"
+#include "app/SessionEnd.h"
 #include "transfers/BrowseFolderDlg.h"
+#include "transfers/WorkerThread.h"
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    TMainFrm mainFrm;
-    TBrowseFolderDialog browseFolderDialog(&mainFrm);  // hidden until a transfer asks
-    mainFrm.BrowseFolderDialog = &browseFolderDialog;
-    mainFrm.show();
-    return app.exec();
+    TApplication app(argc, argv);
+    InstallSessionEndHandling();
+    int result = 0;
+    {
+        TMainFrm mainFrm;
+        TBrowseFolderDialog browseFolderDialog(&mainFrm);  // hidden until a transfer asks
+        mainFrm.BrowseFolderDialog = &browseFolderDialog;
+        mainFrm.show();
+        result = app.exec();
+    }
+    // A preview still fetching is stopped before the network library is shut down.
+    TWorkerThread::FinishAllBeforeExit(2000);
+    return result;
 }

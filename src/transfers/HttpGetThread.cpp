@@ -43,7 +43,7 @@ THttpGetThread::THttpGetThread(const QString& url, const QString& fileName,
 }
 
 void THttpGetThread::Execute() {
-    if (!IsHttpAddress(Url)) {
+    if (!IsHttpAddress(Url) || Aborting()) {
         return;  // addresses come from web pages: no other scheme reaches the network or disk
     }
     TAtomicFile file(FileName);

@@ -48,7 +48,9 @@ bool TWorkerThread::FinishAllBeforeExit(int timeoutMs) {
     AbortAll();
     QDeadlineTimer deadline(timeoutMs);
     while (runningBodies.load() > 0 && !deadline.hasExpired()) {
-        QThread::msleep(5);
+        // A body may be waiting for a synchronised call: let it have it.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 5);
+        QThread::msleep(1);
     }
     return runningBodies.load() == 0;
 }

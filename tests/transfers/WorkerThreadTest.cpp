@@ -13,10 +13,11 @@ namespace {
 class LambdaWorker : public TWorkerThread {
   public:
     using Body = std::function<void(LambdaWorker&)>;
-    LambdaWorker(Body body, Completion done)
-        : TWorkerThread(std::move(done)), body_(std::move(body)) {
+    LambdaWorker(Body body, Completion done, QObject* context = nullptr)
+        : TWorkerThread(std::move(done), context), body_(std::move(body)) {
         Start();
     }
+    using TWorkerThread::Post;
     using TWorkerThread::Synchronize;
 
   protected:
@@ -105,4 +106,23 @@ TEST(WorkerThread, ManyWorkersAllCompleteAndRelease) {
     }
     ASSERT_TRUE(WaitUntil([&] { return completed == 40 && TWorkerThread::LiveCount() == 0; }));
     EXPECT_EQ(progressCalls, 200);
+}
+
+TEST(WorkerThread, AWindowGoneBeforeTheWorkerEndsIsNeverTouched) {
+    auto* window = new QObject;
+    std::atomic<bool> release{false};
+    int touched = 0;  // what the calls below would do to the window
+    new LambdaWorker(
+        [&](LambdaWorker& self) {
+            while (!release) {
+                QThread::msleep(1);
+            }
+            self.Synchronize([&] { ++touched; });
+            self.Post([&] { ++touched; });
+        },
+        [&] { ++touched; }, window);
+    delete window;
+    release = true;
+    ASSERT_TRUE(WaitUntil([] { return TWorkerThread::LiveCount() == 0; }));
+    EXPECT_EQ(touched, 0);
 }

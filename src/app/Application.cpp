@@ -1,0 +1,36 @@
+#include "app/Application.h"
+
+#include <QMessageBox>
+#include <exception>
+
+namespace {
+TApplication::ErrorReport& Report() {
+    static TApplication::ErrorReport report;
+    return report;
+}
+
+void ShowError(const QString& text) {
+    if (Report()) {
+        Report()(text);
+    } else {
+        QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationName(), text);
+    }
+}
+}  // namespace
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool TApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+        ShowError(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        ShowError("Unknown error.");
+    }
+    return false;
+}
+
+void TApplication::SetErrorReport(ErrorReport report) {
+    Report() = std::move(report);
+}
