@@ -2,11 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QThreadPool>
 #include <QWebEngineUrlRequestInfo>
 
 #include "discovery/AddressResolution.h"
 #include "discovery/PageScan.h"
+#include "platform/Background.h"
 #include "platform/UrlCache.h"
 
 namespace {
@@ -40,10 +40,6 @@ TNetworkMovies::TNetworkMovies(QString profileCache, QObject* parent)
     : QObject(parent), profileCache_(std::move(profileCache)) {
     timer_.setInterval(kCheckEveryMs);
     connect(&timer_, &QTimer::timeout, this, &TNetworkMovies::CheckCache);
-}
-
-TNetworkMovies::~TNetworkMovies() {
-    *alive_ = false;
 }
 
 void TNetworkMovies::Request(const QString& url, int type) {
@@ -102,20 +98,16 @@ void TNetworkMovies::CheckCache() {
     for (const Pending& p : pending_) {
         urls << p.url;
     }
-    // The answer comes back through the application object, which outlives every window; it is
-    // dropped when this object has gone meanwhile.
-    QThreadPool::globalInstance()->start(
-        [this, profile = profileCache_, urls, alive = alive_, navigation = navigation_] {
+    using Answer = std::pair<QStringList, QStringList>;  // movies, and every address found
+    RunInBackground<Answer>(
+        this,
+        [profile = profileCache_, urls] {
             QStringList seen;
-            const QStringList movies = MovieResponsesAmong(ChromiumCacheFolder(profile), urls, &seen);
-            QMetaObject::invokeMethod(
-                QCoreApplication::instance(),
-                [this, alive, navigation, movies, seen] {
-                    if (*alive) {
-                        Checked(navigation, movies, seen);
-                    }
-                },
-                Qt::QueuedConnection);
+            QStringList movies = MovieResponsesAmong(ChromiumCacheFolder(profile), urls, &seen);
+            return Answer{movies, seen};
+        },
+        [this, navigation = navigation_](const Answer& answer) {
+            Checked(navigation, answer.first, answer.second);
         });
 }
 

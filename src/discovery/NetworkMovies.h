@@ -4,7 +4,6 @@
 #include <QString>
 #include <QStringList>
 #include <QTimer>
-#include <memory>
 #include <vector>
 
 // The movies a page and its frames fetched since their navigation began: requests whose address
@@ -16,7 +15,6 @@ class TNetworkMovies : public QObject {
   public:
     // profileCache: the cache path of the embedded browser's profile.
     TNetworkMovies(QString profileCache, QObject* parent = nullptr);
-    ~TNetworkMovies() override;
 
     // A request of the page (type: QWebEngineUrlRequestInfo::ResourceType).
     void Request(const QString& url, int type);
@@ -45,5 +43,4 @@ class TNetworkMovies : public QObject {
     bool cacheChecks_ = false;
     bool checking_ = false;
     int navigation_ = 0;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

@@ -4,14 +4,24 @@
 #include <QDir>
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QStorageInfo>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+
+#include "platform/Background.h"
 
 namespace {
 constexpr int kPathRole = Qt::UserRole;
+
+// The names of the folders in path, in the order the tree shows them.
+QStringList FolderNames(const QString& path) {
+    return QDir(path).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+}
 constexpr int kFilledRole = Qt::UserRole + 1;
 
 // File systems that hold no user folders.
@@ -76,6 +86,9 @@ TBrowseFolderDialog::TBrowseFolderDialog(QWidget* parent) : QDialog(parent) {
             AddNode(nullptr, name.isEmpty() ? volume.rootPath() : name, volume.rootPath());
         }
     }
+    watcher_ = new QFileSystemWatcher(this);
+    connect(watcher_, &QFileSystemWatcher::directoryChanged, this,
+            [this](const QString& path) { ReadAgain(path); });
     connect(ShellTreeView1, &QTreeWidget::itemExpanded, this,
             [this](QTreeWidgetItem* node) { FillChildren(node); });
     connect(ShellTreeView1, &QTreeWidget::currentItemChanged, this,
@@ -88,9 +101,15 @@ TBrowseFolderDialog::TBrowseFolderDialog(QWidget* parent) : QDialog(parent) {
 }
 
 QTreeWidgetItem* TBrowseFolderDialog::AddNode(QTreeWidgetItem* parent, const QString& label,
-                                              const QString& path) {
+                                              const QString& path, int at) {
     static QFileIconProvider icons;
-    auto* node = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(ShellTreeView1);
+    QTreeWidgetItem* node = nullptr;
+    if (parent && at >= 0) {
+        node = new QTreeWidgetItem();
+        parent->insertChild(at, node);
+    } else {
+        node = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(ShellTreeView1);
+    }
     node->setText(0, label);
     node->setToolTip(0, path);
     node->setIcon(0, icons.icon(QFileInfo(path)));
@@ -101,18 +120,55 @@ QTreeWidgetItem* TBrowseFolderDialog::AddNode(QTreeWidgetItem* parent, const QSt
 
 void TBrowseFolderDialog::FillChildren(QTreeWidgetItem* node) {
     if (node->data(0, kFilledRole).toBool()) {
-        return;  // read once; the tree does not follow later changes on disk
+        return;  // listed already; changes on disk arrive through the watcher
     }
     node->setData(0, kFilledRole, true);
     const QString path = node->data(0, kPathRole).toString();
-    const QFileInfoList folders =
-        QDir(path).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
-    for (const QFileInfo& folder : folders) {
-        AddNode(node, folder.fileName(), folder.absoluteFilePath());
+    watcher_->addPath(path);
+    ReadAgain(path);
+}
+
+void TBrowseFolderDialog::ReadAgain(const QString& path) {
+    RunInBackground<QStringList>(
+        this, [path] { return FolderNames(path); },
+        [this, path](const QStringList& names) { ShowFolders(path, names); });
+}
+
+void TBrowseFolderDialog::ShowFolders(const QString& path, const QStringList& names) {
+    for (QTreeWidgetItemIterator it(ShellTreeView1); *it; ++it) {
+        QTreeWidgetItem* node = *it;
+        if (node->data(0, kPathRole).toString() != path || !node->data(0, kFilledRole).toBool()) {
+            continue;
+        }
+        // Folders gone are dropped, new ones put in their place in name order; the others keep
+        // their own state (open, listed, selected).
+        for (int i = node->childCount() - 1; i >= 0; --i) {
+            if (!names.contains(node->child(i)->text(0))) {
+                delete node->takeChild(i);
+            }
+        }
+        for (int i = 0; i < names.size(); ++i) {
+            if (i >= node->childCount() || node->child(i)->text(0) != names[i]) {
+                AddNode(node, names[i], QDir(path).absoluteFilePath(names[i]), i);
+            }
+        }
+        node->setChildIndicatorPolicy(names.isEmpty() ? QTreeWidgetItem::DontShowIndicator
+                                                      : QTreeWidgetItem::ShowIndicator);
     }
-    if (folders.isEmpty()) {
-        node->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicator);
+}
+
+void TBrowseFolderDialog::showEvent(QShowEvent* event) {
+    // Each use shows the folders as they are now, whatever the watcher could see.
+    QSet<QString> listed;
+    for (QTreeWidgetItemIterator it(ShellTreeView1); *it; ++it) {
+        if ((*it)->data(0, kFilledRole).toBool()) {
+            listed.insert((*it)->data(0, kPathRole).toString());
+        }
     }
+    for (const QString& path : listed) {
+        ReadAgain(path);
+    }
+    QDialog::showEvent(event);
 }
 
 bool TBrowseFolderDialog::SelectPath(const QString& path) {
@@ -128,7 +184,13 @@ bool TBrowseFolderDialog::SelectPath(const QString& path) {
         }
     }
     while (node && QDir::cleanPath(node->data(0, kPathRole).toString()) != target) {
-        FillChildren(node);
+        if (!node->data(0, kFilledRole).toBool()) {
+            // Asked for one path: its folders are read now, on the way down.
+            node->setData(0, kFilledRole, true);
+            const QString path = node->data(0, kPathRole).toString();
+            watcher_->addPath(path);
+            ShowFolders(path, FolderNames(path));
+        }
         QTreeWidgetItem* next = nullptr;
         for (int i = 0; i < node->childCount() && !next; ++i) {
             const QString p = node->child(i)->data(0, kPathRole).toString();

@@ -40,6 +40,10 @@ void TWorkerThread::AbortAll() {
     aborting = true;
 }
 
+void TWorkerThread::ResumeAfterAbort() {
+    aborting = false;
+}
+
 bool TWorkerThread::Aborting() {
     return aborting.load();
 }

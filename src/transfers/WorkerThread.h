@@ -27,6 +27,8 @@ class TWorkerThread {
     // The session is ending: every body stops at its next chance and leaves nothing half done.
     static void AbortAll();
     static bool Aborting();
+    // Lets workers run again after AbortAll, for tests that go on in the same process.
+    static void ResumeAfterAbort();
     // Ends the session's workers before the program exits: asks them to stop and waits at most
     // timeoutMs for their bodies. True when none is left running.
     static bool FinishAllBeforeExit(int timeoutMs);

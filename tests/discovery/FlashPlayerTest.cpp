@@ -1,17 +1,23 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+#include <atomic>
+#include <thread>
 
 #include "TestUtil.h"
 #include "discovery/FlashPlayer.h"
 #include "discovery/PlayerServer.h"
+#include "platform/UrlCacheStore.h"
 #include "support/RawHttpServer.h"
 #include "support/TestSwf.h"
+#include "transfers/WorkerThread.h"
 
 namespace {
 // The colour in the middle of the player, once the movie shows there.
@@ -116,4 +122,35 @@ TEST(PlayerServer, ServesOnlyRegisteredFilesBehindItsSecretToGet) {
         EXPECT_EQ(res->status, 405) << method;
         EXPECT_TRUE(res->body.find("FWS") == std::string::npos) << method;
     }
+}
+
+TEST(FlashPlayer, QuittingDuringAFetchEndsCleanly) {
+    std::atomic<bool> sending{false};
+    std::atomic<bool> stop{false};
+    RawHttpServer slow([&](const std::string&, const auto& send) {
+        const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 50000000\r\n\r\n";
+        send(head.data(), head.size());
+        const std::string chunk(16 * 1024, 'S');
+        for (int i = 0; i < 400 && !stop; ++i) {
+            if (!send(chunk.data(), chunk.size())) {
+                return;
+            }
+            sending = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    });
+    const QString address = QString::fromStdString(slow.Url("/slow.swf"));
+    {
+        TFlashPlayer player(nullptr, RuntimeFolder());
+        player.SetMovie(address);
+        ASSERT_TRUE(WaitUntil([&] { return sending.load(); }));
+    }  // the window goes first, as when the program is closed
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_TRUE(TWorkerThread::FinishAllBeforeExit(2000));
+    EXPECT_LT(timer.elapsed(), 1500);
+    stop = true;
+    TWorkerThread::ResumeAfterAbort();
+    const QString store = TUrlCacheStore::Shared().Folder();
+    EXPECT_TRUE(QDir(store).entryList({"*slow*"}, QDir::Files | QDir::Hidden).isEmpty());
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -7,6 +8,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "TestUtil.h"
 #include "support/ModalDriver.h"
 #include "transfers/BrowseFolderDlg.h"
 
@@ -54,4 +56,32 @@ TEST(BrowseFolderDialog, OkAcceptsTheSelectedFolderCancelKeepsTheLastOne) {
     });
     dlg.exec();
     EXPECT_EQ(dlg.ChosenFolder, "/");
+}
+
+TEST(BrowseFolderDialog, FoldersMadeBetweenUsesAndWhileOpenAppear) {
+    TBrowseFolderDialog dlg;
+    QTemporaryDir parent;
+    ASSERT_TRUE(QDir(parent.path()).mkdir("first"));
+    ASSERT_TRUE(dlg.SelectPath(parent.path() + "/first"));
+    auto shown = [&](const QString& name) {
+        return !dlg.ShellTreeView1->findItems(name, Qt::MatchExactly | Qt::MatchRecursive)
+                    .isEmpty();
+    };
+    EXPECT_TRUE(shown("first"));
+
+    // Made between two uses: there when the chooser opens again.
+    ASSERT_TRUE(QDir(parent.path()).mkdir("between"));
+    bool betweenShown = false;
+    bool whileOpenShown = false;
+    WhenModal([&](QWidget*) {
+        betweenShown = WaitUntil([&] { return shown("between"); });
+        // Made while it is open: it appears, and one removed goes.
+        QDir(parent.path()).mkdir("while-open");
+        QDir(parent.path()).rmdir("first");
+        whileOpenShown = WaitUntil([&] { return shown("while-open") && !shown("first"); });
+        dlg.Button2->click();
+    });
+    dlg.exec();
+    EXPECT_TRUE(betweenShown);
+    EXPECT_TRUE(whileOpenShown);
 }
