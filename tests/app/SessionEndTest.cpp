@@ -38,18 +38,7 @@ QStringList Hidden(const QString& folder) {
 TEST(SessionEnd, ADownloadEndsWithinASecondLeavingTheFolderAsItWas) {
     std::atomic<bool> sending{false};
     std::atomic<bool> stop{false};
-    RawHttpServer slow([&](const std::string&, const auto& send) {
-        const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 100000000\r\n\r\n";
-        send(head.data(), head.size());
-        const std::string chunk(64 * 1024, 'S');
-        for (int i = 0; i < 400 && !stop; ++i) {  // at most 20 s
-            if (!send(chunk.data(), chunk.size())) {
-                return;
-            }
-            sending = true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-    });
+    RawHttpServer slow(SlowBody(100000000, 64 * 1024, sending, stop));
     QTemporaryDir folder;
     ASSERT_TRUE(WriteFile(folder.filePath("movie.swf"), "the old movie"));
     const qint64 took = EndSessionDuring(

@@ -127,18 +127,7 @@ TEST(PlayerServer, ServesOnlyRegisteredFilesBehindItsSecretToGet) {
 TEST(FlashPlayer, QuittingDuringAFetchEndsCleanly) {
     std::atomic<bool> sending{false};
     std::atomic<bool> stop{false};
-    RawHttpServer slow([&](const std::string&, const auto& send) {
-        const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 50000000\r\n\r\n";
-        send(head.data(), head.size());
-        const std::string chunk(16 * 1024, 'S');
-        for (int i = 0; i < 400 && !stop; ++i) {
-            if (!send(chunk.data(), chunk.size())) {
-                return;
-            }
-            sending = true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-    });
+    RawHttpServer slow(SlowBody(50000000, 16 * 1024, sending, stop));
     const QString address = QString::fromStdString(slow.Url("/slow.swf"));
     {
         TFlashPlayer player(nullptr, RuntimeFolder());

@@ -1,5 +1,7 @@
 #include "support/RawHttpServer.h"
 
+#include <chrono>
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -99,4 +101,21 @@ void RawHttpServer::Serve() {
 
 std::string RequestLine(const std::string& request) {
     return request.substr(0, request.find("\r\n"));
+}
+
+RawHttpServer::Stream SlowBody(size_t length, size_t chunk, std::atomic<bool>& sending,
+                               std::atomic<bool>& stop) {
+    return [length, chunk, &sending, &stop](const std::string&, const auto& send) {
+        const std::string head =
+            "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(length) + "\r\n\r\n";
+        send(head.data(), head.size());
+        const std::string piece(chunk, 'S');
+        for (int i = 0; i < 400 && !stop; ++i) {
+            if (!send(piece.data(), piece.size())) {
+                return;
+            }
+            sending = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    };
 }

@@ -43,5 +43,10 @@ class RawHttpServer {
     std::vector<std::string> requests_;
 };
 
+// A body that never hurries: announces length bytes, then sends chunk bytes every 50 ms until
+// stop (20 s at most). sending turns true once the first chunk is out.
+RawHttpServer::Stream SlowBody(size_t length, size_t chunk, std::atomic<bool>& sending,
+                               std::atomic<bool>& stop);
+
 // The request line of a request text.
 std::string RequestLine(const std::string& request);
