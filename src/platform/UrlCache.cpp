@@ -7,12 +7,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QHash>
 #include <QSet>
+#include <cstring>
 #include <mutex>
 
 #include "platform/BodyDecoding.h"
 #include "platform/CacheEntryReaders.h"
+#include "platform/FileOps.h"
 
 namespace {
 constexpr qint64 kMaxMovie = 1LL << 30;  // larger bodies are not movies worth reading whole
@@ -79,16 +81,15 @@ void AddChromiumProfile(std::vector<CacheFolder>& out, const QString& profile) {
     AddIfPresent(out, CacheFolder::Chromium, ChromiumCacheFolder(profile));
 }
 
-bool IsSimpleEntryName(const QString& name) {
-    if (name.size() != 18 || !name.endsWith("_0")) {
-        return false;
-    }
-    for (int i = 0; i < 16; ++i) {
-        if (!isxdigit(name[i].toLatin1())) {
+// "<16 hex>_0" for Chromium's entries, "<40 hex>" for Firefox's.
+bool IsEntryName(const char* name, CacheFolder::Kind kind) {
+    const size_t hex = kind == CacheFolder::Chromium ? 16 : 40;
+    for (size_t i = 0; i < hex; ++i) {
+        if (!isxdigit(static_cast<unsigned char>(name[i]))) {
             return false;
         }
     }
-    return true;
+    return kind == CacheFolder::Chromium ? std::strcmp(name + hex, "_0") == 0 : name[hex] == '\0';
 }
 
 // A cache file as the folder walk found it. Its origin names it with its size and time, so a
@@ -102,31 +103,41 @@ struct EntryFile {
     }
 };
 
-// Entries already found not to be movies, by origin: unchanged files are not read again.
-// Kept from one scan to the next for the entries that are still there, so memory follows the
-// caches' size. Scans run one at a time; the mutex guards the hand-over.
+// Entries already found not to be movies, by path with their size and time: unchanged files
+// are not read again. Kept from one scan to the next for the entries that are still there, so
+// memory follows the caches' size. Scans run one at a time; the mutex guards the hand-over.
+struct NotAMovie {
+    qint64 size;
+    qint64 modifiedNs;
+    int scan;  // the last scan that saw it
+};
 std::mutex notMoviesMutex;
-QSet<QString> notMovies;
+QHash<QString, NotAMovie> notMovies;
+int scans = 0;
 
 struct ScanMemo {
-    QSet<QString> previous;  // not movies at the last scan
-    QSet<QString> next;      // not movies now
+    QHash<QString, NotAMovie>& entries;
+    int scan;
 };
 
 // Copies the movie of one cache entry into the store; the store path, or empty when the entry
 // is no movie or not whole.
 QString CopyOut(TUrlCacheStore& store, CacheFolder::Kind kind, const EntryFile& entry,
                 ScanMemo& memo) {
+    auto notAMovie = [&] {
+        memo.entries.insert(entry.path, {entry.size, entry.modifiedNs, memo.scan});
+        return QString();
+    };
+    // Most entries of a cache are known, unchanged, not to be movies.
+    const auto known = memo.entries.find(entry.path);
+    if (known != memo.entries.end() && known->size == entry.size &&
+        known->modifiedNs == entry.modifiedNs) {
+        known->scan = memo.scan;
+        return QString();
+    }
     const QString origin = entry.Origin();
     if (const QString done = store.PathFromOrigin(origin); !done.isEmpty()) {
         return done;
-    }
-    auto notAMovie = [&] {
-        memo.next.insert(origin);
-        return QString();
-    };
-    if (memo.previous.contains(origin)) {
-        return notAMovie();
     }
     QFile file(entry.path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -143,11 +154,11 @@ QString CopyOut(TUrlCacheStore& store, CacheFolder::Kind kind, const EntryFile& 
     }
     const QString target = store.PathFor(response->url);
     QDir().mkpath(store.Folder());
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly) || out.write(*body) != body->size() || !out.commit()) {
+    TAtomicFile out(target);
+    if (!out.Write(body->constData(), static_cast<size_t>(body->size())) || !out.Commit()) {
         return QString();
     }
-    store.Record(response->url, origin);
+    store.Record(response->url, origin, TUrlCacheStore::Writing::Batched);
     return target;
 }
 
@@ -161,8 +172,7 @@ void ScanFolder(TUrlCacheStore& store, const CacheFolder& folder, ScanMemo& memo
     }
     const QString prefix = folder.path + '/';
     while (const dirent* d = readdir(dir)) {
-        const QString name = QFile::decodeName(d->d_name);
-        if (folder.kind == CacheFolder::Chromium ? !IsSimpleEntryName(name) : name.size() != 40) {
+        if (!IsEntryName(d->d_name, folder.kind)) {
             continue;
         }
         struct stat info {};
@@ -171,7 +181,7 @@ void ScanFolder(TUrlCacheStore& store, const CacheFolder& folder, ScanMemo& memo
             continue;
         }
         const EntryFile entry{
-            prefix + name, static_cast<qint64>(info.st_size),
+            prefix + QLatin1String(d->d_name), static_cast<qint64>(info.st_size),
             static_cast<qint64>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
         const QString path = CopyOut(store, folder.kind, entry, memo);
         if (!path.isEmpty() && !listed.contains(path)) {
@@ -221,7 +231,8 @@ QStringList MovieResponsesAmong(const QString& folder, const QStringList& urls, 
     const QSet<QString> wanted(urls.begin(), urls.end());
     for (const QFileInfo& f : QDir(folder).entryInfoList({"*_0"}, QDir::Files)) {
         QFile file(f.absoluteFilePath());
-        if (!IsSimpleEntryName(f.fileName()) || !file.open(QIODevice::ReadOnly)) {
+        if (!IsEntryName(QFile::encodeName(f.fileName()).constData(), CacheFolder::Chromium) ||
+            !file.open(QIODevice::ReadOnly)) {
             continue;
         }
         const QString url = ReadSimpleCacheUrl(file);
@@ -297,17 +308,15 @@ std::vector<UrlCacheEntry> EnumerateUrlCache(TUrlCacheStore& store,
             list(store.Folder() + "/" + item.file);
         }
     }
-    ScanMemo memo;
     {
         std::lock_guard<std::mutex> lock(notMoviesMutex);
-        memo.previous.swap(notMovies);
-    }
-    for (const CacheFolder& folder : folders) {
-        ScanFolder(store, folder, memo, out, listed);
-    }
-    {
-        std::lock_guard<std::mutex> lock(notMoviesMutex);
-        notMovies.swap(memo.next);
+        ScanMemo memo{notMovies, ++scans};
+        for (const CacheFolder& folder : folders) {
+            ScanFolder(store, folder, memo, out, listed);
+        }
+        store.Flush();
+        // Entries gone since are forgotten.
+        notMovies.removeIf([&](const auto& entry) { return entry.value().scan != memo.scan; });
     }
     for (const auto& item : store.Items()) {
         list(store.Folder() + "/" + item.file);

@@ -10,6 +10,7 @@
 
 namespace {
 const char* const kIndexName = ".index";
+constexpr int kSaveEvery = 64;  // records a scan may keep in memory before the index is written
 constexpr int kMaxStem = 120;
 
 QByteArray Field(const QString& text) {
@@ -100,7 +101,9 @@ void TUrlCacheStore::Save() {
         index.write(Field(item.file) + '\t' + Field(item.address) + '\t' +
                     Field(item.origins.join('\n')) + '\n');
     }
-    index.commit();
+    if (index.commit()) {
+        unsaved_ = 0;
+    }
 }
 
 int TUrlCacheStore::ItemFor(const QString& address) {
@@ -124,7 +127,7 @@ QString TUrlCacheStore::PathFor(const QString& address) {
     return folder_ + "/" + items_[static_cast<size_t>(ItemFor(address))].file;
 }
 
-void TUrlCacheStore::Record(const QString& address, const QString& origin) {
+void TUrlCacheStore::Record(const QString& address, const QString& origin, Writing writing) {
     std::lock_guard<std::mutex> lock(mutex_);
     const int at = ItemFor(address);
     if (byOrigin_.contains(origin)) {
@@ -143,7 +146,16 @@ void TUrlCacheStore::Record(const QString& address, const QString& origin) {
                   origins.end());
     origins << origin;
     byOrigin_.insert(origin, at);
-    Save();
+    if (writing == Writing::Now || ++unsaved_ >= kSaveEvery) {
+        Save();
+    }
+}
+
+void TUrlCacheStore::Flush() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (unsaved_ > 0) {
+        Save();
+    }
 }
 
 QString TUrlCacheStore::PathFromOrigin(const QString& origin) {

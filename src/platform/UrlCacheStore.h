@@ -45,7 +45,10 @@ class TUrlCacheStore {
     QString PathFor(const QString& address);
     // Notes that the file of address now holds its movie, taken from origin ("preview", or
     // "cache file|size|modified"); a newer origin of the same cache file replaces the older.
-    void Record(const QString& address, const QString& origin);
+    // A scan may write the index in batches (Flush at its end); other records are written now.
+    enum class Writing { Now, Batched };
+    void Record(const QString& address, const QString& origin, Writing writing = Writing::Now);
+    void Flush();
     // The path of the file copied from origin, when there is one on disk.
     QString PathFromOrigin(const QString& origin);
     // Every item whose file exists, in the order they were first stored.
@@ -60,6 +63,7 @@ class TUrlCacheStore {
     const QString folder_;
     std::mutex mutex_;
     bool loaded_ = false;
+    int unsaved_ = 0;
     std::vector<Item> items_;
     QHash<QString, int> byAddress_;  // address -> item
     QHash<QString, int> byOrigin_;   // origin -> item
