@@ -1,7 +1,9 @@
 #include "app/Application.h"
 
 #include <QMessageBox>
+
 #include <exception>
+#include "Version.h"
 
 namespace {
 TApplication::ErrorReport& Report() {
@@ -18,7 +20,10 @@ void ShowError(const QString& text) {
 }
 }  // namespace
 
-TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName("Vimbrel");
+    setApplicationVersion(VIMBREL_VERSION);
+}
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
     try {

@@ -1,4 +1,7 @@
 #include "app/MainFrm.h"
+
+#include "Version.h"
+#include "platform/DataFiles.h"
 #include "widgets/FormFont.h"
 
 #include <QAction>
@@ -7,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLineEdit>
 #include <QMenu>
@@ -77,7 +81,7 @@ QTreeWidget* MakeList(QWidget* parent, const char* name, const QStringList& colu
 
 TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent) {
     setObjectName("MainFrm");
-    setWindowTitle("Vimbrel v1.0.0");
+    setWindowTitle("Vimbrel v" VIMBREL_VERSION);
     setFont(FormFont(13));
     CreateMenus();
     CreateControls();
@@ -334,7 +338,8 @@ void TMainFrm::FormClose() {
 }
 
 QString TMainFrm::ComputeHelpFilePath() const {
-    return HelpFilePathFor(QCoreApplication::applicationFilePath());
+    const QString beside = HelpFilePathFor(QCoreApplication::applicationFilePath());
+    return BesideOrInstalled(QFileInfo(beside).path(), QFileInfo(beside).fileName());
 }
 
 bool TMainFrm::ApplicationHelp(quint16 command, qint32 data, bool& callHelp) {

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "platform/DataFiles.h"
 #include "platform/Secrets.h"
 
 namespace {
@@ -46,7 +47,7 @@ void ServeFile(httplib::Response& res, const QString& path, const char* type) {
 }  // namespace
 
 QString PlayerRuntimeFolder() {
-    return QCoreApplication::applicationDirPath() + "/ruffle";
+    return BesideOrInstalled(QCoreApplication::applicationDirPath(), "ruffle");
 }
 
 TPlayerServer::TPlayerServer(const QString& runtimeFolder)

@@ -41,5 +41,6 @@ class TPlayerServer {
     int nextMovie_ = 1;
 };
 
-// The folder of the player runtime: "ruffle" beside the executable.
+// The folder of the player runtime: "ruffle" beside the executable, else in the installed data
+// folder.
 QString PlayerRuntimeFolder();

@@ -1,4 +1,6 @@
 #include "widgets/AboutDlg.h"
+
+#include "Version.h"
 #include "widgets/ButtonImages.h"
 #include "widgets/FormFont.h"
 
@@ -44,7 +46,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     setFont(FormFont(14));
     setFixedSize(422, 249);
 
-    Label5 = new QLabel("Vimbrel ver 1.0.0", this);
+    Label5 = new QLabel("Vimbrel ver " VIMBREL_VERSION, this);
     Label5->setObjectName("Label5");
     QFont title;
     title.setFamilies(

@@ -2,6 +2,9 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTreeWidget>
 
 #include "TestUtil.h"
@@ -9,6 +12,7 @@
 #include "help/ChmToc.h"
 #include "help/HelpWindow.h"
 #include "help/HtmlHlp.h"
+#include "platform/DataFiles.h"
 
 namespace {
 class HelpTest : public ::testing::Test {
@@ -107,4 +111,17 @@ TEST_F(HelpTest, TheWindowShowsTheContentsAndThePagesWithTheirImages) {
 
     EXPECT_EQ(OpenHelp("/nonexistent/help.chm"), nullptr);  // shows and reports nothing
     EXPECT_EQ(THelpWindow::OpenCount(), 1);
+}
+
+TEST(BesideOrInstalled, BesideTheProgramFirstThenItsInstalledDataFolder) {
+    QTemporaryDir prefix;
+    const QString bin = prefix.filePath("bin");
+    QDir().mkpath(bin);
+    EXPECT_EQ(BesideOrInstalled(bin, "help.chm"), bin + "/help.chm");  // neither: beside
+    QDir().mkpath(prefix.filePath("share/vimbrel/ruffle"));
+    QFile(prefix.filePath("share/vimbrel/help.chm")).open(QIODevice::WriteOnly);
+    EXPECT_EQ(BesideOrInstalled(bin, "help.chm"), prefix.filePath("share/vimbrel/help.chm"));
+    EXPECT_EQ(BesideOrInstalled(bin, "ruffle"), prefix.filePath("share/vimbrel/ruffle"));
+    QFile(bin + "/help.chm").open(QIODevice::WriteOnly);
+    EXPECT_EQ(BesideOrInstalled(bin, "help.chm"), bin + "/help.chm");
 }
