@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include <QIcon>
 #include <QMessageBox>
 
 #include <exception>
@@ -23,6 +24,9 @@ void ShowError(const QString& text) {
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName("Vimbrel");
     setApplicationVersion(VIMBREL_VERSION);
+    setDesktopFileName(VIMBREL_APP_ID);
+    // The installed theme's icon when there is one, else the copy built into the program.
+    setWindowIcon(QIcon::fromTheme(VIMBREL_APP_ID, QIcon(":/icon.png")));
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
