@@ -196,6 +196,7 @@ void TMainFrm::CreateControls() {
         MakeButton(Panel4, "LbSpeedButton6", "  GO!", GoImage(), QRect(580, 2, 66, 36));
     LbSpeedButton6->SetLayout(blGlyphRight);
     setTabOrder(UrlComBox, LbSpeedButton5);
+    setTabOrder(LbSpeedButton5, LbSpeedButton6);
 
     Panel5 = MakePanel(TabSheet1, "Panel5", Bevel::None);
     web->AddAligned(Panel5, AlignLayout::Top, 193);
@@ -265,6 +266,16 @@ void TMainFrm::ConnectHandlers() {
     Panel4->installEventFilter(this);
 }
 
+void TMainFrm::NameControlsForScreenReaders() {
+    UrlComBox->setAccessibleName("Address");
+    ShockwaveFlash1->setAccessibleName("Preview");
+    WebBrowser1->setAccessibleName("Web page");
+    ListView1->setAccessibleName("Internet Flash Movies");
+    ListView2->setAccessibleName("IE Cache Files");
+    ProgressBar->setAccessibleName("Progress");
+    StatusBar1->setAccessibleDescription("Status");
+}
+
 void TMainFrm::FormCreate() {
     Download1->setEnabled(true);
     Download2->setEnabled(true);
@@ -282,6 +293,7 @@ void TMainFrm::FormCreate() {
     ProgressBar->setValue(0);
     ProgressBar->setTextVisible(false);
     StatusBar1Resize();
+    NameControlsForScreenReaders();
     // An unreadable list of open browser windows is reported, and start-up goes on.
     try {
         FillAddressList();

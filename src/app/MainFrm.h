@@ -193,6 +193,7 @@ class TMainFrm : public QMainWindow {
     QTreeWidget* ActiveList() const;
     void ConnectSelection(QTreeWidget* list);
     void ConnectDeepScan();
+    void NameControlsForScreenReaders();
 
     TBusyState busy_;
     bool changingPageInCode_ = false;

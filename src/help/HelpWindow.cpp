@@ -1,5 +1,7 @@
 #include "help/HelpWindow.h"
 
+#include <QAccessibleWidget>
+
 #include <QHBoxLayout>
 #include <QPointer>
 #include <QRegularExpression>
@@ -43,7 +45,22 @@ QVariant TChmBrowser::loadResource(int type, const QUrl& url) {
     return QString::fromUtf8(*data);
 }
 
+namespace {
+// A help window is a window to screen readers, named by its title.
+QAccessibleInterface* HelpWindowAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String("THelpWindow") && object && object->isWidgetType()) {
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    }
+    return nullptr;
+}
+}  // namespace
+
 THelpWindow::THelpWindow(std::shared_ptr<ChmFile> file) : file_(std::move(file)) {
+    static const bool accessible = [] {
+        QAccessible::installFactory(HelpWindowAccessible);
+        return true;
+    }();
+    (void)accessible;
     setObjectName("HelpWindow");
     setAttribute(Qt::WA_DeleteOnClose);
     resize(760, 520);

@@ -1,5 +1,11 @@
 #include "widgets/LbSpeedButton.h"
 
+#include <QKeyEvent>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+
+#include "widgets/LbSpeedButtonAccessible.h"
+
 #include <QAction>
 #include <QGuiApplication>
 #include <QMenu>
@@ -16,8 +22,11 @@ std::function<int()> TLbSpeedButton::ScreenBitsPerPixel = [] {
 };
 
 TLbSpeedButton::TLbSpeedButton(QWidget* parent) : QWidget(parent) {
+    InstallLbSpeedButtonAccessibility();
     resize(100, 23);
     setAttribute(Qt::WA_Hover, false);
+    // Reached with Tab, not taken by a click: the mouse works as before.
+    setFocusPolicy(Qt::TabFocus);
     // The hot-track font starts as the owner's font.
     hotTrackFont_ = parent ? parent->window()->font() : font();
 }
@@ -258,6 +267,32 @@ void TLbSpeedButton::paintEvent(QPaintEvent*) {
     }
     QPainter p(this);
     p.drawImage(0, 0, ComposeButtonFace(Face()));
+    if (hasFocus()) {
+        // The keyboard's place, as a dotted frame inside the face.
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = rect().adjusted(3, 3, -3, -3);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &p, this);
+    }
+}
+
+void TLbSpeedButton::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if ((key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) && isEnabled()) {
+        Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void TLbSpeedButton::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void TLbSpeedButton::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 void TLbSpeedButton::Click() {

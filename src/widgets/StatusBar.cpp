@@ -39,6 +39,7 @@ QRect TStatusBar::PanelRect(int panel) const {
 
 void TStatusBar::SetText(const QString& text) {
     text_ = text;
+    setAccessibleName(text);  // what a screen reader says of the status bar, as it changes
     update();
     emit TextChanged(text);
 }

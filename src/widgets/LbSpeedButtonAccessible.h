@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+// The caption as a screen reader says it: without the "&" of the accelerator ("&&" stays one
+// "&") and without the blanks around it ("  GO!" is "GO!").
+QString SpokenCaption(const QString& caption);
+
+// Makes every flat button a push button to screen readers: named by its caption, with a press
+// action and its accelerator. Called once, before the first button is shown.
+void InstallLbSpeedButtonAccessibility();

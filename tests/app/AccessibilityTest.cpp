@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QApplication>
+#include <QComboBox>
+#include <QMenu>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "TestUtil.h"
+#include "app/MainFrm.h"
+#include "discovery/FlashPlayer.h"
+#include "widgets/LbSpeedButton.h"
+#include "widgets/LbSpeedButtonAccessible.h"
+#include "widgets/StatusBar.h"
+
+namespace {
+QAccessibleInterface* Reader(QObject* object) {
+    return QAccessible::queryAccessibleInterface(object);
+}
+}  // namespace
+
+TEST(Accessibility, FlatButtonsArePushButtonsNamedByTheirCaptionWithAPressAction) {
+    TMainFrm frm;
+    frm.show();
+    const struct {
+        TLbSpeedButton* button;
+        const char* name;
+    } buttons[] = {{frm.LbSpeedButton1, "Select All"},
+                   {frm.LbSpeedButton2, "Deselect All"},
+                   {frm.LbSpeedButton3, "Download  Flash"},
+                   {frm.LbSpeedButton5, "Address :"},
+                   {frm.LbSpeedButton6, "GO!"}};
+    for (const auto& b : buttons) {
+        QAccessibleInterface* reader = Reader(b.button);
+        ASSERT_NE(reader, nullptr) << b.name;
+        EXPECT_EQ(reader->role(), QAccessible::Button) << b.name;
+        EXPECT_EQ(reader->text(QAccessible::Name), b.name);
+        ASSERT_NE(reader->actionInterface(), nullptr) << b.name;
+        EXPECT_EQ(reader->actionInterface()->actionNames(),
+                  QStringList({QAccessibleActionInterface::pressAction()}));
+    }
+    EXPECT_EQ(SpokenCaption("&Save  &&Go "), "Save  &Go");
+    // The press action clicks the button; the accelerator is offered with it.
+    TLbSpeedButton withAccelerator(&frm);
+    withAccelerator.SetCaption("&Save");
+    QAccessibleActionInterface* actions = Reader(&withAccelerator)->actionInterface();
+    QSignalSpy clicks(&withAccelerator, &TLbSpeedButton::OnClick);
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(clicks.count(), 1);
+    EXPECT_EQ(actions->keyBindingsForAction(QAccessibleActionInterface::pressAction()),
+              QStringList({QKeySequence(Qt::ALT | Qt::Key_S).toString(QKeySequence::NativeText)}));
+}
+
+TEST(Accessibility, ControlsAreNamedStatusAndProgressFollowTheWork) {
+    TMainFrm frm;
+    frm.show();
+    EXPECT_EQ(Reader(frm.UrlComBox)->text(QAccessible::Name), "Address");
+    EXPECT_EQ(Reader(frm.ShockwaveFlash1)->text(QAccessible::Name), "Preview");
+    EXPECT_EQ(Reader(frm.ListView1)->text(QAccessible::Name), "Internet Flash Movies");
+    EXPECT_EQ(Reader(frm.ListView2)->text(QAccessible::Name), "IE Cache Files");
+    frm.ShowStatus("Downloading http://127.0.0.1/a.swf");
+    EXPECT_EQ(Reader(frm.StatusBar1)->text(QAccessible::Name),
+              "Downloading http://127.0.0.1/a.swf");
+    frm.SetProgress(40);
+    ASSERT_NE(Reader(frm.ProgressBar)->valueInterface(), nullptr);
+    EXPECT_EQ(Reader(frm.ProgressBar)->valueInterface()->currentValue().toInt(), 40);
+    // The popup menu shows its items to a screen reader while it is open.
+    frm.PopupMenu1->popup(frm.mapToGlobal(QPoint(100, 100)));
+    QAccessibleInterface* popup = Reader(frm.PopupMenu1);
+    EXPECT_EQ(popup->role(), QAccessible::PopupMenu);
+    EXPECT_EQ(popup->childCount(), frm.PopupMenu1->actions().size());
+    frm.PopupMenu1->close();
+}
+
+TEST(Accessibility, TabReachesTheFlatButtonsWhichSpaceAndEnterPress) {
+    TMainFrm frm;
+    frm.show();
+    frm.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frm));
+    frm.UrlComBox->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), frm.LbSpeedButton5);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), frm.LbSpeedButton6);
+    QSignalSpy clicks(frm.LbSpeedButton6, &TLbSpeedButton::OnClick);
+    QTest::keyClick(frm.LbSpeedButton6, Qt::Key_Space);
+    QTest::keyClick(frm.LbSpeedButton6, Qt::Key_Return);
+    EXPECT_EQ(clicks.count(), 2);
+}
