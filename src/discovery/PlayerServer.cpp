@@ -58,6 +58,8 @@ TPlayerServer::TPlayerServer(const QString& runtimeFolder)
         runtimeFiles_[f.fileName()] = f.absoluteFilePath();
     }
     const std::string prefix = "/" + secret_.toStdString() + "/";
+    // One request per connection: closing the program never waits for an idle keep-alive.
+    server_->set_keep_alive_max_count(1);
     // The player only reads: any other method is refused before routing.
     server_->set_pre_routing_handler([](const httplib::Request& req, httplib::Response& res) {
         if (req.method == "GET") {

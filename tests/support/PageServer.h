@@ -11,6 +11,8 @@
 class PageServer {
   public:
     PageServer() {
+        // One request per connection: stopping never waits for a browser's idle keep-alive.
+        server_.set_keep_alive_max_count(1);
         server_.Get(R"(/.*)", [this](const httplib::Request& req, httplib::Response& res) {
             const auto it = pages_.find(req.path);
             if (it == pages_.end()) {

@@ -42,6 +42,7 @@ struct MovieServer::Impl {
 MovieServer::MovieServer() : impl_(std::make_unique<Impl>()) {
     const ServedMovies movies = TestMovies();
     httplib::Server& server = impl_->server;
+    server.set_keep_alive_max_count(1);  // stopping never waits for an idle keep-alive
     server.Get("/page.html", [](const httplib::Request& req, httplib::Response& res) {
         const std::string p = req.get_param_value("p");
         // One after another: the engine's cache takes each response whole before the next.
