@@ -1,6 +1,7 @@
 #include "widgets/LbButtons.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QPalette>
 
 #include "widgets/GdiCanvas.h"
@@ -185,14 +186,36 @@ void DrawFrame(TCanvas& canvas, const TButtonFace& f, bool down, const QColor& f
     }
 }
 
-// The caption, cut from its end until it fits on one line of width.
-QString CutCaption(const TCanvas& canvas, QString caption, int width) {
-    while (!caption.isEmpty() && canvas.TextWidth(caption) > width) {
+// The face's font: Encarta buttons write their caption bold while down.
+QFont FaceFont(const TButtonFace& f) {
+    QFont font = f.font;
+    if (f.style == bsEncarta && f.down && f.enabled) {
+        font.setBold(true);
+    }
+    return font;
+}
+
+// The width the caption may take: the face less its margins and, beside a glyph, the glyph.
+int CaptionRoom(const TButtonFace& f) {
+    const int glyphW = f.numGlyphs > 0 ? f.glyph.width() / f.numGlyphs : 0;
+    const bool beside = f.style != bsShape && (f.layout == blGlyphLeft || f.layout == blGlyphRight);
+    return std::max(0, f.width - 8 - (beside && glyphW > 0 ? glyphW + 4 : 0));
+}
+}  // namespace
+
+QString ShownCaption(const TButtonFace& f) {
+    QString caption = f.caption;
+    if (f.wordWrap) {
+        return caption;
+    }
+    // Cut from its end until it fits on one line.
+    const QFontMetrics metrics(FaceFont(f));
+    const int room = CaptionRoom(f);
+    while (!caption.isEmpty() && metrics.horizontalAdvance(caption) > room) {
         caption.chop(1);
     }
     return caption;
 }
-}  // namespace
 
 void DrawButtonFace(TCanvas& canvas, const TButtonFace& f) {
     const int w = f.width;
@@ -224,11 +247,7 @@ void DrawButtonFace(TCanvas& canvas, const TButtonFace& f) {
     // 3. Frame.
     DrawFrame(canvas, f, down, face);
     // 4. Font.
-    QFont font = f.font;
-    if (f.style == bsEncarta && down) {
-        font.setBold(true);
-    }
-    canvas.SetFont(font);
+    canvas.SetFont(FaceFont(f));
     // 5. Glyph cell.
     const int glyphH = f.glyph.height();
     const int glyphW = f.numGlyphs > 0 ? f.glyph.width() / f.numGlyphs : 0;
@@ -254,8 +273,8 @@ void DrawButtonFace(TCanvas& canvas, const TButtonFace& f) {
     };
     canvas.SetFontColor(f.fontColor);
     if (f.style == bsShape) {
-        const int textW = std::max(0, w - 8);
-        const QString text = f.wordWrap ? f.caption : CutCaption(canvas, f.caption, textW);
+        const int textW = CaptionRoom(f);
+        const QString text = ShownCaption(f);
         int textRight = 0;
         const int textH = measure(text, textW, &textRight);
         DrawGlyphCell(canvas, f.glyph, glyphW, glyphH, index, (w - glyphW) / 2, (h - glyphH) / 2);
@@ -270,8 +289,8 @@ void DrawButtonFace(TCanvas& canvas, const TButtonFace& f) {
         int textH = 0;
         QString text;
         if (f.layout == blGlyphLeft || f.layout == blGlyphRight) {
-            textW = std::max(0, w - 8 - (glyphW > 0 ? glyphW + 4 : 0));
-            text = f.wordWrap ? f.caption : CutCaption(canvas, f.caption, textW);
+            textW = CaptionRoom(f);
+            text = ShownCaption(f);
             int textRight = 0;
             textH = measure(text, textW, &textRight);
             textY = (h - textH) / 2 + shift;
@@ -297,8 +316,8 @@ void DrawButtonFace(TCanvas& canvas, const TButtonFace& f) {
                 }
             }
         } else {
-            textW = std::max(0, w - 8);
-            text = f.wordWrap ? f.caption : CutCaption(canvas, f.caption, textW);
+            textW = CaptionRoom(f);
+            text = ShownCaption(f);
             int textRight = 0;
             textH = measure(text, textW, &textRight);
             const int total = textH + (glyphH > 0 ? glyphH + 4 : 0);

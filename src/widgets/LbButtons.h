@@ -83,6 +83,8 @@ struct TButtonFace {
     TAlignment alignment = taLeftJustify;
 };
 
+// The caption as the face shows it: unless it wraps, cut from its end to the room it has.
+QString ShownCaption(const TButtonFace& face);
 // Draws the whole face onto the canvas (width x height).
 void DrawButtonFace(TCanvas& canvas, const TButtonFace& face);
 // A vertical gradient from a to b over (left, top, right, bottom) in 32 bands.

@@ -33,6 +33,8 @@ class TLbSpeedButton : public QWidget {
     bool AllowAllUp() const { return allowAllUp_; }
     void SetAllowAllUp(bool value) { allowAllUp_ = value; }
     QString Caption() const { return caption_; }
+    // The caption as drawn, cut to the room the face has for it.
+    QString ShownCaption() const { return ::ShownCaption(Face()); }
     void SetCaption(const QString& caption);
     TColor Color() const { return color_; }  // the parent's face colour until set
     void SetColor(TColor value);

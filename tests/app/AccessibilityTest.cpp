@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QMenu>
 #include <QProgressBar>
 #include <QSignalSpy>
@@ -25,6 +26,7 @@ QAccessibleInterface* Reader(QObject* object) {
 TEST(Accessibility, FlatButtonsArePushButtonsNamedByTheirCaptionWithAPressAction) {
     TMainFrm frm;
     frm.show();
+    EXPECT_EQ(QFontInfo(frm.font()).family(), "Carlito");
     const struct {
         TLbSpeedButton* button;
         const char* name;
@@ -38,6 +40,8 @@ TEST(Accessibility, FlatButtonsArePushButtonsNamedByTheirCaptionWithAPressAction
         ASSERT_NE(reader, nullptr) << b.name;
         EXPECT_EQ(reader->role(), QAccessible::Button) << b.name;
         EXPECT_EQ(reader->text(QAccessible::Name), b.name);
+        // The installed form font leaves every caption whole on screen too.
+        EXPECT_EQ(b.button->ShownCaption(), b.button->Caption()) << b.name;
         ASSERT_NE(reader->actionInterface(), nullptr) << b.name;
         EXPECT_EQ(reader->actionInterface()->actionNames(),
                   QStringList({QAccessibleActionInterface::pressAction()}));
