@@ -1,27 +1,19 @@
 #include "app/Application.h"
 
 #include <QIcon>
-#include <QMessageBox>
 
 #include <exception>
 #include "Version.h"
+#include "widgets/ModalDialogs.h"
 
 namespace {
-TApplication::ErrorReport& Report() {
-    static TApplication::ErrorReport report;
-    return report;
-}
-
 void ShowError(const QString& text) {
-    if (Report()) {
-        Report()(text);
-    } else {
-        QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationName(), text);
-    }
+    ShowErrorBox(QApplication::activeWindow(), text);
 }
 }  // namespace
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    Q_INIT_RESOURCE(app);
     setApplicationName("Vimbrel");
     setApplicationVersion(VIMBREL_VERSION);
     setDesktopFileName(VIMBREL_APP_ID);
@@ -38,8 +30,4 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
         ShowError("Unknown error.");
     }
     return false;
-}
-
-void TApplication::SetErrorReport(ErrorReport report) {
-    Report() = std::move(report);
 }

@@ -15,20 +15,20 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QUrl>
 
 #include "app/AlignLayout.h"
-#include "discovery/FlashPlayer.h"
-#include "discovery/WebBrowser.h"
-#include "help/HtmlHlp.h"
+#include "web/FlashPlayer.h"
+#include "web/WebBrowser.h"
+#include "widgets/HtmlHlp.h"
 #include "widgets/AboutDlg.h"
 #include "widgets/ButtonImages.h"
 #include "widgets/LbSpeedButton.h"
 #include "widgets/ListGrid.h"
+#include "widgets/ModalDialogs.h"
 #include "widgets/StatusBar.h"
 
 namespace {
@@ -79,7 +79,9 @@ QTreeWidget* MakeList(QWidget* parent, const char* name, const QStringList& colu
 }
 }  // namespace
 
-TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent) {
+TMainFrm::TMainFrm(const TUserFolders& folders, QWidget* parent)
+    : QMainWindow(parent), folders_(folders) {
+    UseProgramFolders(folders);  // before the store or the browser profile is first used
     setObjectName("MainFrm");
     setWindowTitle("Vimbrel v" VIMBREL_VERSION);
     setFont(FormFont(13));
@@ -311,7 +313,7 @@ void TMainFrm::FormCreate() {
 }
 
 void TMainFrm::ReportError(const QString& text) {
-    QMessageBox::critical(this, QCoreApplication::applicationName(), text);
+    ShowErrorBox(this, text);
 }
 
 bool TMainFrm::event(QEvent* e) {
@@ -374,7 +376,7 @@ void TMainFrm::Exit1Click() {
 
 void TMainFrm::About1Click() {
     auto* box = new TAboutBox(this);  // kept until the program ends
-    box->exec();
+    RunModal(*box);
 }
 
 void TMainFrm::WebPage1Click() {

@@ -8,7 +8,8 @@
 #include <QStringList>
 
 #include "app/BusyState.h"
-#include "transfers/HttpGetThread.h"
+#include "logic/HttpGetThread.h"
+#include "platform/UserFolders.h"
 
 class QAction;
 class QComboBox;
@@ -36,7 +37,8 @@ class TMainFrm : public QMainWindow {
     static constexpr int kDesignWidth = 900;
     static constexpr int kDesignHeight = 597;
 
-    explicit TMainFrm(QWidget* parent = nullptr);
+    // folders: whose browsers it reads (sessions, caches) and where it keeps its own files.
+    explicit TMainFrm(const TUserFolders& folders, QWidget* parent = nullptr);
     ~TMainFrm() override;
 
     // Outer size as the design counts it.
@@ -184,6 +186,8 @@ class TMainFrm : public QMainWindow {
     bool eventFilter(QObject* watched, QEvent* e) override;
 
   private:
+    const TUserFolders folders_;
+
     void CreateMenus();
     void CreateControls();
     void ConnectHandlers();

@@ -5,9 +5,9 @@
 #include <QWebEngineProfile>
 
 #include "app/MainFrm.h"
-#include "discovery/NetworkMovies.h"
-#include "discovery/PageScan.h"
-#include "discovery/WebBrowser.h"
+#include "web/NetworkMovies.h"
+#include "logic/PageScan.h"
+#include "web/WebBrowser.h"
 #include "widgets/ListGrid.h"
 
 void TMainFrm::ConnectDeepScan() {

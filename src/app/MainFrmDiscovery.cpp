@@ -6,26 +6,21 @@
 #include <QTreeWidget>
 
 #include "app/MainFrm.h"
-#include "discovery/AddressResolution.h"
-#include "discovery/DeepScan.h"
-#include "discovery/NetworkMovies.h"
-#include "discovery/PageScan.h"
-#include "discovery/WebBrowser.h"
+#include "logic/AddressResolution.h"
+#include "logic/DeepScan.h"
+#include "web/NetworkMovies.h"
+#include "logic/PageScan.h"
+#include "web/WebBrowser.h"
 #include "platform/OpenTabs.h"
 #include "widgets/ListGrid.h"
 
 namespace {
 constexpr int kFrameBudgetMs =
     2000;  // frames that have not described themselves by then are left out
-
-QString ConfigHome() {
-    const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
-    return QDir::isAbsolutePath(xdg) ? xdg : QDir::homePath() + "/.config";
-}
 }  // namespace
 
 void TMainFrm::FillAddressList() {
-    const QStringList tabs = OpenBrowserTabs(QDir::homePath(), ConfigHome());  // may throw
+    const QStringList tabs = OpenBrowserTabs(folders_.home, folders_.configHome);  // may throw
     UrlComBox->clear();
     UrlComBox->setEditText(QString());
     for (const QString& address : tabs) {

@@ -11,7 +11,7 @@
 #include <QTreeWidget>
 
 #include "app/MainFrm.h"
-#include "discovery/FlashPlayer.h"
+#include "web/FlashPlayer.h"
 #include "widgets/ListGrid.h"
 
 void TMainFrm::RefreshWebList() {

@@ -6,15 +6,14 @@
 #include <QTreeWidget>
 
 #include <QDir>
-#include <QStandardPaths>
 #include <QWebEngineProfile>
 
 #include "app/MainFrm.h"
 #include "app/ToolbarLayout.h"
-#include "discovery/WebBrowser.h"
+#include "web/WebBrowser.h"
 #include "platform/UrlCache.h"
 #include "platform/UrlCacheStore.h"
-#include "transfers/FindCacheThread.h"
+#include "logic/FindCacheThread.h"
 #include "widgets/LbSpeedButton.h"
 
 void TMainFrm::PageControl1Change() {
@@ -37,11 +36,9 @@ void TMainFrm::SelectPageInCode(int page) {
 
 void TMainFrm::StartCacheScan() {
     // Paths are read here; looking in the folders and copying movies out is the worker's.
-    const QString home = QDir::homePath();
-    const QString cacheHome =
-        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
-    const QString configHome =
-        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    const QString home = folders_.home;
+    const QString cacheHome = folders_.cacheHome;
+    const QString configHome = folders_.configHome;
     const QString embedded = BrowserProfile()->cachePath();
     ScanWorker = new TFindCacheEntryThread(
         [=] {

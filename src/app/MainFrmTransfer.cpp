@@ -5,12 +5,13 @@
 #include <QTreeWidget>
 
 #include "app/MainFrm.h"
-#include "discovery/AddressResolution.h"
-#include "transfers/BrowseFolderDlg.h"
-#include "transfers/CacheCopyThread.h"
-#include "transfers/HttpGetThread.h"
-#include "transfers/TargetNames.h"
+#include "logic/AddressResolution.h"
+#include "widgets/BrowseFolderDlg.h"
+#include "logic/CacheCopyThread.h"
+#include "logic/HttpGetThread.h"
+#include "logic/TargetNames.h"
 #include "widgets/ListGrid.h"
+#include "widgets/ModalDialogs.h"
 #include "widgets/MsgBox.h"
 
 namespace {
@@ -35,10 +36,10 @@ void TMainFrm::LbSpeedButton3Click() {
     const bool web = PageControl1->currentIndex() == 0;
     if (!AnyTicked(web ? ListView1 : ListView2)) {
         auto* reminder = new TMsgForm(this);  // kept until the program ends
-        reminder->exec();
+        RunModal(*reminder);
         return;
     }
-    if (!BrowseFolderDialog || BrowseFolderDialog->exec() != QDialog::Accepted) {
+    if (!BrowseFolderDialog || RunModal(*BrowseFolderDialog) != QDialog::Accepted) {
         return;
     }
     TargetFolder = BrowseFolderDialog->ChosenFolder;

@@ -7,7 +7,7 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
-#include "transfers/WorkerThread.h"
+#include "logic/WorkerThread.h"
 
 namespace {
 constexpr int kWorkersGraceMs = 800;  // transfers stop well within the second a session allows

@@ -1,16 +1,17 @@
 #include "app/Application.h"
 #include "app/MainFrm.h"
 #include "app/SessionEnd.h"
-#include "transfers/BrowseFolderDlg.h"
-#include "transfers/WorkerThread.h"
+#include "logic/WorkerThread.h"
+#include "widgets/BrowseFolderDlg.h"
 
 int main(int argc, char* argv[]) {
     TApplication app(argc, argv);
     InstallSessionEndHandling();
     int result = 0;
     {
-        TMainFrm mainFrm;
-        TBrowseFolderDialog browseFolderDialog(&mainFrm);  // hidden until a transfer asks
+        const TUserFolders folders = UserFoldersFromEnvironment();
+        TMainFrm mainFrm(folders);
+        TBrowseFolderDialog browseFolderDialog(folders.home, &mainFrm);  // hidden until a transfer asks
         mainFrm.BrowseFolderDialog = &browseFolderDialog;
         mainFrm.show();
         result = app.exec();

@@ -4,9 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QStandardPaths>
 #include <QUrl>
 #include <algorithm>
+
+#include "platform/UserFolders.h"
 
 namespace {
 const char* const kIndexName = ".index";
@@ -22,8 +23,7 @@ QString Unfield(const QByteArray& field) {
 }  // namespace
 
 QString UrlCacheStoreFolder() {
-    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
-    return cache + "/vimbrel/store";
+    return ProgramFolders().cacheHome + "/vimbrel/store";
 }
 
 QString WithoutQuery(const QString& address) {

@@ -12,10 +12,11 @@
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
-#include "discovery/FlashPlayer.h"
+#include "web/FlashPlayer.h"
 #include "widgets/LbSpeedButton.h"
 #include "widgets/LbSpeedButtonAccessible.h"
 #include "widgets/StatusBar.h"
+#include "support/TestEnvironment.h"
 
 namespace {
 QAccessibleInterface* Reader(QObject* object) {
@@ -24,7 +25,7 @@ QAccessibleInterface* Reader(QObject* object) {
 }  // namespace
 
 TEST(Accessibility, FlatButtonsArePushButtonsNamedByTheirCaptionWithAPressAction) {
-    TMainFrm frm;
+    TMainFrm frm(TestFolders());
     frm.show();
     EXPECT_EQ(QFontInfo(frm.font()).family(), "Carlito");
     const struct {
@@ -59,7 +60,7 @@ TEST(Accessibility, FlatButtonsArePushButtonsNamedByTheirCaptionWithAPressAction
 }
 
 TEST(Accessibility, ControlsAreNamedStatusAndProgressFollowTheWork) {
-    TMainFrm frm;
+    TMainFrm frm(TestFolders());
     frm.show();
     EXPECT_EQ(Reader(frm.UrlComBox)->text(QAccessible::Name), "Address");
     EXPECT_EQ(Reader(frm.ShockwaveFlash1)->text(QAccessible::Name), "Preview");
@@ -80,7 +81,7 @@ TEST(Accessibility, ControlsAreNamedStatusAndProgressFollowTheWork) {
 }
 
 TEST(Accessibility, TabReachesTheFlatButtonsWhichSpaceAndEnterPress) {
-    TMainFrm frm;
+    TMainFrm frm(TestFolders());
     frm.show();
     frm.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&frm));

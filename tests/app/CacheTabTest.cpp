@@ -11,12 +11,13 @@
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
-#include "discovery/FlashPlayer.h"
+#include "web/FlashPlayer.h"
 #include "support/EveryCacheSource.h"
 #include "support/Files.h"
 #include "support/RealBrowserCaches.h"
-#include "transfers/WorkerThread.h"
+#include "logic/WorkerThread.h"
 #include "widgets/ListGrid.h"
+#include "support/TestEnvironment.h"
 
 namespace {
 QStringList Column(QTreeWidget* list, int column) {
@@ -36,12 +37,9 @@ QString Source(const QString& name) {
 // Movies from the preview, the embedded browser, chromium and firefox-esr, each listed once, in
 // that order, byte-identical to what was served; a second scan copies nothing again.
 TEST(CacheTab, ListsTheMoviesOfEverySourceOnce) {
-    QTemporaryDir home;
-    qputenv("HOME", home.path().toUtf8());  // the real home is never read
-    const QString cacheHome =
-        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    const QString cacheHome = TestFolders().cacheHome;
     MovieServer server;
-    TMainFrm frm;
+    TMainFrm frm(TestFolders());
     frm.show();
     ASSERT_TRUE(FillEveryCacheSource(frm, server, cacheHome));
     const QString store = cacheHome + "/vimbrel/store";

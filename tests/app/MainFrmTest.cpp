@@ -13,16 +13,17 @@
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
-#include "transfers/WorkerThread.h"
+#include "logic/WorkerThread.h"
 #include "widgets/LbSpeedButton.h"
 #include "widgets/ListGrid.h"
 #include "widgets/StatusBar.h"
+#include "support/TestEnvironment.h"
 
 namespace {
 class MainFrmTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        frm = std::make_unique<TMainFrm>();
+        frm = std::make_unique<TMainFrm>(TestFolders());
         frm->show();
         QCoreApplication::processEvents();
     }

@@ -4,22 +4,24 @@
 #include <QFile>
 #include <QLabel>
 #include <QProgressBar>
+#include <QScopeGuard>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
-#include <thread>
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
 #include "support/Files.h"
-#include "support/ModalDriver.h"
+#include "support/Gate.h"
+#include "support/ModalAnswers.h"
 #include "support/RawHttpServer.h"
-#include "transfers/BrowseFolderDlg.h"
-#include "transfers/WorkerThread.h"
+#include "widgets/BrowseFolderDlg.h"
+#include "logic/WorkerThread.h"
 #include "widgets/ListGrid.h"
 #include "widgets/MsgBox.h"
 #include "widgets/StatusBar.h"
+#include "support/TestEnvironment.h"
 
 namespace {
 
@@ -43,18 +45,22 @@ class TransferCommandTest : public ::testing::Test {
 
     // Runs the transfer command, picking folder in the chooser, and waits for the work to end.
     void RunCommandInto(const QString& folder) {
-        WhenModal([this, folder](QWidget*) {
-            dlg.SelectPath(folder);
-            dlg.Button1->click();
-        });
+        TModalAnswers chooser([this, folder](QDialog&) { return ChooseFolder(folder); });
         frm.LbSpeedButton3Click();
         ASSERT_TRUE(WaitUntil([this] { return !frm.Busy(); }, 30000));
     }
 
+    // Answers the folder chooser as a user picking folder and pressing "OK".
+    int ChooseFolder(const QString& folder) {
+        dlg.SelectPath(folder);
+        dlg.Button1->click();
+        return dlg.result();
+    }
+
     QString Status(int row) { return frm.ListView1->topLevelItem(row)->text(2); }
 
-    TMainFrm frm;
-    TBrowseFolderDialog dlg{&frm};
+    TMainFrm frm{TestFolders()};
+    TBrowseFolderDialog dlg{TestFolders().home, &frm};
     QTemporaryDir target;
     QStringList statuses;
 };
@@ -111,34 +117,32 @@ TEST_F(TransferCommandTest, SameFileNamesInOneChainAreKeptApart) {
 }
 
 TEST_F(TransferCommandTest, BusyChainRefusesASecondPressAndTheCloseAndSurvivesARebuild) {
-    RawHttpServer slow([](const std::string& request) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    TGate answer;  // the server answers once the test has done its checks
+    RawHttpServer slow([&answer](const std::string& request) {
+        answer.Wait();
         return Serve(request);
     });
+    const auto openAtExit = qScopeGuard([&answer] { answer.Open(); });
     const QString base = QString::fromStdString(slow.Url(""));
     ShowMovies({base + "/a.swf"});
-    WhenModal([this](QWidget*) {
-        dlg.SelectPath(target.path());
-        dlg.Button1->click();
-    });
-    frm.LbSpeedButton3Click();
+    {
+        TModalAnswers chooser([this](QDialog&) { return ChooseFolder(target.path()); });
+        frm.LbSpeedButton3Click();
+    }
     ASSERT_TRUE(frm.Busy());
 
-    bool dialogShown = false;
-    WhenModal(
-        [&](QWidget* modal) {
-            dialogShown = true;
-            modal->close();
-        },
-        200);
-    frm.LbSpeedButton3Click();
-    QTest::qWait(250);
-    EXPECT_FALSE(dialogShown);
+    int dialogsShown = 0;
+    {
+        TModalAnswers count([&](QDialog&) { return ++dialogsShown, int(QDialog::Rejected); });
+        frm.LbSpeedButton3Click();
+    }
+    EXPECT_EQ(dialogsShown, 0);
     EXPECT_FALSE(frm.close());
 
     // The list is rebuilt while the row downloads: no new row may be marked for it.
     ShowMovies({base + "/other.swf", base + "/a.swf"});
     frm.SetAllChecked(false);
+    answer.Open();
     ASSERT_TRUE(WaitUntil([this] { return !frm.Busy(); }, 30000));
     EXPECT_EQ(Status(0), "New");
     EXPECT_EQ(Status(1), "New");
@@ -150,14 +154,20 @@ TEST_F(TransferCommandTest, NothingTickedShowsTheReminderAndNoChooser) {
     frm.SetAllChecked(false);
     QString heading;
     QString line3;
-    WhenModal([&](QWidget* modal) {
-        auto* form = qobject_cast<TMsgForm*>(modal);
-        ASSERT_NE(form, nullptr);
+    int chooserShown = 0;
+    TModalAnswers answers([&](QDialog& dialog) {
+        auto* form = qobject_cast<TMsgForm*>(&dialog);
+        if (!form) {
+            return ++chooserShown, int(QDialog::Rejected);
+        }
         heading = form->Label1->text();
         line3 = form->Label3->text();
+        form->show();
         QTest::keyClick(form, Qt::Key_Return);  // OK has the focus
+        return form->result();
     });
     frm.LbSpeedButton3Click();
+    EXPECT_EQ(chooserShown, 0);
     EXPECT_EQ(heading, "You should choose flash movies at first!");
     EXPECT_EQ(line3, "the flash movie you want. You can also use \"Select All\"");
     EXPECT_FALSE(frm.Busy());

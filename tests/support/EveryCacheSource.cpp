@@ -8,7 +8,7 @@
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
-#include "discovery/WebBrowser.h"
+#include "web/WebBrowser.h"
 #include "platform/CacheEntryReaders.h"
 #include "platform/UrlCacheStore.h"
 #include "support/RealBrowserCaches.h"

@@ -30,8 +30,8 @@ QByteArray Gzip(const QByteArray& data) {
 }  // namespace
 
 ServedMovies TestMovies() {
-    return {SolidColourSwf(QColor(200, 30, 40)), SolidColourSwf(QColor(20, 160, 40)),
-            SolidColourSwf(QColor(20, 60, 220))};
+    return {SolidColourSwf({200, 30, 40}), SolidColourSwf({20, 160, 40}),
+            SolidColourSwf({20, 60, 220})};
 }
 
 struct MovieServer::Impl {

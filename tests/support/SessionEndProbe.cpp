@@ -5,8 +5,8 @@
 #include <QDir>
 
 #include "app/SessionEnd.h"
-#include "transfers/CacheCopyThread.h"
-#include "transfers/HttpGetThread.h"
+#include "logic/CacheCopyThread.h"
+#include "logic/HttpGetThread.h"
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);

@@ -1,11 +1,16 @@
 #pragma once
 
 #include <QByteArray>
-#include <QColor>
+
+struct SwfColour {
+    int red;
+    int green;
+    int blue;
+};
 
 // A minimal uncompressed Flash movie: a stage of width x height pixels in one background colour,
 // one frame.
-inline QByteArray SolidColourSwf(const QColor& colour, int width = 200, int height = 200) {
+inline QByteArray SolidColourSwf(const SwfColour& colour, int width = 200, int height = 200) {
     // The stage rectangle: 5 bits of field size, then xmin, xmax, ymin, ymax in twips.
     const int nbits = 16;
     const int fields[4] = {0, width * 20, 0, height * 20};
@@ -33,9 +38,9 @@ inline QByteArray SolidColourSwf(const QColor& colour, int width = 200, int heig
     body.append("\x00\x0C", 2);  // 12 frames a second
     body.append("\x01\x00", 2);  // one frame
     body.append("\x43\x02", 2);  // SetBackgroundColor, 3 bytes
-    body.append(static_cast<char>(colour.red()));
-    body.append(static_cast<char>(colour.green()));
-    body.append(static_cast<char>(colour.blue()));
+    body.append(static_cast<char>(colour.red));
+    body.append(static_cast<char>(colour.green));
+    body.append(static_cast<char>(colour.blue));
     body.append("\x40\x00", 2);  // ShowFrame
     body.append("\x00\x00", 2);  // End
     QByteArray swf("FWS\x0A", 4);

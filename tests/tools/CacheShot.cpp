@@ -12,21 +12,18 @@
 #include "support/EveryCacheSource.h"
 #include "support/Headless.h"
 #include "support/RealBrowserCaches.h"
-#include "transfers/WorkerThread.h"
+#include "logic/WorkerThread.h"
+#include "support/TestEnvironment.h"
 
 int main(int argc, char** argv) {
     PrepareHeadless();
-    QTemporaryDir xdg;
-    qputenv("HOME", xdg.path().toUtf8());
-    qputenv("XDG_CACHE_HOME", (xdg.path() + "/cache").toUtf8());
-    qputenv("XDG_DATA_HOME", (xdg.path() + "/data").toUtf8());
+    const TUserFolders folders = IsolateHome();
     QApplication app(argc, argv);
     const QString out = argc > 1 ? argv[1] : "cache_tab.png";
     MovieServer server;
-    TMainFrm frm;
+    TMainFrm frm(TestFolders());
     frm.show();
-    if (!FillEveryCacheSource(
-            frm, server, QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation))) {
+    if (!FillEveryCacheSource(frm, server, folders.cacheHome)) {
         std::printf("a browser did not fill its cache\n");
         return 1;
     }

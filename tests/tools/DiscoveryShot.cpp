@@ -9,11 +9,12 @@
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
-#include "discovery/FlashPlayer.h"
+#include "web/FlashPlayer.h"
 #include "support/PageServer.h"
 #include "support/RawHttpServer.h"
 #include "support/TestSwf.h"
 #include "widgets/StatusBar.h"
+#include "support/TestEnvironment.h"
 
 int main(int argc, char** argv) {
     PrepareHeadless();
@@ -22,7 +23,7 @@ int main(int argc, char** argv) {
 
     RawHttpServer movies([](const std::string& request) {
         const bool green = RequestLine(request).find("green") != std::string::npos;
-        const QByteArray swf = SolidColourSwf(green ? QColor(40, 170, 60) : QColor(220, 120, 20));
+        const QByteArray swf = SolidColourSwf(green ? SwfColour{40, 170, 60} : SwfColour{220, 120, 20});
         return RawHttpServer::Response(200, swf.toStdString());
     });
     PageServer pages;
@@ -40,7 +41,7 @@ int main(int argc, char** argv) {
                   "/intro.swf\", \"box\");</script>"
                   "<p>Three movies on this page.</p></body></html>");
 
-    TMainFrm frm;
+    TMainFrm frm(TestFolders());
     frm.show();
     QString status;
     QObject::connect(frm.StatusBar1, &TStatusBar::TextChanged,

@@ -16,8 +16,8 @@
 
 #include <QEventLoop>
 #include "support/RawHttpServer.h"
-#include "transfers/CacheCopyThread.h"
-#include "transfers/HttpGetThread.h"
+#include "logic/CacheCopyThread.h"
+#include "logic/HttpGetThread.h"
 
 namespace {
 long PeakRssKb() {

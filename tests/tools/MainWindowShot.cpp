@@ -6,12 +6,13 @@
 
 #include "app/MainFrm.h"
 #include "widgets/ListGrid.h"
+#include "support/TestEnvironment.h"
 
 int main(int argc, char** argv) {
     PrepareHeadless();
     QApplication app(argc, argv);
     const QString out = argc > 1 ? argv[1] : "mainwindow.png";
-    TMainFrm frm;
+    TMainFrm frm(TestFolders());
     frm.show();
     frm.FoundMovies = {"http://127.0.0.1:8080/games/intro.swf", "http://127.0.0.1:8080/menu.swf",
                        "http://localhost:8081/Intro.SWF?x=1"};

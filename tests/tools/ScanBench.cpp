@@ -11,12 +11,13 @@
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
-#include "discovery/PageScan.h"
-#include "discovery/WebBrowser.h"
+#include "logic/PageScan.h"
+#include "web/WebBrowser.h"
 #include "support/Headless.h"
 #include "support/PageServer.h"
 #include "widgets/ListGrid.h"
 #include "widgets/StatusBar.h"
+#include "support/TestEnvironment.h"
 
 namespace {
 constexpr int kPerDocument = 2000;
@@ -62,7 +63,7 @@ int main(int argc, char** argv) {
     b.Add("/f3.html", Document("f3", ""));
     a.Add("/f4.html", Document("f4", ""));
 
-    TMainFrm frm;
+    TMainFrm frm(TestFolders());
     frm.resize(900, 600);
     frm.show();
     QElapsedTimer sinceLoad;

@@ -12,18 +12,19 @@
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
-#include "support/ModalDriver.h"
+#include "support/ModalAnswers.h"
 #include "support/RawHttpServer.h"
-#include "transfers/BrowseFolderDlg.h"
+#include "widgets/BrowseFolderDlg.h"
 #include "widgets/MsgBox.h"
+#include "support/TestEnvironment.h"
 
 int main(int argc, char** argv) {
     PrepareHeadless();
     QApplication app(argc, argv);
     const QString out = argc > 1 ? argv[1] : ".";
 
-    TMainFrm frm;
-    TBrowseFolderDialog dlg(&frm);
+    TMainFrm frm(TestFolders());
+    TBrowseFolderDialog dlg(TestFolders().home, &frm);
     frm.BrowseFolderDialog = &dlg;
     frm.show();
 
@@ -56,11 +57,14 @@ int main(int argc, char** argv) {
     frm.RefreshWebList();
     frm.SetAllChecked(true);
     QTemporaryDir target;
-    WhenModal([&](QWidget*) {
-        dlg.SelectPath(target.path());
-        dlg.Button1->click();
-    });
-    frm.LbSpeedButton3Click();
+    {
+        TModalAnswers chooser([&](QDialog&) {
+            dlg.SelectPath(target.path());
+            dlg.Button1->click();
+            return dlg.result();
+        });
+        frm.LbSpeedButton3Click();
+    }
     WaitUntil([&] { return frm.ProgressBar->value() >= 40; }, 20000);
     frm.grab().save(out + "/downloading.png");
     WaitUntil([&] { return !frm.Busy(); }, 60000);

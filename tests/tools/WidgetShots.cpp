@@ -10,12 +10,13 @@
 #include <vector>
 
 #include "app/MainFrm.h"
-#include "help/HelpWindow.h"
-#include "help/HtmlHlp.h"
+#include "widgets/HelpWindow.h"
+#include "widgets/HtmlHlp.h"
 #include "support/Headless.h"
 #include "widgets/AboutDlg.h"
 #include "widgets/ButtonImages.h"
 #include "widgets/LbSpeedButton.h"
+#include "support/TestEnvironment.h"
 
 namespace {
 void Enter(QWidget* w) {
@@ -42,7 +43,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QString out = argc > 1 ? argv[1] : ".";
 
-    TMainFrm frm;
+    TMainFrm frm(TestFolders());
     frm.show();
     Enter(frm.LbSpeedButton1);
     QApplication::processEvents();

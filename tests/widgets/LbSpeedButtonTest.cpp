@@ -9,9 +9,10 @@
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
-#include "support/ModalDriver.h"
+#include "support/ModalAnswers.h"
 #include "widgets/AboutDlg.h"
 #include "widgets/LbSpeedButton.h"
+#include "support/TestEnvironment.h"
 
 namespace {
 void Enter(QWidget* w) {
@@ -189,22 +190,27 @@ TEST_F(ButtonTest, SlowDeceaseFadesInEightTicksAndReentryRestarts) {
 }
 
 TEST(AboutBox, OpensModallyFromTheMenuAndClosesOnEnter) {
-    TMainFrm frm;
+    TMainFrm frm(TestFolders());
     frm.show();
     int shown = 0;
-    std::function<void(QWidget*)> closeIt = [&](QWidget* modal) {
-        auto* box = qobject_cast<TAboutBox*>(modal);
-        ASSERT_NE(box, nullptr);
+    TModalAnswers closeOnEnter([&](QDialog& dialog) {
+        auto* box = qobject_cast<TAboutBox*>(&dialog);
+        EXPECT_NE(box, nullptr);
+        if (!box) {
+            return int(QDialog::Rejected);
+        }
         EXPECT_EQ(box->windowTitle(), "About");
         EXPECT_EQ(box->size(), QSize(422, 249));
         EXPECT_TRUE(box->OKButton->isDefault());
         ++shown;
+        box->show();
         QTest::keyClick(box, Qt::Key_Return);
-    };
-    WhenModal(closeIt);
+        EXPECT_FALSE(box->isVisible());
+        return box->result();
+    });
     frm.About1->trigger();
-    WhenModal(closeIt);
     frm.About1->trigger();
     EXPECT_EQ(shown, 2);
-    EXPECT_EQ(frm.pos(), QPoint(50, 25));
+    // Active again once the box is gone, the window moves to its place.
+    EXPECT_TRUE(WaitUntil([&] { return frm.pos() == QPoint(50, 25); })) << frm.pos().x();
 }

@@ -1,0 +1,122 @@
+#include "logic/PageScan.h"
+
+#include "logic/AddressResolution.h"
+
+namespace {
+const char* const kFlashClassId = "d27cdb6e-ae6d-11cf-96b8-444553540000";
+}  // namespace
+
+bool NamesMovie(const QString& candidate) {
+    const QString lower = LowerAscii(candidate);
+    if (!lower.contains(".swf")) {
+        return false;
+    }
+    const int q = lower.indexOf('?');
+    const int end = q < 0 ? lower.size() : q;  // one past the address part
+    return end >= 4 && lower.mid(end - 4, 4) == ".swf";
+}
+
+bool IsFlashObject(const ObjectElement& object) {
+    if (object.codeBase.toLower().contains(kPlayerDomain)) {
+        return true;
+    }
+    QString classId = object.classId.trimmed().toLower();
+    if (classId.startsWith("clsid:")) {
+        classId = classId.mid(6);
+    }
+    return classId == kFlashClassId ||
+           object.type.trimmed().toLower() == "application/x-shockwave-flash";
+}
+
+FoundMovieList::FoundMovieList(QStringList& movies) : movies_(movies) {
+    for (const QString& movie : movies) {
+        keys_.insert(movie.toCaseFolded());
+    }
+}
+
+void FoundMovieList::Add(const QString& address) {
+    const QString key = address.toCaseFolded();
+    if (!keys_.contains(key)) {
+        keys_.insert(key);
+        movies_ << address;
+    }
+}
+
+void AddFoundMovie(const QString& address, FoundMovieList& found) {
+    found.Add(address);
+}
+
+void ScanObjectElements(const QString& page, const std::vector<ObjectElement>& objects,
+                        FoundMovieList& found) {
+    for (const ObjectElement& object : objects) {
+        // Another kind of object, or a player without a movie, names nothing to fetch.
+        if (IsFlashObject(object) && !EncodeSpaces(object.movie).isEmpty()) {
+            AddFoundMovie(ResolveMovieAddress(page, object.movie), found);
+        }
+    }
+}
+
+void ScanEmbedElements(const QString& page, const QStringList& sources, FoundMovieList& found) {
+    for (const QString& src : sources) {
+        if (src.toLower().contains(".swf")) {
+            AddFoundMovie(ResolveMovieAddress(page, src), found);
+        }
+    }
+}
+
+QStringList ScriptMovieCandidates(const QString& script) {
+    return QuotedMovieCandidates(script, '"');
+}
+
+QStringList QuotedMovieCandidates(const QString& script, QChar quote) {
+    // Positions of every quote; however many there are, the whole script is scanned.
+    std::vector<int> quotes;
+    for (int i = 0; i < script.size(); ++i) {
+        if (script[i] == quote) {
+            quotes.push_back(i);
+        }
+    }
+    QStringList movies;
+    if (quotes.empty() || quotes.size() % 2 != 0) {
+        return movies;
+    }
+    for (size_t k = 0; k + 1 < quotes.size(); k += 2) {
+        QString candidate = EncodeSpaces(script.mid(quotes[k] + 1, quotes[k + 1] - quotes[k] - 1));
+        if (candidate.contains('\'') || candidate.size() < 4) {
+            continue;
+        }
+        if (NamesMovie(candidate)) {
+            movies << candidate;
+        }
+    }
+    return movies;
+}
+
+void ScanScriptElements(const QString& page, const QStringList& scripts, FoundMovieList& found) {
+    for (const QString& script : scripts) {
+        for (const QString& movie : ScriptMovieCandidates(script)) {
+            AddFoundMovie(ResolveMovieAddress(page, movie), found);
+        }
+    }
+}
+
+void ScanDocument(const DocumentSnapshot& document, FoundMovieList& found) {
+    ScanObjectElements(document.url, document.objects, found);
+    ScanEmbedElements(document.url, document.embeds, found);
+    ScanScriptElements(document.url, document.scripts, found);
+}
+
+void ScanFrames(const DocumentSnapshot& document, FoundMovieList& found) {
+    for (const DocumentSnapshot& frame : document.frames) {
+        ScanDocument(frame, found);
+        ScanFrames(frame, found);
+    }
+}
+
+void ScanPage(const DocumentSnapshot& document, QStringList& found) {
+    FoundMovieList list(found);
+    ScanDocument(document, list);
+    if (!document.frames.empty()) {
+        ScanFrames(document, list);
+    }
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+#include "logic/DocumentSnapshot.h"
+
+// The web domain of the Flash player's maker, named by OBJECT codebase attributes that point at
+// the player's installer.
+inline const char* const kPlayerDomain = "macromedia.com";
+
+// An OBJECT that hosts the Flash player: found by its installer address, its class id or its type.
+bool IsFlashObject(const ObjectElement& object);
+
+// The movies found so far, with an index of their addresses in folded letter case so that a
+// page with thousands of movies is checked for duplicates quickly.
+class FoundMovieList {
+  public:
+    explicit FoundMovieList(QStringList& movies);
+    // Appends the address unless the list holds it already, letter case ignored.
+    void Add(const QString& address);
+
+  private:
+    QStringList& movies_;
+    QSet<QString> keys_;
+};
+
+// The page walk: the top document, then its frames depth first. Every movie found is resolved
+// against the address of its own document and appended to found unless already there (letter
+// case ignored).
+void ScanPage(const DocumentSnapshot& document, QStringList& found);
+void ScanFrames(const DocumentSnapshot& document, FoundMovieList& found);
+void ScanDocument(const DocumentSnapshot& document, FoundMovieList& found);
+void ScanObjectElements(const QString& page, const std::vector<ObjectElement>& objects,
+                        FoundMovieList& found);
+void ScanEmbedElements(const QString& page, const QStringList& sources, FoundMovieList& found);
+void ScanScriptElements(const QString& page, const QStringList& scripts, FoundMovieList& found);
+void AddFoundMovie(const QString& address, FoundMovieList& found);
+
+// The movie addresses a script names between pairs of double quotes, before resolution.
+QStringList ScriptMovieCandidates(const QString& script);
+// The same rule for another quote character: the texts between the 1st and 2nd, 3rd and 4th …
+// quotes (nothing when their count is odd), spaces encoded, without an apostrophe, at least four
+// characters, naming a movie.
+QStringList QuotedMovieCandidates(const QString& script, QChar quote);
+
+// Whether an address names a movie: its part before any "?" ends in ".swf" (any case).
+bool NamesMovie(const QString& address);

@@ -1,0 +1,44 @@
+#include "logic/TargetNames.h"
+
+#include "logic/AddressResolution.h"
+
+QString MovieFileName(const QString& address) {
+    // ASCII lowering keeps every character where it was, so positions in the copy are positions
+    // in the address.
+    const QString lower = LowerAscii(address);
+    const int swf = lower.indexOf(".swf");
+    if (swf < 0 || !(lower.contains("http://") || lower.contains("https://"))) {
+        return QString();
+    }
+    // Look back from the "f" over at most 1024 characters for the "/" that starts the name.
+    const int f = swf + 3;
+    const int lowest = std::max(0, f - 1023);
+    for (int i = f; i >= lowest; --i) {
+        if (address[i] == '/') {
+            return address.mid(i + 1, f - i);
+        }
+    }
+    return address.mid(lowest, f - lowest + 1);
+}
+
+QString UniqueTargetPath(const QString& folder, const QString& name,
+                         const QSet<QString>& takenByCommand,
+                         const std::function<bool(const QString&)>& exists) {
+    const QString first = folder + name;
+    if (!takenByCommand.contains(first)) {
+        return first;
+    }
+    const int dot = name.lastIndexOf('.');
+    const QString stem = dot > 0 ? name.left(dot) : name;
+    const QString ext = dot > 0 ? name.mid(dot) : QString();
+    for (int k = 2;; ++k) {
+        const QString candidate = folder + stem + QString(" (%1)").arg(k) + ext;
+        if (!takenByCommand.contains(candidate) && !exists(candidate)) {
+            return candidate;
+        }
+    }
+}
+
+QString LastPathPart(const QString& path) {
+    return path.mid(path.lastIndexOf('/') + 1);
+}

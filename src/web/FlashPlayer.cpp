@@ -1,0 +1,95 @@
+#include "web/FlashPlayer.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonValue>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+
+#include "logic/AddressResolution.h"
+#include "web/PlayerServer.h"
+#include "platform/UrlCacheStore.h"
+#include "logic/HttpGetThread.h"
+
+namespace {
+QString JsString(const QString& text) {
+    // A JSON string is a valid JavaScript string literal.
+    return QString::fromUtf8(QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact))
+        .mid(1)
+        .chopped(1);
+}
+}  // namespace
+
+TFlashPlayer::TFlashPlayer(QWidget* parent, const QString& runtimeFolder)
+    : QWebEngineView(parent),
+      server_(std::make_unique<TPlayerServer>(runtimeFolder.isEmpty() ? PlayerRuntimeFolder()
+                                                                      : runtimeFolder)) {
+    // Off the record: the player keeps nothing on disk.
+    auto* profile = new QWebEngineProfile(this);
+    setPage(new QWebEnginePage(profile, this));
+    setContextMenuPolicy(Qt::NoContextMenu);
+    connect(this, &QWebEngineView::loadFinished, this, [this](bool ok) {
+        ready_ = ok;
+        if (ok && !pendingScript_.isEmpty()) {
+            page()->runJavaScript(pendingScript_);
+            pendingScript_.clear();
+        }
+    });
+    if (server_->IsRunning()) {
+        load(QUrl(server_->PlayerPageUrl()));
+    }
+}
+
+TFlashPlayer::~TFlashPlayer() {
+    // The page goes before the profile it was made from.
+    delete page();
+}
+
+void TFlashPlayer::SetMovie(const QString& movie) {
+    movie_ = movie;
+    const int request = ++request_;
+    if (!IsHttpAddress(movie)) {
+        // Addresses come from web pages: another scheme is neither fetched nor read from disk.
+        RunWhenReady("vimbrelStop();");
+        return;
+    }
+    // Every movie the preview fetches is kept in the store, where the cache tab lists it.
+    TUrlCacheStore& store = TUrlCacheStore::Shared();
+    QDir().mkpath(store.Folder());
+    const QString file = store.PathFor(movie);
+    // The player is the worker's context: a fetch that ends after it has gone touches nothing
+    // but the store.
+    new THttpGetThread(
+        movie, file, nullptr,
+        [this, file, movie, request](bool saved) {
+            // A movie that cannot be fetched is simply not shown.
+            if (saved) {
+                TUrlCacheStore::Shared().Record(movie, "preview");
+                Play(file, movie, request);
+            }
+        },
+        {}, this);
+}
+
+void TFlashPlayer::SetMovieFile(const QString& path) {
+    movie_ = path;
+    Play(path, QUrl::fromLocalFile(QFileInfo(path).absolutePath() + "/").toString(), ++request_);
+}
+
+void TFlashPlayer::Play(const QString& localFile, const QString& base, int request) {
+    if (request != request_) {
+        return;  // a later selection has taken over
+    }
+    const QString address = server_->RegisterMovie(localFile);
+    RunWhenReady(QString("vimbrelPlay(%1, %2);").arg(JsString(address), JsString(base)));
+}
+
+void TFlashPlayer::RunWhenReady(const QString& script) {
+    if (ready_) {
+        page()->runJavaScript(script);
+    } else {
+        pendingScript_ = script;
+    }
+}

@@ -1,0 +1,163 @@
+#include "web/PlayerServer.h"
+
+#include <httplib.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "platform/DataFiles.h"
+#include "platform/Secrets.h"
+
+namespace {
+const char* ContentType(const QString& name) {
+    if (name.endsWith(".wasm")) {
+        return "application/wasm";
+    }
+    if (name.endsWith(".js")) {
+        return "text/javascript";
+    }
+    if (name.endsWith(".map") || name.endsWith(".json")) {
+        return "application/json";
+    }
+    return "application/octet-stream";
+}
+
+// Sends a file from disk in pieces, without reading it whole into memory.
+void ServeFile(httplib::Response& res, const QString& path, const char* type) {
+    auto file = std::make_shared<QFile>(path);
+    if (!file->open(QIODevice::ReadOnly)) {
+        res.status = 404;
+        return;
+    }
+    const auto size = static_cast<size_t>(file->size());
+    res.set_content_provider(
+        size, type, [file](size_t offset, size_t length, httplib::DataSink& sink) {
+            char block[64 * 1024];
+            file->seek(static_cast<qint64>(offset));
+            const qint64 n = file->read(block, static_cast<qint64>(std::min(length, sizeof block)));
+            if (n <= 0) {
+                return false;
+            }
+            sink.write(block, static_cast<size_t>(n));
+            return true;
+        });
+}
+}  // namespace
+
+QString PlayerRuntimeFolder() {
+    return BesideOrInstalled(QCoreApplication::applicationDirPath(), "ruffle");
+}
+
+TPlayerServer::TPlayerServer(const QString& runtimeFolder)
+    : runtimeFolder_(runtimeFolder),
+      secret_(RandomHex(4)),
+      server_(std::make_unique<httplib::Server>()) {
+    for (const QFileInfo& f : QDir(runtimeFolder).entryInfoList(QDir::Files)) {
+        runtimeFiles_[f.fileName()] = f.absoluteFilePath();
+    }
+    const std::string prefix = "/" + secret_.toStdString() + "/";
+    // One request per connection: closing the program never waits for an idle keep-alive.
+    server_->set_keep_alive_max_count(1);
+    // The player only reads: any other method is refused before routing.
+    server_->set_pre_routing_handler([](const httplib::Request& req, httplib::Response& res) {
+        if (req.method == "GET") {
+            return httplib::Server::HandlerResponse::Unhandled;
+        }
+        res.status = 405;
+        return httplib::Server::HandlerResponse::Handled;
+    });
+    server_->Get(R"(/.*)", [this, prefix](const httplib::Request& req, httplib::Response& res) {
+        res.status = 404;
+        if (req.path.rfind(prefix, 0) != 0) {
+            return;
+        }
+        const QString rest = QString::fromStdString(req.path.substr(prefix.size()));
+        res.set_header("Cache-Control", "no-store");
+        if (rest == "player.html") {
+            res.status = 200;
+            res.set_content(PlayerPage().toStdString(), "text/html; charset=utf-8");
+        } else if (rest.startsWith("ruffle/")) {
+            const auto it = runtimeFiles_.find(rest.mid(7));
+            if (it != runtimeFiles_.end()) {
+                res.status = 200;
+                ServeFile(res, it->second, ContentType(it->first));
+            }
+        } else if (rest.startsWith("movie/")) {
+            QString path;
+            {
+                std::lock_guard<std::mutex> lock(moviesMutex_);
+                const auto it = movies_.find(rest.mid(6));
+                if (it != movies_.end()) {
+                    path = it->second;
+                }
+            }
+            if (!path.isEmpty()) {
+                res.status = 200;
+                ServeFile(res, path, "application/x-shockwave-flash");
+            }
+        }
+    });
+    port_ = server_->bind_to_any_port("127.0.0.1");
+    if (port_ > 0) {
+        thread_ = std::thread([this] { server_->listen_after_bind(); });
+    }
+}
+
+TPlayerServer::~TPlayerServer() {
+    server_->stop();
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+}
+
+QString TPlayerServer::BaseUrl() const {
+    return QString("http://127.0.0.1:%1/%2").arg(port_).arg(secret_);
+}
+
+QString TPlayerServer::PlayerPageUrl() const {
+    return BaseUrl() + "/player.html";
+}
+
+QString TPlayerServer::RegisterMovie(const QString& localFile) {
+    std::lock_guard<std::mutex> lock(moviesMutex_);
+    const QString id = QString::number(nextMovie_++) + ".swf";
+    movies_[id] = localFile;
+    return BaseUrl() + "/movie/" + id;
+}
+
+QString TPlayerServer::PlayerPage() const {
+    const QString runtime = BaseUrl() + "/ruffle/";
+    return QString(R"(<!doctype html>
+<html><head><meta charset="utf-8"><title>player</title>
+<style>html,body{margin:0;width:100%;height:100%;overflow:hidden;background:#fff}
+#stage{width:100%;height:100%}</style>
+<script>
+window.RufflePlayer = window.RufflePlayer || {};
+window.RufflePlayer.config = {publicPath: "%1", polyfills: false, autoplay: "on",
+  unmuteOverlay: "hidden", splashScreen: false, allowNetworking: "internal",
+  openUrlMode: "deny", letterbox: "on", scale: "showAll", warnOnUnsupportedContent: false,
+  showSwfDownload: false, contextMenu: "rightClickOnly"};
+</script>
+<script src="%1ruffle.js"></script>
+</head><body><div id="stage"></div>
+<script>
+let player = null;
+function vimbrelStop() {
+  if (player) { player.remove(); player = null; }
+}
+function vimbrelPlay(url, base) {
+  const ruffle = window.RufflePlayer.newest();
+  vimbrelStop();
+  player = ruffle.createPlayer();
+  player.style.width = "100%";
+  player.style.height = "100%";
+  document.getElementById("stage").appendChild(player);
+  player.ruffle().load({url: url, base: base, autoplay: "on", unmuteOverlay: "hidden",
+    splashScreen: false, allowNetworking: "internal", openUrlMode: "deny",
+    letterbox: "on", scale: "showAll"});
+}
+</script></body></html>)")
+        .arg(runtime);
+}

@@ -1,0 +1,126 @@
+#include "widgets/HelpWindow.h"
+
+#include <QAccessibleWidget>
+
+#include <QHBoxLayout>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QSplitter>
+#include <QTreeWidget>
+#include <QUrl>
+#include <vector>
+
+namespace {
+constexpr int kLocalRole = Qt::UserRole;
+
+std::vector<QPointer<THelpWindow>>& OpenWindows() {
+    static std::vector<QPointer<THelpWindow>> windows;
+    return windows;
+}
+
+QUrl PageUrl(const QString& local) {
+    QUrl url;
+    url.setScheme("chm");
+    url.setPath("/" + QString(local).remove(QRegularExpression("^/+")));
+    return url;
+}
+}  // namespace
+
+TChmBrowser::TChmBrowser(std::shared_ptr<ChmFile> file, QWidget* parent)
+    : QTextBrowser(parent), file_(std::move(file)) {
+    setOpenExternalLinks(true);  // web links go to the desktop's browser
+}
+
+QVariant TChmBrowser::loadResource(int type, const QUrl& url) {
+    if (url.scheme() != "chm") {
+        return QTextBrowser::loadResource(type, url);
+    }
+    const auto data = file_->Read(url.path());
+    if (!data) {
+        return QVariant();
+    }
+    if (type == QTextDocument::ImageResource) {
+        return *data;  // the document decodes image bytes itself
+    }
+    return QString::fromUtf8(*data);
+}
+
+namespace {
+// A help window is a window to screen readers, named by its title.
+QAccessibleInterface* HelpWindowAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String("THelpWindow") && object && object->isWidgetType()) {
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    }
+    return nullptr;
+}
+}  // namespace
+
+THelpWindow::THelpWindow(std::shared_ptr<ChmFile> file) : file_(std::move(file)) {
+    static const bool accessible = [] {
+        QAccessible::installFactory(HelpWindowAccessible);
+        return true;
+    }();
+    (void)accessible;
+    setObjectName("HelpWindow");
+    setAttribute(Qt::WA_DeleteOnClose);
+    resize(760, 520);
+    auto* split = new QSplitter(this);
+    Contents = new QTreeWidget(split);
+    Contents->setObjectName("HelpContents");
+    Contents->setHeaderHidden(true);
+    Page = new TChmBrowser(file_, split);
+    Page->setObjectName("HelpPage");
+    split->setStretchFactor(1, 3);
+    split->setSizes({220, 540});
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(split);
+
+    const auto contents = file_->Read(file_->ContentsPath());
+    const std::vector<TocEntry> toc =
+        contents ? ParseContents(QString::fromUtf8(*contents)) : std::vector<TocEntry>();
+    AddEntries(nullptr, toc);
+    Contents->expandAll();
+    connect(Contents, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
+        if (item && !item->data(0, kLocalRole).toString().isEmpty()) {
+            OpenPage(item->data(0, kLocalRole).toString());
+        }
+    });
+    connect(Page, &QTextBrowser::sourceChanged, this,
+            [this] { setWindowTitle(Page->documentTitle()); });
+    if (!toc.empty()) {
+        Contents->setCurrentItem(Contents->topLevelItem(0));
+    }
+    OpenWindows().push_back(this);
+}
+
+void THelpWindow::AddEntries(QTreeWidgetItem* parent, const std::vector<TocEntry>& entries) {
+    for (const TocEntry& entry : entries) {
+        auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(Contents);
+        item->setText(0, entry.name);
+        item->setData(0, kLocalRole, entry.local);
+        AddEntries(item, entry.children);
+    }
+}
+
+void THelpWindow::OpenPage(const QString& local) {
+    Page->setSource(PageUrl(local));
+}
+
+int THelpWindow::OpenCount() {
+    int n = 0;
+    for (const auto& w : OpenWindows()) {
+        n += w ? 1 : 0;
+    }
+    return n;
+}
+
+void THelpWindow::CloseAll() {
+    auto windows = std::move(OpenWindows());
+    OpenWindows().clear();
+    for (const auto& w : windows) {
+        if (w) {
+            w->close();
+        }
+    }
+}

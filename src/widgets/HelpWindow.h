@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QTextBrowser>
+#include <QWidget>
+#include <memory>
+
+#include "platform/ChmFile.h"
+#include "platform/ChmToc.h"
+
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// Shows the pages of a compiled help file, their images, styles and links all read from it.
+class TChmBrowser : public QTextBrowser {
+    Q_OBJECT
+  public:
+    TChmBrowser(std::shared_ptr<ChmFile> file, QWidget* parent);
+    QVariant loadResource(int type, const QUrl& url) override;
+
+  private:
+    std::shared_ptr<ChmFile> file_;
+};
+
+// A help window: the table of contents beside the page it opens. Belongs to the application,
+// not to any form; deleted when closed.
+class THelpWindow : public QWidget {
+    Q_OBJECT
+  public:
+    explicit THelpWindow(std::shared_ptr<ChmFile> file);
+
+    QTreeWidget* Contents;
+    TChmBrowser* Page;
+
+    // Opens a page by its path in the help file ("web.html").
+    void OpenPage(const QString& local);
+
+    static int OpenCount();
+    static void CloseAll();
+
+  private:
+    void AddEntries(QTreeWidgetItem* parent, const std::vector<TocEntry>& entries);
+    std::shared_ptr<ChmFile> file_;
+};

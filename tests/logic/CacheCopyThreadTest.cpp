@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "TestUtil.h"
+#include "support/Files.h"
+#include "logic/CacheCopyThread.h"
+#include "logic/Progress.h"
+
+namespace {
+struct Report {
+    int position;
+    QString target;
+};
+
+std::vector<Report> Copy(const QString& folder, const QStringList& files) {
+    std::vector<Report> reports;
+    bool done = false;
+    new TCacheCopyThread(
+        folder, files,
+        [&](int position, const QString& target) {
+            reports.push_back({position, target});
+        },
+        [&] { done = true; });
+    EXPECT_TRUE(WaitUntil([&] { return done; }));
+    return reports;
+}
+
+std::vector<int> Positions(const std::vector<Report>& reports) {
+    std::vector<int> out;
+    for (const auto& r : reports) {
+        out.push_back(r.position);
+    }
+    return out;
+}
+}  // namespace
+
+TEST(ProgressPosition, RoundsHalvesToEvenWithoutOverflow) {
+    EXPECT_EQ(ProgressPosition(1025, 3000), 35);
+    EXPECT_EQ(ProgressPosition(2050, 3000), 69);
+    EXPECT_EQ(ProgressPosition(3000, 3000), 100);
+    EXPECT_EQ(ProgressPosition(50, 100), 50);
+    EXPECT_EQ(ProgressPosition(51, 100), 52);
+    EXPECT_EQ(ProgressPosition(333, 1000), 34);
+    EXPECT_EQ(ProgressPosition(2'147'483'647, 2'147'483'647), 100);
+    EXPECT_EQ(ProgressPosition(1'073'741'824, 2'147'483'648), 50);
+    EXPECT_EQ(ProgressPosition(4000, 3000), 134);  // more than announced
+}
+
+TEST(CacheCopyThread, ReportsPositionAndDestinationAfterEveryFile) {
+    QTemporaryDir src, dst;
+    QStringList files;
+    for (const char* name : {"a.swf", "b.swf", "c.swf", "d.swf"}) {
+        WriteFile(src.filePath(name), name);
+        files << src.filePath(name);
+    }
+    const QString folder = dst.path() + "/";
+    auto four = Copy(folder, files);
+    EXPECT_EQ(Positions(four), (std::vector<int>{26, 50, 76, 100}));
+    EXPECT_EQ(four[3].target, folder + "d.swf");
+    EXPECT_EQ(ReadAll(folder + "c.swf"), "c.swf");
+
+    QTemporaryDir dst3;
+    auto three = Copy(dst3.path() + "/", files.mid(0, 3));
+    EXPECT_EQ(Positions(three), (std::vector<int>{34, 67, 100}));
+}
+
+TEST(CacheCopyThread, SameNamesAreKeptApartAndOlderFilesReplaced) {
+    QTemporaryDir src, dst;
+    WriteFile(src.filePath("one/movie[1].swf"), "first");
+    WriteFile(src.filePath("two/movie[1].swf"), "second");
+    WriteFile(dst.filePath("movie[1].swf"), "there before");
+    const QString folder = dst.path() + "/";
+    auto reports =
+        Copy(folder, {src.filePath("one/movie[1].swf"), src.filePath("two/movie[1].swf")});
+    EXPECT_EQ(ReadAll(folder + "movie[1].swf"), "first");
+    EXPECT_EQ(ReadAll(folder + "movie[1] (2).swf"), "second");
+    EXPECT_EQ(reports[1].target, folder + "movie[1] (2).swf");
+}
+
+TEST(CacheCopyThread, FailuresCountAsHandledAndLeaveNothingBehind) {
+    QTemporaryDir src, dst;
+    WriteFile(src.filePath("ok.swf"), "ok");
+    WriteFile(dst.filePath("gone.swf"), "kept");
+    const QString folder = dst.path() + "/";
+    auto reports = Copy(folder, {src.filePath("gone.swf"), src.filePath("ok.swf")});
+    EXPECT_EQ(Positions(reports), (std::vector<int>{50, 100}));
+    EXPECT_EQ(reports[0].target, folder + "gone.swf");
+    EXPECT_EQ(ReadAll(folder + "gone.swf"), "kept");  // a vanished source destroys nothing
+    EXPECT_EQ(ReadAll(folder + "ok.swf"), "ok");
+    EXPECT_EQ(QDir(dst.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+
+    auto missingFolder = Copy(dst.filePath("absent") + "/", {src.filePath("ok.swf")});
+    EXPECT_EQ(Positions(missingFolder), (std::vector<int>{100}));
+    EXPECT_FALSE(QDir(dst.filePath("absent")).exists());
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "platform/UserFolders.h"
+
+// Gives this process a fresh home folder, with its settings, cache and data folders, in a
+// temporary folder removed at exit, and points HOME and the XDG variables there, so no test
+// reads or writes the real home. Returns those folders; later calls return the same ones.
+TUserFolders IsolateHome();
+
+// The folders a test's main window is given: the isolated home of this process.
+inline TUserFolders TestFolders() {
+    return IsolateHome();
+}

@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "TestUtil.h"
+#include "app/MainFrm.h"
+#include "logic/DeepScan.h"
+#include "web/WebBrowser.h"
+#include "support/PageServer.h"
+#include "support/TestSwf.h"
+#include "widgets/ListGrid.h"
+#include "widgets/StatusBar.h"
+#include "support/TestEnvironment.h"
+
+namespace {
+// Every page holds the page scan's own movie first ("spec.swf"), then one pattern only the
+// deep scan sees, and once more the spec movie in that pattern, which must not come twice.
+const struct {
+    const char* name;
+    const char* body;
+    const char* deepMovie;  // relative to the page's folder
+} kPatterns[] = {
+    {"link", "<a href='game.swf?level=2#top'>play</a><area href='spec.swf'><a href='x.html'>",
+     "game.swf?level=2"},
+    {"single-quoted", "<script>var m = 'single.swf', again = 'SPEC.swf';</script>", "single.swf"},
+    {"backquoted", "<script>load(`tick.swf`);</script>", "tick.swf"},
+    {"other-object",
+     "<object type='application/x-java-applet' data='applet.swf'></object>"
+     "<object data='spec.swf'></object>",
+     "applet.swf"},
+    {"player-element", "<ruffle-embed src='ruffle.swf'></ruffle-embed>", "ruffle.swf"},
+    {"player-object", "<ruffle-object><param name='movie' value='robj.swf'></ruffle-object>",
+     "robj.swf"},
+    {"flashvars-param",
+     "<object type='application/x-shockwave-flash' data='spec.swf'>"
+     "<param name='FlashVars' value='skin=blue&amp;file=vars%2Fvar.swf'></object>",
+     "vars/var.swf"},
+    {"flashvars-attribute", "<embed src='spec.swf' flashvars='intro=attr.swf&autoplay=1'>",
+     "attr.swf"},
+    {"data-attribute", "<div data-movie=' data.swf ' data-other='x.png'></div>", "data.swf"},
+};
+
+class DeepScanTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        frm.resize(900, 700);
+        frm.show();
+        QObject::connect(frm.StatusBar1, &TStatusBar::TextChanged,
+                         [this](const QString& text) { statuses << text; });
+        pages.Add("/movie.swf", SolidColourSwf({255, 0, 0}).toStdString(), "application/octet-stream");
+        pages.Add("/get.php", SolidColourSwf({0, 0, 255}).toStdString(),
+                  "application/x-shockwave-flash");
+        pages.Add("/other.html", "<p>another page</p>");
+    }
+
+    QString A(const QString& path) const {
+        return QString("http://127.0.0.1:%1%2").arg(pages.Port()).arg(path);
+    }
+
+    bool Open(const QString& address) {
+        statuses.clear();
+        frm.UrlComBox->setEditText(address);
+        frm.LbSpeedButton6Click();
+        return WaitUntil([this] { return statuses.contains("Done"); }, 30000);
+    }
+
+    QStringList Rows() {
+        QStringList out;
+        for (int i = 0; i < frm.ListView1->topLevelItemCount(); ++i) {
+            QTreeWidgetItem* row = frm.ListView1->topLevelItem(i);
+            EXPECT_TRUE(IsTicked(row));
+            EXPECT_EQ(row->text(2), "New");
+            out << row->text(1);
+        }
+        return out;
+    }
+
+    PageServer pages;
+    TMainFrm frm{TestFolders()};
+    QStringList statuses;
+};
+}  // namespace
+
+TEST_F(DeepScanTest, EachPatternAddsItsRowAfterThePageScansOnlyWhenOn) {
+    EXPECT_FALSE(frm.DeepScan1->isChecked());  // off at every start
+    for (const auto& p : kPatterns) {
+        pages.Add(std::string("/p/") + p.name + ".html",
+                  std::string("<embed src='spec.swf'>") + p.body);
+    }
+    for (const bool deep : {false, true}) {
+        frm.DeepScan1->setChecked(deep);
+        for (const auto& p : kPatterns) {
+            ASSERT_TRUE(Open(A(QString("/p/%1.html").arg(p.name))));
+            QStringList want = {A("/p/spec.swf")};
+            if (deep) {
+                want << A(QString("/p/") + p.deepMovie);
+            }
+            EXPECT_EQ(Rows(), want) << p.name << (deep ? " on" : " off");
+        }
+    }
+}
+
+TEST_F(DeepScanTest, MoviesThePageFetchesLaterArriveWhileItStaysOpen) {
+    frm.DeepScan1->setChecked(true);
+    // One named ".swf" two seconds after load; one under another name, Flash by its type, when
+    // the button is clicked. Their addresses are built by the script, so no rule sees them in
+    // the page.
+    pages.Add("/later.html", R"html(<embed src="spec.swf">
+<button id="b" style="position:fixed;left:0;top:0;width:300px;height:200px"
+  onclick="fetch('get.php?id=9').then((r) => r.arrayBuffer())">Play</button>
+<script>onload = () => setTimeout(() => fetch(['movie', 'swf?t=2'].join('.')), 2000);</script>)html");
+    ASSERT_TRUE(Open(A("/later.html")));
+    EXPECT_EQ(Rows(), QStringList({A("/spec.swf")}));
+    ASSERT_TRUE(WaitUntil([&] { return Rows().size() == 2; }, 10000));
+    EXPECT_EQ(Rows().last(), A("/movie.swf?t=2"));
+
+    QTest::mouseClick(frm.WebBrowser1->focusProxy(), Qt::LeftButton, {}, QPoint(50, 50));
+    ASSERT_TRUE(WaitUntil([&] { return Rows().size() == 3; }, 20000));
+    EXPECT_EQ(Rows().last(), A("/get.php?id=9"));
+    EXPECT_EQ(frm.ListView1->topLevelItem(2)->text(0), "3");
+
+    // A new navigation ends it: the old page's late fetch never reaches the new list.
+    pages.Add("/leaving.html",
+              "<script>setTimeout(() => fetch(['movie', 'swf?late=1'].join('.')), 1500);</script>");
+    ASSERT_TRUE(Open(A("/leaving.html")));
+    ASSERT_TRUE(Open(A("/other.html")));
+    QTest::qWait(2500);
+    EXPECT_TRUE(Rows().isEmpty());
+
+    // Off, the page scan's rows are all there is.
+    frm.DeepScan1->setChecked(false);
+    ASSERT_TRUE(Open(A("/later.html")));
+    QTest::qWait(3000);
+    EXPECT_EQ(Rows(), QStringList({A("/spec.swf")}));
+}
+
+TEST(FlashVarsMovies, ValuesNamingMoviesDecoded) {
+    EXPECT_EQ(FlashVarsMovies("a=1&file=m%2Fx.swf&b=y.SWF?v=2&skin=s.png&c"),
+              QStringList({"m/x.swf", "y.SWF?v=2"}));
+    EXPECT_EQ(FlashVarsMovies("u=http%3A%2F%2Fh%2Fz.swf&&=&x=my+game.swf"),
+              QStringList({"http://h/z.swf", "my game.swf"}));
+}

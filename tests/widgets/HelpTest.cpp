@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+
+#include "TestUtil.h"
+#include "app/MainFrm.h"
+#include "platform/ChmToc.h"
+#include "widgets/HelpWindow.h"
+#include "widgets/HtmlHlp.h"
+#include "platform/DataFiles.h"
+#include "support/TestEnvironment.h"
+
+namespace {
+class HelpTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ResetHelpEngine(); }
+    void TearDown() override { ResetHelpEngine(); }
+    QString BuiltHelp() { return QCoreApplication::applicationDirPath() + "/help.chm"; }
+};
+
+THelpWindow* OpenHelp(const QString& file) {
+    return reinterpret_cast<THelpWindow*>(
+        HtmlHelp(nullptr, QFile::encodeName(file).constData(), HH_DISPLAY_TOC, 0));
+}
+}  // namespace
+
+TEST(HelpFilePath, IsTheExecutablesFolderAndHelpChm) {
+    EXPECT_EQ(HelpFilePathFor("/vimbrel"), "/help.chm");
+    EXPECT_EQ(HelpFilePathFor("/opt/x/vimbrel"), "/opt/x/help.chm");
+}
+
+TEST(HelpContents, NestedListsBecomeATree) {
+    const auto toc = ParseContents(R"(<UL>
+      <LI><OBJECT type="text/sitemap"><param name="Name" value="Top"><param name="Local" value="a.html"></OBJECT>
+      <UL><LI><OBJECT type="text/sitemap"><PARAM NAME="Name" VALUE="Child"><param name="Local" value="b.html"></OBJECT></UL>
+      <LI><object type='text/sitemap'><param name=Name value=Next></object>
+      <LI><OBJECT type="text/site properties"><param name="Name" value="ignored"></OBJECT>
+    </UL>)");
+    ASSERT_EQ(toc.size(), 2u);
+    EXPECT_EQ(toc[0].name, "Top");
+    EXPECT_EQ(toc[0].local, "a.html");
+    ASSERT_EQ(toc[0].children.size(), 1u);
+    EXPECT_EQ(toc[0].children[0].local, "b.html");
+    EXPECT_EQ(toc[1].name, "Next");
+    EXPECT_TRUE(toc[1].local.isEmpty());
+}
+
+TEST_F(HelpTest, ContentLoadsTheEngineOnceAndClosingTheWindowClosesTheHelp) {
+    TMainFrm frm(TestFolders());
+    frm.show();
+    EXPECT_EQ(frm.HelpFilePath, BuiltHelp());
+    EXPECT_FALSE(HelpLoader().HelpLoadTried);
+    frm.Content1->trigger();
+    EXPECT_EQ(HelpLoader().LoadCount, 1);
+    EXPECT_NE(HelpLoader().HtmlHelpProc, nullptr);
+    EXPECT_EQ(THelpWindow::OpenCount(), 1);
+    frm.Content1->trigger();
+    EXPECT_EQ(HelpLoader().LoadCount, 1);  // reused
+    EXPECT_EQ(THelpWindow::OpenCount(), 2);
+    EXPECT_TRUE(frm.close());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(THelpWindow::OpenCount(), 0);
+}
+
+TEST_F(HelpTest, ClosingWithoutHelpLoadsNothing) {
+    TMainFrm frm(TestFolders());
+    frm.show();
+    EXPECT_TRUE(frm.close());
+    EXPECT_FALSE(HelpLoader().HelpLoadTried);
+    EXPECT_EQ(HelpLoader().LoadCount, 0);
+}
+
+TEST_F(HelpTest, AFailedLoadIsNotTriedAgain) {
+    HelpLoader().HelpLibraryName = "libvimbrel-no-such-help-engine.so.1";
+    TMainFrm frm(TestFolders());
+    frm.Content1->trigger();
+    EXPECT_TRUE(HelpLoader().HelpLoadTried);
+    EXPECT_EQ(HelpLoader().HelpLibrary, nullptr);
+    EXPECT_EQ(THelpWindow::OpenCount(), 0);
+    HelpLoader().HelpLibraryName = "libchm.so.1";
+    frm.Content1->trigger();
+    EXPECT_EQ(HelpLoader().LoadCount, 0);
+    EXPECT_EQ(THelpWindow::OpenCount(), 0);
+}
+
+TEST_F(HelpTest, TheWindowShowsTheContentsAndThePagesWithTheirImages) {
+    THelpWindow* window = OpenHelp(BuiltHelp());
+    ASSERT_NE(window, nullptr);
+    QTreeWidget* toc = window->Contents;
+    ASSERT_EQ(toc->topLevelItemCount(), 1);
+    QTreeWidgetItem* welcome = toc->topLevelItem(0);
+    EXPECT_EQ(welcome->text(0), "Welcome to Vimbrel");
+    ASSERT_EQ(welcome->childCount(), 4);
+    EXPECT_EQ(welcome->child(2)->text(0), "Downloading movies");
+    EXPECT_EQ(welcome->child(2)->child(0)->text(0), "What the row statuses mean");
+    EXPECT_TRUE(window->Page->toPlainText().contains("Vimbrel finds Flash movies"));
+    EXPECT_EQ(window->windowTitle(), "Welcome to Vimbrel");
+    EXPECT_FALSE(
+        window->Page->loadResource(QTextDocument::ImageResource, QUrl("chm:///mainwindow.png"))
+            .toByteArray()
+            .isEmpty());
+
+    toc->setCurrentItem(welcome->child(2)->child(0));
+    EXPECT_TRUE(window->Page->toPlainText().contains("Failed"));
+    window->Page->setSource(QUrl("chm:///web.html"));  // as a link on a page does
+    EXPECT_TRUE(window->Page->toPlainText().contains("Address :"));
+
+    EXPECT_EQ(OpenHelp("/nonexistent/help.chm"), nullptr);  // shows and reports nothing
+    EXPECT_EQ(THelpWindow::OpenCount(), 1);
+}
+
+TEST(BesideOrInstalled, BesideTheProgramFirstThenItsInstalledDataFolder) {
+    QTemporaryDir prefix;
+    const QString bin = prefix.filePath("bin");
+    QDir().mkpath(bin);
+    EXPECT_EQ(BesideOrInstalled(bin, "help.chm"), bin + "/help.chm");  // neither: beside
+    QDir().mkpath(prefix.filePath("share/vimbrel/ruffle"));
+    QFile(prefix.filePath("share/vimbrel/help.chm")).open(QIODevice::WriteOnly);
+    EXPECT_EQ(BesideOrInstalled(bin, "help.chm"), prefix.filePath("share/vimbrel/help.chm"));
+    EXPECT_EQ(BesideOrInstalled(bin, "ruffle"), prefix.filePath("share/vimbrel/ruffle"));
+    QFile(bin + "/help.chm").open(QIODevice::WriteOnly);
+    EXPECT_EQ(BesideOrInstalled(bin, "help.chm"), bin + "/help.chm");
+}
