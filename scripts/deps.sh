@@ -12,6 +12,7 @@ PACKAGES=(
   fp-utils-3.2.2 librsvg2-bin desktop-file-utils appstream dpkg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation2 fonts-crosextra-carlito curl openssl nodejs npm
+  clang libclang-rt-14-dev
   chromium firefox-esr
 
 )

@@ -146,21 +146,26 @@ QString CurrentAddress(const ChromiumTab& tab) {
     return later != tab.navigations.end() ? later->second : tab.navigations.rbegin()->second;
 }
 
-// Removes navigations [from, from + count) and moves later ones down by count.
+// Removes navigations [from, from + count) and moves later ones down by count. The file's
+// numbers are not trusted: a count below one prunes nothing, and the sums are taken wide.
 void PruneNavigations(ChromiumTab& tab, qint32 from, qint32 count) {
+    if (count < 1) {
+        return;
+    }
+    const qint64 end = qint64(from) + count;
     std::map<qint32, QString> kept;
     for (const auto& [index, url] : tab.navigations) {
         if (index < from) {
             kept[index] = url;
-        } else if (index >= from + count) {
+        } else if (index >= end) {
             kept[index - count] = url;
         }
     }
     tab.navigations = std::move(kept);
-    if (tab.current >= from + count) {
+    if (tab.current >= end) {
         tab.current -= count;
     } else if (tab.current >= from) {
-        tab.current = from - 1;
+        tab.current = qint32(std::max<qint64>(qint64(from) - 1, -1));
     }
 }
 }  // namespace
@@ -278,7 +283,9 @@ std::optional<QStringList> ChromiumTabsFromSession(const QByteArray& snss) {
             case 5:  // PathPrunedFromBack: tab, index
                 if (n == 8) {
                     pair(p, &a, &b);
-                    PruneNavigations(tabs[a], b, std::numeric_limits<qint32>::max() - b);
+                    if (b >= 0) {  // a negative index is not one the browser writes
+                        PruneNavigations(tabs[a], b, std::numeric_limits<qint32>::max() - b);
+                    }
                 }
                 break;
             case 6: {  // UpdateTabNavigation: pickle of tab, index, address, …

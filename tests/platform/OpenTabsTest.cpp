@@ -84,3 +84,31 @@ TEST(OpenTabs, ProfilesAreFoundInTheUsualPlacesAndBadOnesSkipped) {
     EXPECT_THROW(OpenBrowserTabs(home.path() + "/absent", home.path() + "/.config"),
                  std::runtime_error);
 }
+
+TEST(OpenTabs, ChromiumPruneRecordsWithHostileNumbersAreReadSafely) {
+    const QStringList kept({"http://kept/"});
+    const struct {
+        quint8 id;  // 5: pruned from the back, 11: from the front, 24: from the middle
+        std::initializer_list<qint32> values;
+        QStringList tabs;
+    } records[] = {
+        {24, {10, 2147483000, 2147483000}, kept},
+        {24, {10, -2147483647, 5}, kept},
+        {24, {10, 0, -7}, kept},
+        {5, {10, -65536}, kept},
+        {5, {10, 2147483647}, kept},
+        {5, {10, 0}, {}},
+        {11, {10, 2147483647}, {}},
+        {11, {10, -2147483647}, kept},
+    };
+    for (const auto& r : records) {
+        SessionWriter s;
+        s.Ints(9, {1, 0});
+        s.Ints(0, {1, 10});
+        s.Navigation(10, 0, "http://kept/");
+        s.Ints(7, {10, 0});
+        s.Ints(r.id, r.values);
+        EXPECT_EQ(ChromiumTabsFromSession(s.Bytes()), r.tabs)
+            << int(r.id) << " " << *r.values.begin();
+    }
+}
