@@ -35,6 +35,12 @@ if [ "${#missing[@]}" -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 
+# npm keeps its download cache in the home folder; without a writable one it gets a temporary one.
+if [ ! -w "${HOME:-/nonexistent}" ] && [ -z "${npm_config_cache:-}" ]; then
+  npm_config_cache="$(mktemp -d)"
+  export npm_config_cache
+fi
+
 # The Flash player runtime, pinned by package-lock.json.
 if [ -f package-lock.json ] && [ ! -f node_modules/.package-lock.json -o package-lock.json -nt node_modules/.package-lock.json ]; then
   npm ci --no-audit --no-fund

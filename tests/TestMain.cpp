@@ -6,6 +6,7 @@
 #include <QMessageBox>
 
 #include "app/Application.h"
+#include "logic/WorkerThread.h"
 #include "support/Headless.h"
 #include "support/TestEnvironment.h"
 #include "widgets/ModalDialogs.h"
@@ -21,5 +22,8 @@ int main(int argc, char** argv) {
                       << (box ? box->text() : dialog.windowTitle()).toStdString();
         return int(QDialog::Rejected);
     });
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    // Workers a test left running end as they do when the program ends.
+    TWorkerThread::FinishAllBeforeExit(5000);
+    return result;
 }

@@ -5,8 +5,8 @@
 #include <QWebEngineProfile>
 
 #include "app/MainFrm.h"
-#include "web/NetworkMovies.h"
 #include "logic/PageScan.h"
+#include "web/NetworkMovies.h"
 #include "web/WebBrowser.h"
 #include "widgets/ListGrid.h"
 

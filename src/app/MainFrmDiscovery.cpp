@@ -8,10 +8,10 @@
 #include "app/MainFrm.h"
 #include "logic/AddressResolution.h"
 #include "logic/DeepScan.h"
-#include "web/NetworkMovies.h"
 #include "logic/PageScan.h"
-#include "web/WebBrowser.h"
 #include "platform/OpenTabs.h"
+#include "web/NetworkMovies.h"
+#include "web/WebBrowser.h"
 #include "widgets/ListGrid.h"
 
 namespace {

@@ -10,10 +10,10 @@
 
 #include "app/MainFrm.h"
 #include "app/ToolbarLayout.h"
-#include "web/WebBrowser.h"
+#include "logic/FindCacheThread.h"
 #include "platform/UrlCache.h"
 #include "platform/UrlCacheStore.h"
-#include "logic/FindCacheThread.h"
+#include "web/WebBrowser.h"
 #include "widgets/LbSpeedButton.h"
 
 void TMainFrm::PageControl1Change() {

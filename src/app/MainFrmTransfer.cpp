@@ -6,10 +6,10 @@
 
 #include "app/MainFrm.h"
 #include "logic/AddressResolution.h"
-#include "widgets/BrowseFolderDlg.h"
 #include "logic/CacheCopyThread.h"
 #include "logic/HttpGetThread.h"
 #include "logic/TargetNames.h"
+#include "widgets/BrowseFolderDlg.h"
 #include "widgets/ListGrid.h"
 #include "widgets/ModalDialogs.h"
 #include "widgets/MsgBox.h"

@@ -11,7 +11,8 @@ int main(int argc, char* argv[]) {
     {
         const TUserFolders folders = UserFoldersFromEnvironment();
         TMainFrm mainFrm(folders);
-        TBrowseFolderDialog browseFolderDialog(folders.home, &mainFrm);  // hidden until a transfer asks
+        TBrowseFolderDialog browseFolderDialog(folders.home,
+                                               &mainFrm);  // hidden until a transfer asks
         mainFrm.BrowseFolderDialog = &browseFolderDialog;
         mainFrm.show();
         result = app.exec();

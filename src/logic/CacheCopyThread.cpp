@@ -3,9 +3,9 @@
 #include <QFileInfo>
 #include <QSet>
 
-#include "platform/FileOps.h"
 #include "logic/Progress.h"
 #include "logic/TargetNames.h"
+#include "platform/FileOps.h"
 
 TCacheCopyThread::TCacheCopyThread(const QString& folder, const QStringList& files,
                                    ReportProgress reportProgress, Completion onCompletion,

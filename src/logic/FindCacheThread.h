@@ -5,8 +5,8 @@
 #include <optional>
 #include <vector>
 
-#include "platform/UrlCacheStore.h"
 #include "logic/WorkerThread.h"
+#include "platform/UrlCacheStore.h"
 
 // A row of the cache list.
 struct CacheRow {

@@ -3,8 +3,8 @@
 #include <curl/curl.h>
 
 #include "logic/AddressResolution.h"
-#include "platform/FileOps.h"
 #include "logic/Progress.h"
+#include "platform/FileOps.h"
 
 namespace {
 constexpr long kReadSize = 512 * 1024;  // what libcurl hands over at once: sized for speed

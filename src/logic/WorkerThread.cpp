@@ -51,7 +51,8 @@ bool TWorkerThread::Aborting() {
 bool TWorkerThread::FinishAllBeforeExit(int timeoutMs) {
     AbortAll();
     QDeadlineTimer deadline(timeoutMs);
-    while (runningBodies.load() > 0 && !deadline.hasExpired()) {
+    // Bodies end, then their completions (queued here) release the workers.
+    while ((runningBodies.load() > 0 || liveWorkers.load() > 0) && !deadline.hasExpired()) {
         // A body may be waiting for a synchronised call: let it have it.
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 5);
         QThread::msleep(1);

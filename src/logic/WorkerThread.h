@@ -30,7 +30,8 @@ class TWorkerThread {
     // Lets workers run again after AbortAll, for tests that go on in the same process.
     static void ResumeAfterAbort();
     // Ends the session's workers before the program exits: asks them to stop and waits at most
-    // timeoutMs for their bodies. True when none is left running.
+    // timeoutMs for their bodies to end and the workers to be released. True when none is left
+    // running.
     static bool FinishAllBeforeExit(int timeoutMs);
 
   protected:

@@ -9,9 +9,9 @@
 #include <QWebEngineProfile>
 
 #include "logic/AddressResolution.h"
-#include "web/PlayerServer.h"
-#include "platform/UrlCacheStore.h"
 #include "logic/HttpGetThread.h"
+#include "platform/UrlCacheStore.h"
+#include "web/PlayerServer.h"
 
 namespace {
 QString JsString(const QString& text) {

@@ -45,8 +45,7 @@ std::optional<QString> AcceptedFolder(const QString& path) {
     return folder == "/" ? folder : folder + '/';
 }
 
-TBrowseFolderDialog::TBrowseFolderDialog(const QString& home, QWidget* parent)
-    : QDialog(parent) {
+TBrowseFolderDialog::TBrowseFolderDialog(const QString& home, QWidget* parent) : QDialog(parent) {
     setObjectName("BrowseFolderDialog");
     setWindowTitle("Browse For Folder");
     setFont(FormFont(13));

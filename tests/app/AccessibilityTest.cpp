@@ -12,11 +12,11 @@
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
+#include "support/TestEnvironment.h"
 #include "web/FlashPlayer.h"
 #include "widgets/LbSpeedButton.h"
 #include "widgets/LbSpeedButtonAccessible.h"
 #include "widgets/StatusBar.h"
-#include "support/TestEnvironment.h"
 
 namespace {
 QAccessibleInterface* Reader(QObject* object) {

@@ -11,13 +11,13 @@
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
-#include "web/FlashPlayer.h"
+#include "logic/WorkerThread.h"
 #include "support/EveryCacheSource.h"
 #include "support/Files.h"
 #include "support/RealBrowserCaches.h"
-#include "logic/WorkerThread.h"
-#include "widgets/ListGrid.h"
 #include "support/TestEnvironment.h"
+#include "web/FlashPlayer.h"
+#include "widgets/ListGrid.h"
 
 namespace {
 QStringList Column(QTreeWidget* list, int column) {

@@ -14,10 +14,10 @@
 #include "TestUtil.h"
 #include "app/MainFrm.h"
 #include "logic/WorkerThread.h"
+#include "support/TestEnvironment.h"
 #include "widgets/LbSpeedButton.h"
 #include "widgets/ListGrid.h"
 #include "widgets/StatusBar.h"
-#include "support/TestEnvironment.h"
 
 namespace {
 class MainFrmTest : public ::testing::Test {

@@ -4,24 +4,24 @@
 #include <QFile>
 #include <QLabel>
 #include <QProgressBar>
-#include <QScopeGuard>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
+#include "logic/WorkerThread.h"
 #include "support/Files.h"
 #include "support/Gate.h"
 #include "support/ModalAnswers.h"
 #include "support/RawHttpServer.h"
+#include "support/TestEnvironment.h"
 #include "widgets/BrowseFolderDlg.h"
-#include "logic/WorkerThread.h"
 #include "widgets/ListGrid.h"
 #include "widgets/MsgBox.h"
 #include "widgets/StatusBar.h"
-#include "support/TestEnvironment.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <QTemporaryDir>
 
 #include "TestUtil.h"
-#include "support/Files.h"
 #include "logic/CacheCopyThread.h"
 #include "logic/Progress.h"
+#include "support/Files.h"
 
 namespace {
 struct Report {

@@ -10,10 +10,10 @@
 #include <QTemporaryDir>
 
 #include "TestUtil.h"
+#include "logic/HttpGetThread.h"
 #include "support/Files.h"
 #include "support/RawHttpServer.h"
 #include "support/TestCert.h"
-#include "logic/HttpGetThread.h"
 
 namespace {
 struct Outcome {

@@ -8,10 +8,10 @@
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
-#include "web/WebBrowser.h"
 #include "platform/CacheEntryReaders.h"
 #include "platform/UrlCacheStore.h"
 #include "support/RealBrowserCaches.h"
+#include "web/WebBrowser.h"
 
 namespace {
 // How many complete responses for addresses with this text the embedded browser has written.

@@ -6,7 +6,8 @@
 // it replaced.
 class TModalAnswers {
   public:
-    explicit TModalAnswers(TModalAnswerer answer) : previous_(SetModalAnswerer(std::move(answer))) {}
+    explicit TModalAnswers(TModalAnswerer answer)
+        : previous_(SetModalAnswerer(std::move(answer))) {}
     ~TModalAnswers() { SetModalAnswerer(previous_); }
     TModalAnswers(const TModalAnswers&) = delete;
     TModalAnswers& operator=(const TModalAnswers&) = delete;

@@ -7,6 +7,7 @@
 #include "app/SessionEnd.h"
 #include "logic/CacheCopyThread.h"
 #include "logic/HttpGetThread.h"
+#include "logic/WorkerThread.h"
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -26,5 +27,7 @@ int main(int argc, char** argv) {
         new TCacheCopyThread(
             args[2], sources, [](int, const QString&) {}, [] { QCoreApplication::quit(); });
     }
-    return app.exec();
+    const int result = app.exec();
+    TWorkerThread::FinishAllBeforeExit(2000);  // as the program ends
+    return result;
 }

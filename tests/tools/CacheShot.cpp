@@ -9,10 +9,10 @@
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
+#include "logic/WorkerThread.h"
 #include "support/EveryCacheSource.h"
 #include "support/Headless.h"
 #include "support/RealBrowserCaches.h"
-#include "logic/WorkerThread.h"
 #include "support/TestEnvironment.h"
 
 int main(int argc, char** argv) {

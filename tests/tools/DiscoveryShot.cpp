@@ -9,12 +9,12 @@
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
-#include "web/FlashPlayer.h"
 #include "support/PageServer.h"
 #include "support/RawHttpServer.h"
-#include "support/TestSwf.h"
-#include "widgets/StatusBar.h"
 #include "support/TestEnvironment.h"
+#include "support/TestSwf.h"
+#include "web/FlashPlayer.h"
+#include "widgets/StatusBar.h"
 
 int main(int argc, char** argv) {
     PrepareHeadless();
@@ -23,7 +23,8 @@ int main(int argc, char** argv) {
 
     RawHttpServer movies([](const std::string& request) {
         const bool green = RequestLine(request).find("green") != std::string::npos;
-        const QByteArray swf = SolidColourSwf(green ? SwfColour{40, 170, 60} : SwfColour{220, 120, 20});
+        const QByteArray swf =
+            SolidColourSwf(green ? SwfColour{40, 170, 60} : SwfColour{220, 120, 20});
         return RawHttpServer::Response(200, swf.toStdString());
     });
     PageServer pages;

@@ -15,9 +15,9 @@
 #include "support/Headless.h"
 
 #include <QEventLoop>
-#include "support/RawHttpServer.h"
 #include "logic/CacheCopyThread.h"
 #include "logic/HttpGetThread.h"
+#include "support/RawHttpServer.h"
 
 namespace {
 long PeakRssKb() {

@@ -5,8 +5,8 @@
 #include "support/Headless.h"
 
 #include "app/MainFrm.h"
-#include "widgets/ListGrid.h"
 #include "support/TestEnvironment.h"
+#include "widgets/ListGrid.h"
 
 int main(int argc, char** argv) {
     PrepareHeadless();

@@ -12,12 +12,12 @@
 #include "TestUtil.h"
 #include "app/MainFrm.h"
 #include "logic/PageScan.h"
-#include "web/WebBrowser.h"
 #include "support/Headless.h"
 #include "support/PageServer.h"
+#include "support/TestEnvironment.h"
+#include "web/WebBrowser.h"
 #include "widgets/ListGrid.h"
 #include "widgets/StatusBar.h"
-#include "support/TestEnvironment.h"
 
 namespace {
 constexpr int kPerDocument = 2000;

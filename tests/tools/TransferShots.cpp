@@ -14,9 +14,9 @@
 #include "app/MainFrm.h"
 #include "support/ModalAnswers.h"
 #include "support/RawHttpServer.h"
+#include "support/TestEnvironment.h"
 #include "widgets/BrowseFolderDlg.h"
 #include "widgets/MsgBox.h"
-#include "support/TestEnvironment.h"
 
 int main(int argc, char** argv) {
     PrepareHeadless();

@@ -10,13 +10,13 @@
 #include <vector>
 
 #include "app/MainFrm.h"
-#include "widgets/HelpWindow.h"
-#include "widgets/HtmlHlp.h"
 #include "support/Headless.h"
+#include "support/TestEnvironment.h"
 #include "widgets/AboutDlg.h"
 #include "widgets/ButtonImages.h"
+#include "widgets/HelpWindow.h"
+#include "widgets/HtmlHlp.h"
 #include "widgets/LbSpeedButton.h"
-#include "support/TestEnvironment.h"
 
 namespace {
 void Enter(QWidget* w) {

@@ -9,12 +9,12 @@
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
-#include "web/WebBrowser.h"
 #include "support/Files.h"
 #include "support/ModalAnswers.h"
 #include "support/SessionFiles.h"
-#include "widgets/StatusBar.h"
 #include "support/TestEnvironment.h"
+#include "web/WebBrowser.h"
+#include "widgets/StatusBar.h"
 
 namespace {
 void WriteFirefoxSession(const QString& home, const QByteArray& json) {

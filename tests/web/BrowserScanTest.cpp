@@ -10,12 +10,12 @@
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
+#include "support/PageServer.h"
+#include "support/TestEnvironment.h"
 #include "web/FlashPlayer.h"
 #include "web/WebBrowser.h"
-#include "support/PageServer.h"
 #include "widgets/ListGrid.h"
 #include "widgets/StatusBar.h"
-#include "support/TestEnvironment.h"
 
 namespace {
 // The top page on 127.0.0.1 with frames from localhost (another origin) and back.

@@ -8,12 +8,12 @@
 #include "TestUtil.h"
 #include "app/MainFrm.h"
 #include "logic/DeepScan.h"
-#include "web/WebBrowser.h"
 #include "support/PageServer.h"
+#include "support/TestEnvironment.h"
 #include "support/TestSwf.h"
+#include "web/WebBrowser.h"
 #include "widgets/ListGrid.h"
 #include "widgets/StatusBar.h"
-#include "support/TestEnvironment.h"
 
 namespace {
 // Every page holds the page scan's own movie first ("spec.swf"), then one pattern only the
@@ -50,7 +50,8 @@ class DeepScanTest : public ::testing::Test {
         frm.show();
         QObject::connect(frm.StatusBar1, &TStatusBar::TextChanged,
                          [this](const QString& text) { statuses << text; });
-        pages.Add("/movie.swf", SolidColourSwf({255, 0, 0}).toStdString(), "application/octet-stream");
+        pages.Add("/movie.swf", SolidColourSwf({255, 0, 0}).toStdString(),
+                  "application/octet-stream");
         pages.Add("/get.php", SolidColourSwf({0, 0, 255}).toStdString(),
                   "application/x-shockwave-flash");
         pages.Add("/other.html", "<p>another page</p>");

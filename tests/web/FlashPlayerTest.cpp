@@ -12,12 +12,12 @@
 #include <thread>
 
 #include "TestUtil.h"
-#include "web/FlashPlayer.h"
-#include "web/PlayerServer.h"
+#include "logic/WorkerThread.h"
 #include "platform/UrlCacheStore.h"
 #include "support/RawHttpServer.h"
 #include "support/TestSwf.h"
-#include "logic/WorkerThread.h"
+#include "web/FlashPlayer.h"
+#include "web/PlayerServer.h"
 
 namespace {
 // The colour in the middle of the player, once the movie shows there.
@@ -69,8 +69,8 @@ TEST(FlashPlayer, PlaysALocalFileAndTheLastMovieWins) {
 
 TEST(FlashPlayer, AWebAddressOfAnotherSchemePlaysNothing) {
     QTemporaryDir dir;
-    for (const auto& [name, colour] :
-         {std::pair{"red.swf", SwfColour{200, 30, 40}}, std::pair{"blue.swf", SwfColour{20, 60, 220}}}) {
+    for (const auto& [name, colour] : {std::pair{"red.swf", SwfColour{200, 30, 40}},
+                                       std::pair{"blue.swf", SwfColour{20, 60, 220}}}) {
         QFile f(dir.filePath(name));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(SolidColourSwf(colour));

@@ -7,9 +7,9 @@
 
 #include "TestUtil.h"
 #include "logic/PageScan.h"
-#include "web/WebBrowser.h"
 #include "support/PageServer.h"
 #include "support/RawHttpServer.h"
+#include "web/WebBrowser.h"
 
 namespace {
 // A top page that records every message and console call its own scripts can see.

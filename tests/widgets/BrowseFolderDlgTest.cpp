@@ -9,8 +9,8 @@
 #include <QTreeWidget>
 
 #include "TestUtil.h"
-#include "widgets/BrowseFolderDlg.h"
 #include "support/TestEnvironment.h"
+#include "widgets/BrowseFolderDlg.h"
 
 TEST(AcceptedFolder, AbsolutePathsGetExactlyOneTrailingSlash) {
     EXPECT_EQ(AcceptedFolder("/"), "/");

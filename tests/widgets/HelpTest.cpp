@@ -10,10 +10,10 @@
 #include "TestUtil.h"
 #include "app/MainFrm.h"
 #include "platform/ChmToc.h"
-#include "widgets/HelpWindow.h"
-#include "widgets/HtmlHlp.h"
 #include "platform/DataFiles.h"
 #include "support/TestEnvironment.h"
+#include "widgets/HelpWindow.h"
+#include "widgets/HtmlHlp.h"
 
 namespace {
 class HelpTest : public ::testing::Test {

@@ -10,9 +10,9 @@
 #include "TestUtil.h"
 #include "app/MainFrm.h"
 #include "support/ModalAnswers.h"
+#include "support/TestEnvironment.h"
 #include "widgets/AboutDlg.h"
 #include "widgets/LbSpeedButton.h"
-#include "support/TestEnvironment.h"
 
 namespace {
 void Enter(QWidget* w) {
