@@ -16,29 +16,29 @@
 #include "widgets/StatusBar.h"
 
 namespace {
-// Every page holds the page scan's own movie first ("spec.swf"), then one pattern only the
-// deep scan sees, and once more the spec movie in that pattern, which must not come twice.
+// Every page holds the page scan's own movie first ("plain.swf"), then one pattern only the
+// deep scan sees, and once more that first movie in the pattern, which must not come twice.
 const struct {
     const char* name;
     const char* body;
     const char* deepMovie;  // relative to the page's folder
 } kPatterns[] = {
-    {"link", "<a href='game.swf?level=2#top'>play</a><area href='spec.swf'><a href='x.html'>",
+    {"link", "<a href='game.swf?level=2#top'>play</a><area href='plain.swf'><a href='x.html'>",
      "game.swf?level=2"},
-    {"single-quoted", "<script>var m = 'single.swf', again = 'SPEC.swf';</script>", "single.swf"},
+    {"single-quoted", "<script>var m = 'single.swf', again = 'PLAIN.swf';</script>", "single.swf"},
     {"backquoted", "<script>load(`tick.swf`);</script>", "tick.swf"},
     {"other-object",
      "<object type='application/x-java-applet' data='applet.swf'></object>"
-     "<object data='spec.swf'></object>",
+     "<object data='plain.swf'></object>",
      "applet.swf"},
     {"player-element", "<ruffle-embed src='ruffle.swf'></ruffle-embed>", "ruffle.swf"},
     {"player-object", "<ruffle-object><param name='movie' value='robj.swf'></ruffle-object>",
      "robj.swf"},
     {"flashvars-param",
-     "<object type='application/x-shockwave-flash' data='spec.swf'>"
+     "<object type='application/x-shockwave-flash' data='plain.swf'>"
      "<param name='FlashVars' value='skin=blue&amp;file=vars%2Fvar.swf'></object>",
      "vars/var.swf"},
-    {"flashvars-attribute", "<embed src='spec.swf' flashvars='intro=attr.swf&autoplay=1'>",
+    {"flashvars-attribute", "<embed src='plain.swf' flashvars='intro=attr.swf&autoplay=1'>",
      "attr.swf"},
     {"data-attribute", "<div data-movie=' data.swf ' data-other='x.png'></div>", "data.swf"},
 };
@@ -89,13 +89,13 @@ TEST_F(DeepScanTest, EachPatternAddsItsRowAfterThePageScansOnlyWhenOn) {
     EXPECT_FALSE(frm.DeepScan1->isChecked());  // off at every start
     for (const auto& p : kPatterns) {
         pages.Add(std::string("/p/") + p.name + ".html",
-                  std::string("<embed src='spec.swf'>") + p.body);
+                  std::string("<embed src='plain.swf'>") + p.body);
     }
     for (const bool deep : {false, true}) {
         frm.DeepScan1->setChecked(deep);
         for (const auto& p : kPatterns) {
             ASSERT_TRUE(Open(A(QString("/p/%1.html").arg(p.name))));
-            QStringList want = {A("/p/spec.swf")};
+            QStringList want = {A("/p/plain.swf")};
             if (deep) {
                 want << A(QString("/p/") + p.deepMovie);
             }
@@ -109,12 +109,12 @@ TEST_F(DeepScanTest, MoviesThePageFetchesLaterArriveWhileItStaysOpen) {
     // One named ".swf" two seconds after load; one under another name, Flash by its type, when
     // the button is clicked. Their addresses are built by the script, so no rule sees them in
     // the page.
-    pages.Add("/later.html", R"html(<embed src="spec.swf">
+    pages.Add("/later.html", R"html(<embed src="plain.swf">
 <button id="b" style="position:fixed;left:0;top:0;width:300px;height:200px"
   onclick="fetch('get.php?id=9').then((r) => r.arrayBuffer())">Play</button>
 <script>onload = () => setTimeout(() => fetch(['movie', 'swf?t=2'].join('.')), 2000);</script>)html");
     ASSERT_TRUE(Open(A("/later.html")));
-    EXPECT_EQ(Rows(), QStringList({A("/spec.swf")}));
+    EXPECT_EQ(Rows(), QStringList({A("/plain.swf")}));
     ASSERT_TRUE(WaitUntil([&] { return Rows().size() == 2; }, 10000));
     EXPECT_EQ(Rows().last(), A("/movie.swf?t=2"));
 
@@ -135,7 +135,7 @@ TEST_F(DeepScanTest, MoviesThePageFetchesLaterArriveWhileItStaysOpen) {
     frm.DeepScan1->setChecked(false);
     ASSERT_TRUE(Open(A("/later.html")));
     QTest::qWait(3000);
-    EXPECT_EQ(Rows(), QStringList({A("/spec.swf")}));
+    EXPECT_EQ(Rows(), QStringList({A("/plain.swf")}));
 }
 
 TEST(FlashVarsMovies, ValuesNamingMoviesDecoded) {
