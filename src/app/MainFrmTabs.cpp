@@ -36,14 +36,12 @@ void TMainFrm::SelectPageInCode(int page) {
 
 void TMainFrm::StartCacheScan() {
     // Paths are read here; looking in the folders and copying movies out is the worker's.
-    const QString home = folders_.home;
-    const QString cacheHome = folders_.cacheHome;
-    const QString configHome = folders_.configHome;
     const QString embedded = BrowserProfile()->cachePath();
     ScanWorker = new TFindCacheEntryThread(
-        [=] {
-            return EnumerateUrlCache(TUrlCacheStore::Shared(),
-                                     BrowserCacheFolders(home, cacheHome, configHome, embedded));
+        [folders = folders_, embedded] {
+            return EnumerateUrlCache(
+                TUrlCacheStore::Shared(),
+                BrowserCacheFolders(folders.home, folders.cacheHome, folders.configHome, embedded));
         },
         [this](const CacheRow& row) {
             AppendCacheRow(row.index, row.name, row.size, row.localPath);

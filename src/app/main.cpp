@@ -11,8 +11,8 @@ int main(int argc, char* argv[]) {
     {
         const TUserFolders folders = UserFoldersFromEnvironment();
         TMainFrm mainFrm(folders);
-        TBrowseFolderDialog browseFolderDialog(folders.home,
-                                               &mainFrm);  // hidden until a transfer asks
+        // Hidden until a transfer asks for it.
+        TBrowseFolderDialog browseFolderDialog(folders.home, &mainFrm);
         mainFrm.BrowseFolderDialog = &browseFolderDialog;
         mainFrm.show();
         result = app.exec();

@@ -1,11 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QTest>
-#include <QTimer>
 #include <QTreeWidget>
 
 #include "TestUtil.h"
