@@ -7,7 +7,7 @@
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    IsolateHome();
+    UseProgramFolders(IsolateHome());
     QCoreApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -6,7 +6,6 @@
 #include <QMessageBox>
 
 #include "app/Application.h"
-#include "logic/WorkerThread.h"
 #include "support/Headless.h"
 #include "support/TestEnvironment.h"
 #include "widgets/ModalDialogs.h"
@@ -14,7 +13,7 @@
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     PrepareHeadless();
-    IsolateHome();
+    UseProgramFolders(IsolateHome());
     TApplication app(argc, argv);  // as the program: handler exceptions are reported
     SetModalAnswerer([](QDialog& dialog) {
         const auto* box = qobject_cast<QMessageBox*>(&dialog);
@@ -22,8 +21,5 @@ int main(int argc, char** argv) {
                       << (box ? box->text() : dialog.windowTitle()).toStdString();
         return int(QDialog::Rejected);
     });
-    const int result = RUN_ALL_TESTS();
-    // Workers a test left running end as they do when the program ends.
-    TWorkerThread::FinishAllBeforeExit(5000);
-    return result;
+    return RUN_ALL_TESTS();
 }

@@ -17,71 +17,33 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QTabWidget>
-#include <QTreeWidget>
 #include <QUrl>
 
-#include "app/AlignLayout.h"
 #include "web/FlashPlayer.h"
 #include "web/WebBrowser.h"
 #include "widgets/AboutDlg.h"
+#include "widgets/AlignLayout.h"
 #include "widgets/ButtonImages.h"
+#include "widgets/FormControls.h"
 #include "widgets/HtmlHlp.h"
 #include "widgets/LbSpeedButton.h"
-#include "widgets/ListGrid.h"
 #include "widgets/ModalDialogs.h"
+#include "widgets/ReportList.h"
 #include "widgets/StatusBar.h"
 
 namespace {
 const char* const kHomePage = "https://vimbrel.org/";
 
-enum class Bevel { None, Lowered };
-
-QFrame* MakePanel(QWidget* parent, const char* name, Bevel bevel) {
-    auto* panel = new QFrame(parent);
-    panel->setObjectName(name);
-    if (bevel == Bevel::Lowered) {
-        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        panel->setLineWidth(1);
-    }
-    return panel;
-}
-
-QAction* AddItem(QMenu* menu, const char* name, const QString& caption) {
-    QAction* item = menu->addAction(caption);
-    item->setObjectName(name);
-    return item;
-}
-
-QAction* AddSeparator(QMenu* menu, const char* name) {
-    QAction* item = menu->addSeparator();
-    item->setObjectName(name);
-    return item;
-}
-
-TLbSpeedButton* MakeButton(QWidget* parent, const char* name, const QString& caption,
-                           const QImage& image, QRect geometry) {
-    auto* button = new TLbSpeedButton(parent);
-    button->setObjectName(name);
-    button->SetCaption(caption);
-    button->SetGlyph(image);
-    button->SetFlat(true);
-    button->SetTransparent(true);
-    button->setGeometry(geometry);
-    return button;
-}
-
-QTreeWidget* MakeList(QWidget* parent, const char* name, const QStringList& columns,
+TReportList* MakeList(QWidget* parent, const char* name, TMovieListModel& movies,
                       const std::vector<int>& widths) {
-    auto* list = new QTreeWidget(parent);
+    auto* list = new TReportList(parent, &movies, widths);
     list->setObjectName(name);
-    ConfigureReportList(list, columns, widths);
     return list;
 }
 }  // namespace
 
 TMainFrm::TMainFrm(const TUserFolders& folders, QWidget* parent)
-    : QMainWindow(parent), folders_(folders) {
-    UseProgramFolders(folders);  // before the store or the browser profile is first used
+    : QMainWindow(parent), core_(new TCore(folders, this)) {
     setObjectName("MainFrm");
     setWindowTitle("Vimbrel v" VIMBREL_VERSION);
     setFont(FormFont(13));
@@ -106,38 +68,38 @@ void TMainFrm::SetOuterSize(int width, int height) {
 void TMainFrm::CreateMenus() {
     File1 = menuBar()->addMenu("&File");
     File1->setObjectName("File1");
-    Download1 = AddItem(File1, "Download1", "&Download Flash");
-    CopyFlash1 = AddItem(File1, "CopyFlash1", "&Copy Flash To...");
-    N5 = AddSeparator(File1, "N5");
-    Exit1 = AddItem(File1, "Exit1", "E&xit");
+    Download1 = AddMenuItem(File1, "Download1", "&Download Flash");
+    CopyFlash1 = AddMenuItem(File1, "CopyFlash1", "&Copy Flash To...");
+    N5 = AddMenuSeparator(File1, "N5");
+    Exit1 = AddMenuItem(File1, "Exit1", "E&xit");
 
     Edit1 = menuBar()->addMenu("&Edit");
     Edit1->setObjectName("Edit1");
-    SelectAll1 = AddItem(Edit1, "SelectAll1", "&Select All");
-    DeselectAll1 = AddItem(Edit1, "DeselectAll1", "&Deselect all");
-    N1 = AddSeparator(Edit1, "N1");
-    ClearList1 = AddItem(Edit1, "ClearList1", "&Clear list");
-    N7 = AddSeparator(Edit1, "N7");
-    DeepScan1 = AddItem(Edit1, "DeepScan1", "Dee&p Scan");
+    SelectAll1 = AddMenuItem(Edit1, "SelectAll1", "&Select All");
+    DeselectAll1 = AddMenuItem(Edit1, "DeselectAll1", "&Deselect all");
+    N1 = AddMenuSeparator(Edit1, "N1");
+    ClearList1 = AddMenuItem(Edit1, "ClearList1", "&Clear list");
+    N7 = AddMenuSeparator(Edit1, "N7");
+    DeepScan1 = AddMenuItem(Edit1, "DeepScan1", "Dee&p Scan");
     DeepScan1->setCheckable(true);  // off at every start: nothing is stored
 
     Help1 = menuBar()->addMenu("&Help");
     Help1->setObjectName("Help1");
-    Content1 = AddItem(Help1, "Content1", "&Content");
-    N2 = AddSeparator(Help1, "N2");
-    WebPage1 = AddItem(Help1, "WebPage1", "&Home page");
-    N3 = AddSeparator(Help1, "N3");
-    About1 = AddItem(Help1, "About1", "&About...");
+    Content1 = AddMenuItem(Help1, "Content1", "&Content");
+    N2 = AddMenuSeparator(Help1, "N2");
+    WebPage1 = AddMenuItem(Help1, "WebPage1", "&Home page");
+    N3 = AddMenuSeparator(Help1, "N3");
+    About1 = AddMenuItem(Help1, "About1", "&About...");
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName("PopupMenu1");
-    SelectAll2 = AddItem(PopupMenu1, "SelectAll2", "Select All");
-    DeselectAll2 = AddItem(PopupMenu1, "DeselectAll2", "Deselect All");
-    N4 = AddSeparator(PopupMenu1, "N4");
-    Clear1 = AddItem(PopupMenu1, "Clear1", "Clear List");
-    N6 = AddSeparator(PopupMenu1, "N6");
-    Download2 = AddItem(PopupMenu1, "Download2", "Download Flash");
-    CopyFlash2 = AddItem(PopupMenu1, "CopyFlash2", "Copy Flash To");
+    SelectAll2 = AddMenuItem(PopupMenu1, "SelectAll2", "Select All");
+    DeselectAll2 = AddMenuItem(PopupMenu1, "DeselectAll2", "Deselect All");
+    N4 = AddMenuSeparator(PopupMenu1, "N4");
+    Clear1 = AddMenuItem(PopupMenu1, "Clear1", "Clear List");
+    N6 = AddMenuSeparator(PopupMenu1, "N6");
+    Download2 = AddMenuItem(PopupMenu1, "Download2", "Download Flash");
+    CopyFlash2 = AddMenuItem(PopupMenu1, "CopyFlash2", "Copy Flash To");
 }
 
 void TMainFrm::CreateControls() {
@@ -154,12 +116,12 @@ void TMainFrm::CreateControls() {
 
     Panel1 = MakePanel(client, "Panel1", Bevel::Lowered);
     form->AddAligned(Panel1, AlignLayout::Top, 40);
-    LbSpeedButton1 = MakeButton(Panel1, "LbSpeedButton1", "Select All", SelectAllImage(),
-                                QRect(480, 2, 125, 36));
-    LbSpeedButton2 = MakeButton(Panel1, "LbSpeedButton2", "Deselect All", DeselectAllImage(),
-                                QRect(608, 2, 125, 36));
-    LbSpeedButton3 = MakeButton(Panel1, "LbSpeedButton3", "Download  Flash", DownloadImage(),
-                                QRect(735, 2, 149, 36));
+    LbSpeedButton1 = MakeFlatButton(Panel1, "LbSpeedButton1", "Select All", SelectAllImage(),
+                                    QRect(480, 2, 125, 36));
+    LbSpeedButton2 = MakeFlatButton(Panel1, "LbSpeedButton2", "Deselect All", DeselectAllImage(),
+                                    QRect(608, 2, 125, 36));
+    LbSpeedButton3 = MakeFlatButton(Panel1, "LbSpeedButton3", "Download  Flash", DownloadImage(),
+                                    QRect(735, 2, 149, 36));
 
     Panel2 = MakePanel(client, "Panel2", Bevel::Lowered);
     form->AddAligned(Panel2, AlignLayout::Left, 233);
@@ -188,14 +150,14 @@ void TMainFrm::CreateControls() {
     Panel4 = MakePanel(TabSheet1, "Panel4", Bevel::Lowered);
     web->AddAligned(Panel4, AlignLayout::Top, 40);
     LbSpeedButton5 =
-        MakeButton(Panel4, "LbSpeedButton5", "Address :", AddressImage(), QRect(2, 2, 100, 36));
+        MakeFlatButton(Panel4, "LbSpeedButton5", "Address :", AddressImage(), QRect(2, 2, 100, 36));
     UrlComBox = new QComboBox(Panel4);
     UrlComBox->setObjectName("UrlComBox");
     UrlComBox->setEditable(true);
     UrlComBox->setInsertPolicy(QComboBox::NoInsert);  // only the address list writes items
     UrlComBox->setGeometry(104, 8, 473, 24);
     LbSpeedButton6 =
-        MakeButton(Panel4, "LbSpeedButton6", "  GO!", GoImage(), QRect(580, 2, 66, 36));
+        MakeFlatButton(Panel4, "LbSpeedButton6", "  GO!", GoImage(), QRect(580, 2, 66, 36));
     LbSpeedButton6->SetLayout(blGlyphRight);
     setTabOrder(UrlComBox, LbSpeedButton5);
     setTabOrder(LbSpeedButton5, LbSpeedButton6);
@@ -203,7 +165,7 @@ void TMainFrm::CreateControls() {
     Panel5 = MakePanel(TabSheet1, "Panel5", Bevel::None);
     web->AddAligned(Panel5, AlignLayout::Top, 193);
     auto* webList = new AlignLayout(Panel5);
-    ListView1 = MakeList(Panel5, "ListView1", {"Index", "Flash", "Status"}, {50, 400, 75});
+    ListView1 = MakeList(Panel5, "ListView1", core_->WebMovies(), {50, 400, 75});
     webList->AddAligned(ListView1, AlignLayout::Client);
 
     Panel6 = MakePanel(TabSheet1, "Panel6", Bevel::Lowered);
@@ -220,8 +182,7 @@ void TMainFrm::CreateControls() {
     Panel8 = MakePanel(TabSheet2, "Panel8", Bevel::None);
     cache->AddAligned(Panel8, AlignLayout::Client);
     auto* cacheList = new AlignLayout(Panel8);
-    ListView2 =
-        MakeList(Panel8, "ListView2", {"Index", "Flash", "Size", "Local Path"}, {50, 150, 75, 300});
+    ListView2 = MakeList(Panel8, "ListView2", core_->CacheMovies(), {50, 150, 75, 300});
     ListView2->setFrameShape(QFrame::NoFrame);
     cacheList->AddAligned(ListView2, AlignLayout::Client);
     PageControl1->setCurrentIndex(0);
@@ -261,6 +222,9 @@ void TMainFrm::ConnectHandlers() {
         }
     });
     connect(StatusBar1, &TStatusBar::Resized, this, &TMainFrm::StatusBar1Resize);
+    connect(core_, &TCore::StatusChanged, this, &TMainFrm::ShowStatus);
+    connect(core_, &TCore::ProgressChanged, this, &TMainFrm::SetProgress);
+    connect(core_, &TCore::CacheScanFinished, this, &TMainFrm::FinishCacheScan);
     ListView1->viewport()->installEventFilter(this);
     ListView2->viewport()->installEventFilter(this);
     ConnectSelection(ListView1);
@@ -283,12 +247,7 @@ void TMainFrm::FormCreate() {
     Download2->setEnabled(true);
     CopyFlash1->setEnabled(false);
     CopyFlash2->setEnabled(false);
-    TargetFile.clear();
-    DownloadUrl.clear();
     TargetFolder.clear();
-    DownloadRow = -1;
-    FoundMovies.clear();
-    CopyList.clear();
     ProgressBar = new QProgressBar(StatusBar1);
     ProgressBar->setObjectName("ProgressBar");
     ProgressBar->setRange(0, 100);
@@ -296,12 +255,7 @@ void TMainFrm::FormCreate() {
     ProgressBar->setTextVisible(false);
     StatusBar1Resize();
     NameControlsForScreenReaders();
-    // An unreadable list of open browser windows is reported, and start-up goes on.
-    try {
-        FillAddressList();
-    } catch (const std::exception& e) {
-        ReportError(QString::fromLocal8Bit(e.what()));
-    }
+    FillAddressList();  // an unreadable list is reported, and start-up goes on
     HelpFilePath = ComputeHelpFilePath();
     ApplicationHelpEvent() = [this](quint16 command, qint32 data, bool& callHelp) {
         return ApplicationHelp(command, data, callHelp);
@@ -346,8 +300,6 @@ void TMainFrm::closeEvent(QCloseEvent* e) {
 }
 
 void TMainFrm::FormClose() {
-    FoundMovies.clear();
-    CopyList.clear();
     HtmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0);
 }
 

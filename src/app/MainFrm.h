@@ -1,14 +1,9 @@
 #pragma once
 
-#include <QList>
 #include <QMainWindow>
-#include <QPersistentModelIndex>
-#include <QSet>
 #include <QString>
-#include <QStringList>
 
-#include "app/BusyState.h"
-#include "logic/HttpGetThread.h"
+#include "logic/Core.h"
 #include "platform/UserFolders.h"
 
 class QAction;
@@ -17,17 +12,16 @@ class QFrame;
 class QMenu;
 class QProgressBar;
 class QTabWidget;
-class QTreeWidget;
-class QTreeWidgetItem;
 class TLbSpeedButton;
 class TBrowseFolderDialog;
 class TNetworkMovies;
 class TFlashPlayer;
+class TReportList;
 class TWebBrowser;
 class TStatusBar;
-class TWorkerThread;
 
-// The main window: toolbar, player pane, the two tabs with their lists, the status bar.
+// The main window: toolbar, player pane, the two tabs with their lists, the status bar. The
+// work is the core's; the window drives it and shows its lists and state.
 class TMainFrm : public QMainWindow {
     Q_OBJECT
   public:
@@ -37,9 +31,11 @@ class TMainFrm : public QMainWindow {
     static constexpr int kDesignWidth = 900;
     static constexpr int kDesignHeight = 597;
 
-    // folders: whose browsers it reads (sessions, caches) and where it keeps its own files.
+    // folders: whose browsers it reads (sessions, caches).
     explicit TMainFrm(const TUserFolders& folders, QWidget* parent = nullptr);
     ~TMainFrm() override;
+
+    TCore& Core() { return *core_; }
 
     // Outer size as the design counts it.
     int OuterWidth() const;
@@ -47,7 +43,7 @@ class TMainFrm : public QMainWindow {
 
     // Shell
     void ArrangeToolbar();
-    void FinishCacheScan();
+    void FinishCacheScan(const TOutcome& outcome);
     void FormActivate();
     bool FormCloseQuery() const;
     void FormClose();
@@ -60,25 +56,19 @@ class TMainFrm : public QMainWindow {
     void ClearActiveList();
     void ListView1MouseDown(Qt::MouseButton button);
     void ListView2MouseDown(Qt::MouseButton button);
-    void ListView1SelectItem(QTreeWidgetItem* row, bool selected);
-    void ListView2SelectItem(QTreeWidgetItem* row, bool selected);
-    void AppendCacheRow(int index, const QString& name, const QString& size,
-                        const QString& localPath);
+    void ListView1SelectItem(int row, bool selected);
+    void ListView2SelectItem(int row, bool selected);
 
     // Status
     void ShowStatus(const QString& text);
     void SetProgress(int position);
     void FinishTransfer();
     void StatusBar1Resize();
-
-    bool Busy() const { return busy_.Any(); }
-    TBusyState& BusyFlags() { return busy_; }
+    bool Busy() const { return core_->Busy(); }
 
     // Transfers
     void LbSpeedButton3Click();
-    void SelectNextDownload();
-    QString TargetFileFor(const QString& address) const;
-    void FinishDownload(bool saved, const QString& target);
+    QString TargetFolder;
 
     // Address bar and page scan
     void FillAddressList();
@@ -87,6 +77,8 @@ class TMainFrm : public QMainWindow {
     void WebBrowser1DocumentComplete(bool loaded);
     // A movie the page fetched after its scan: a new ticked row when the deep scan is on.
     void NetworkMovieFound(const QString& url);
+    // Shows what the scan found as the web list, every row ticked, and "Done".
+    void FinishPageScan(const FoundMovieList& found);
 
     // The standard error report: a message box with the error text.
     void ReportError(const QString& text);
@@ -148,36 +140,21 @@ class TMainFrm : public QMainWindow {
     QComboBox* UrlComBox;
     TLbSpeedButton* LbSpeedButton6;
     QFrame* Panel5;
-    QTreeWidget* ListView1;
+    TReportList* ListView1;
     QFrame* Panel6;
     TWebBrowser* WebBrowser1;
     QWidget* TabSheet2;
     QFrame* Panel8;
-    QTreeWidget* ListView2;
+    TReportList* ListView2;
     QProgressBar* ProgressBar = nullptr;
 
-    // Fields shared by the window's operations.
-    QString TargetFile;
-    QString DownloadUrl;
-    QString TargetFolder;
-    int DownloadRow = -1;
-    QStringList FoundMovies;
-    QStringList CopyList;
-    // The workers running; each is cleared by its completion handler, before it releases itself.
-    const TWorkerThread* DownloadWorker = nullptr;
-    const TWorkerThread* CopyWorker = nullptr;
-    const TWorkerThread* ScanWorker = nullptr;
     QString HelpFilePath;
     TBrowseFolderDialog* BrowseFolderDialog = nullptr;  // created once at start-up
-    THttpGetThread::Options HttpOptions;
-    TNetworkMovies* NetworkMovies = nullptr;  // what the page fetched, for the deep scan
-
-    // Shows FoundMovies as the web list, every row ticked, and "Done".
-    void FinishPageScan();
+    TNetworkMovies* NetworkMovies = nullptr;            // what the page fetched, for the deep scan
 
   signals:
     // A row's selection changed (either list), after the window's own handling.
-    void RowSelectionChanged(QTreeWidget* list, QTreeWidgetItem* row, bool selected);
+    void RowSelectionChanged(TReportList* list, int row, bool selected);
 
   protected:
     bool event(QEvent* e) override;
@@ -186,24 +163,18 @@ class TMainFrm : public QMainWindow {
     bool eventFilter(QObject* watched, QEvent* e) override;
 
   private:
-    const TUserFolders folders_;
-
     void CreateMenus();
     void CreateControls();
     void ConnectHandlers();
     void FormCreate();
-    void StartCacheScan();
-    void StartDownload();
-    QTreeWidget* ActiveList() const;
-    void ConnectSelection(QTreeWidget* list);
+    TReportList* ActiveList() const;
+    TMovieListModel& ActiveMovies();
+    void ConnectSelection(TReportList* list);
     void ConnectDeepScan();
     void NameControlsForScreenReaders();
 
-    TBusyState busy_;
+    TCore* core_;
     bool changingPageInCode_ = false;
-    QPersistentModelIndex downloadRowRef_;        // the row being downloaded
-    QList<QPersistentModelIndex> failedInChain_;  // not tried again by the same chain
-    QSet<QString> savedInChain_;                  // files this chain wrote
-    int pageScan_ = 0;                            // the latest document's scan
-    bool pageScanned_ = false;                    // this navigation's page has been scanned
+    int pageScan_ = 0;          // the latest document's scan
+    bool pageScanned_ = false;  // this navigation's page has been scanned
 };

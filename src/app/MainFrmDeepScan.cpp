@@ -1,14 +1,11 @@
 // The deep scan: movies the page scan's rules miss, from the page's documents and from what the
 // page fetched, listed after the page scan's own rows while the option is on.
 #include <QAction>
-#include <QTreeWidget>
 #include <QWebEngineProfile>
 
 #include "app/MainFrm.h"
-#include "logic/PageScan.h"
 #include "web/NetworkMovies.h"
 #include "web/WebBrowser.h"
-#include "widgets/ListGrid.h"
 
 void TMainFrm::ConnectDeepScan() {
     NetworkMovies = new TNetworkMovies(WebBrowser1->page()->profile()->cachePath(), this);
@@ -21,12 +18,7 @@ void TMainFrm::ConnectDeepScan() {
 
 void TMainFrm::NetworkMovieFound(const QString& url) {
     // Before the scan the movie waits for it; afterwards it is a row of its own.
-    if (!DeepScan1->isChecked() || !pageScanned_ ||
-        FoundMovies.contains(url, Qt::CaseInsensitive)) {
-        return;
+    if (DeepScan1->isChecked() && pageScanned_) {
+        core_->AddNetworkMovie(url, WebBrowser1->url().toString());
     }
-    FoundMovies << url;
-    QTreeWidgetItem* row = AppendReportRow(
-        ListView1, {QString::number(ListView1->topLevelItemCount() + 1), url, "New"});
-    SetTicked(row, true);
 }

@@ -2,17 +2,13 @@
 // finished page for Flash movies.
 #include <QAction>
 #include <QComboBox>
-#include <QDir>
-#include <QTreeWidget>
 
 #include "app/MainFrm.h"
 #include "logic/AddressResolution.h"
-#include "logic/DeepScan.h"
 #include "logic/PageScan.h"
 #include "platform/OpenTabs.h"
 #include "web/NetworkMovies.h"
 #include "web/WebBrowser.h"
-#include "widgets/ListGrid.h"
 
 namespace {
 constexpr int kFrameBudgetMs =
@@ -20,10 +16,14 @@ constexpr int kFrameBudgetMs =
 }  // namespace
 
 void TMainFrm::FillAddressList() {
-    const QStringList tabs = OpenBrowserTabs(folders_.home, folders_.configHome);  // may throw
+    const TOpenTabs open = OpenBrowserTabs(core_->Folders());
+    if (!open.error.isEmpty()) {
+        ReportError(open.error);  // the box keeps what it had
+        return;
+    }
     UrlComBox->clear();
     UrlComBox->setEditText(QString());
-    for (const QString& address : tabs) {
+    for (const QString& address : open.tabs) {
         // Folder windows show file addresses; they hold no web page.
         if (!address.isEmpty() && !address.toLower().contains("file://")) {
             UrlComBox->addItem(address);
@@ -34,11 +34,7 @@ void TMainFrm::FillAddressList() {
 }
 
 void TMainFrm::LbSpeedButton5Click() {
-    try {
-        FillAddressList();
-    } catch (const std::exception& e) {
-        ReportError(QString::fromLocal8Bit(e.what()));
-    }
+    FillAddressList();
 }
 
 void TMainFrm::LbSpeedButton6Click() {
@@ -61,9 +57,7 @@ void TMainFrm::LbSpeedButton6Click() {
 void TMainFrm::WebBrowser1DocumentComplete(bool loaded) {
     const int scan = ++pageScan_;
     if (!loaded) {
-        // A page that failed to load holds no movies.
-        FoundMovies.clear();
-        FinishPageScan();
+        FinishPageScan({});  // a page that failed to load holds no movies
         return;
     }
     const bool deep = DeepScan1->isChecked();
@@ -76,26 +70,16 @@ void TMainFrm::WebBrowser1DocumentComplete(bool loaded) {
                 ReportError(error);  // the list stays as it was
                 return;
             }
-            FoundMovies.clear();
-            ScanPage(*snapshot, FoundMovies);
-            if (deep) {
-                // The page scan's rows first, then what only the deep scan finds.
-                ScanPageDeep(*snapshot, FoundMovies);
-                FoundMovieList list(FoundMovies);
-                for (const QString& url : NetworkMovies->Movies()) {
-                    list.Add(url);
-                }
-            }
+            // The page scan's rows first, then what only the deep scan finds.
+            const FoundMovieList found =
+                ScanLoadedPage(*snapshot, deep, deep ? NetworkMovies->Movies() : QStringList());
             pageScanned_ = true;
-            FinishPageScan();
+            FinishPageScan(found);
         },
         kFrameBudgetMs, deep);
 }
 
-void TMainFrm::FinishPageScan() {
-    RefreshWebList();
-    for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
-        SetTicked(ListView1->topLevelItem(i), true);  // whichever tab is active
-    }
+void TMainFrm::FinishPageScan(const FoundMovieList& found) {
+    core_->ShowPageScan(found);  // every row ticked, whichever tab is active
     ShowStatus("Done");
 }

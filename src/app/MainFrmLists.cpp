@@ -4,44 +4,32 @@
 #include <QCursor>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTabWidget>
-#include <QTreeWidget>
 
 #include "app/MainFrm.h"
 #include "web/FlashPlayer.h"
-#include "widgets/ListGrid.h"
+#include "widgets/ReportList.h"
 
 void TMainFrm::RefreshWebList() {
-    ListView1->clear();
-    for (int i = 0; i < FoundMovies.size(); ++i) {
-        AppendReportRow(ListView1, {QString::number(i + 1), FoundMovies[i], "New"});
-    }
+    core_->WebMovies().ShowAllFound();
 }
 
-QTreeWidget* TMainFrm::ActiveList() const {
+TReportList* TMainFrm::ActiveList() const {
     return PageControl1->currentIndex() == 0 ? ListView1 : ListView2;
 }
 
+TMovieListModel& TMainFrm::ActiveMovies() {
+    return PageControl1->currentIndex() == 0 ? core_->WebMovies() : core_->CacheMovies();
+}
+
 void TMainFrm::SetAllChecked(bool ticked) {
-    QTreeWidget* list = ActiveList();
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        SetTicked(list->topLevelItem(i), ticked);
-    }
+    ActiveMovies().SetAllTicked(ticked);
 }
 
 void TMainFrm::ClearActiveList() {
-    QTreeWidget* list = ActiveList();
-    if (list->topLevelItemCount() > 0) {
-        list->clear();
-    }
-}
-
-void TMainFrm::AppendCacheRow(int index, const QString& name, const QString& size,
-                              const QString& localPath) {
-    AppendReportRow(ListView2, {QString::number(index), name, size, localPath});
+    ActiveMovies().Clear();
 }
 
 void TMainFrm::ListView1MouseDown(Qt::MouseButton button) {
@@ -77,7 +65,7 @@ bool TMainFrm::eventFilter(QObject* watched, QEvent* e) {
     return QMainWindow::eventFilter(watched, e);
 }
 
-void TMainFrm::ConnectSelection(QTreeWidget* list) {
+void TMainFrm::ConnectSelection(TReportList* list) {
     // Every row that loses or gains the selection reaches the list's handler, losing first.
     connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this, list](const QItemSelection& selected, const QItemSelection& deselected) {
@@ -86,11 +74,10 @@ void TMainFrm::ConnectSelection(QTreeWidget* list) {
                         if (index.column() != 0) {
                             continue;
                         }
-                        QTreeWidgetItem* row = list->topLevelItem(index.row());
                         if (list == ListView1) {
-                            ListView1SelectItem(row, isSelected);
+                            ListView1SelectItem(index.row(), isSelected);
                         } else {
-                            ListView2SelectItem(row, isSelected);
+                            ListView2SelectItem(index.row(), isSelected);
                         }
                     }
                 };
@@ -100,19 +87,20 @@ void TMainFrm::ConnectSelection(QTreeWidget* list) {
 }
 
 // Gaining and losing the selection both play the row's movie.
-void TMainFrm::ListView1SelectItem(QTreeWidgetItem* row, bool selected) {
-    if (row && !row->text(1).isEmpty()) {
-        ShockwaveFlash1->SetMovie(row->text(1));
-        if (row->text(2) != "Saved") {
-            row->setText(2, "Preview");
+void TMainFrm::ListView1SelectItem(int row, bool selected) {
+    TMovieListModel& movies = core_->WebMovies();
+    if (row >= 0 && row < movies.Count() && !movies.Row(row).address.isEmpty()) {
+        ShockwaveFlash1->SetMovie(movies.Row(row).address);
+        if (movies.Row(row).status != MovieStatus::Saved) {
+            movies.SetStatus(row, MovieStatus::Preview);
         }
     }
     emit RowSelectionChanged(ListView1, row, selected);
 }
 
-void TMainFrm::ListView2SelectItem(QTreeWidgetItem* row, bool selected) {
-    if (row) {
-        ShockwaveFlash1->SetMovieFile(row->text(3));
+void TMainFrm::ListView2SelectItem(int row, bool selected) {
+    if (row >= 0 && row < core_->CacheMovies().Count()) {
+        ShockwaveFlash1->SetMovieFile(core_->CacheMovies().Row(row).localFile);
     }
     emit RowSelectionChanged(ListView2, row, selected);
 }

@@ -14,10 +14,7 @@ void TMainFrm::SetProgress(int position) {
 }
 
 void TMainFrm::FinishTransfer() {
-    CopyWorker = nullptr;  // released after this
-    SetProgress(0);
-    ShowStatus("Done");
-    busy_.copy = false;
+    core_->FinishTransfer();
 }
 
 void TMainFrm::StatusBar1Resize() {

@@ -3,16 +3,10 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QTabWidget>
-#include <QTreeWidget>
-
-#include <QDir>
 #include <QWebEngineProfile>
 
 #include "app/MainFrm.h"
 #include "app/ToolbarLayout.h"
-#include "logic/FindCacheThread.h"
-#include "platform/UrlCache.h"
-#include "platform/UrlCacheStore.h"
 #include "web/WebBrowser.h"
 #include "widgets/LbSpeedButton.h"
 
@@ -23,8 +17,9 @@ void TMainFrm::PageControl1Change() {
     CopyFlash1->setEnabled(!web);
     CopyFlash2->setEnabled(!web);
     LbSpeedButton3->SetCaption(web ? "Download Flash" : "Copy Flash To");
-    if (!web && ListView2->topLevelItemCount() == 0) {
-        StartCacheScan();
+    if (!web && core_->CacheMovies().Count() == 0) {
+        core_->StartCacheScan(BrowserProfile()->cachePath());
+        ShowStatus("Done");  // the scan itself writes no status
     }
 }
 
@@ -34,26 +29,11 @@ void TMainFrm::SelectPageInCode(int page) {
     changingPageInCode_ = false;
 }
 
-void TMainFrm::StartCacheScan() {
-    // Paths are read here; looking in the folders and copying movies out is the worker's.
-    const QString embedded = BrowserProfile()->cachePath();
-    ScanWorker = new TFindCacheEntryThread(
-        [folders = folders_, embedded] {
-            return EnumerateUrlCache(
-                TUrlCacheStore::Shared(),
-                BrowserCacheFolders(folders.home, folders.cacheHome, folders.configHome, embedded));
-        },
-        [this](const CacheRow& row) {
-            AppendCacheRow(row.index, row.name, row.size, row.localPath);
-        },
-        [this] { FinishCacheScan(); }, this);
-    busy_.cacheScan = true;  // only once the worker exists
-    ShowStatus("Done");
-}
-
-void TMainFrm::FinishCacheScan() {
-    ScanWorker = nullptr;  // released after this
-    busy_.cacheScan = false;
+void TMainFrm::FinishCacheScan(const TOutcome& outcome) {
+    if (!outcome) {
+        qWarning("Cache scan: %s",
+                 qPrintable(outcome.reason));  // the list is complete all the same
+    }
 }
 
 void TMainFrm::ArrangeToolbar() {

@@ -1,23 +1,18 @@
 #include "app/Application.h"
 #include "app/MainFrm.h"
-#include "app/SessionEnd.h"
-#include "logic/WorkerThread.h"
+#include "logic/SessionEnd.h"
 #include "widgets/BrowseFolderDlg.h"
 
 int main(int argc, char* argv[]) {
     TApplication app(argc, argv);
-    InstallSessionEndHandling();
-    int result = 0;
-    {
-        const TUserFolders folders = UserFoldersFromEnvironment();
-        TMainFrm mainFrm(folders);
-        // Hidden until a transfer asks for it.
-        TBrowseFolderDialog browseFolderDialog(folders.home, &mainFrm);
-        mainFrm.BrowseFolderDialog = &browseFolderDialog;
-        mainFrm.show();
-        result = app.exec();
-    }
-    // A preview still fetching is stopped before the network library is shut down.
-    TWorkerThread::FinishAllBeforeExit(2000);
-    return result;
+    const TUserFolders folders = UserFoldersFromEnvironment();
+    UseProgramFolders(folders);  // before the store or the browser profile is first used
+    TMainFrm mainFrm(folders);
+    InstallSessionEndHandling([&mainFrm] { mainFrm.Core().CancelAll(); });
+    // Hidden until a transfer asks for it.
+    TBrowseFolderDialog browseFolderDialog(folders.home, &mainFrm);
+    mainFrm.BrowseFolderDialog = &browseFolderDialog;
+    mainFrm.show();
+    return app.exec();
+    // The window goes before the program ends, waiting for the jobs it cancelled.
 }

@@ -2,32 +2,33 @@
 
 #include <QString>
 #include <QStringList>
-#include <functional>
 
-#include "logic/WorkerThread.h"
+#include "logic/Job.h"
 
-// Copies a list of cached files into one folder on its own thread, reporting the position and
-// the destination after every file. Every copy is atomic; a file that fails counts as handled
+// Copies a list of cached files into one folder, reporting the position, the destination and
+// what became of it after every file. Every copy is atomic; a file that fails counts as handled
 // and the next one follows. Two sources of the same name in one run do not overwrite each
-// other: the later one gets "name (2).swf". When the session ends the copy in progress is
-// dropped and no further file is started.
-class TCacheCopyThread final : public TWorkerThread {
+// other: the later one gets "name (2).swf". Cancelled, the copy in progress is dropped and no
+// further file is started.
+class TCacheCopyThread final : public TJob {
+    Q_OBJECT
   public:
-    using ReportProgress = std::function<void(int position, const QString& target)>;
-
-    TCacheCopyThread(const QString& folder, const QStringList& files, ReportProgress reportProgress,
-                     Completion onCompletion, QObject* context = nullptr);
+    TCacheCopyThread(const QString& folder, const QStringList& files, QObject* owner = nullptr);
+    ~TCacheCopyThread() override;
 
     // Folder + the source's file name.
     QString TargetFor(const QString& source) const;
 
+  signals:
+    // After each file: the position, its destination, and whether it was copied.
+    void FileCopied(int position, const QString& target, const TOutcome& outcome);
+
   protected:
-    void Execute() override;
+    TOutcome Execute() override;
 
   private:
     const QStringList Files;  // own copy, in the order given
     const QString Folder;     // ends with "/"
-    const ReportProgress reportProgress_;
     QString Source;
     QString Target;
     int Copied = 0;

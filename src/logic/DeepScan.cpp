@@ -14,7 +14,7 @@ QString WithoutFragment(const QString& address) {
 void AddIfMovie(const QString& page, const QString& address, FoundMovieList& found) {
     const QString movie = EncodeSpaces(WithoutFragment(address));
     if (!movie.isEmpty() && NamesMovie(movie)) {
-        AddFoundMovie(ResolveMovieAddress(page, movie), found);
+        AddFoundMovie(ResolveMovieAddress(page, movie), page, found);
     }
 }
 
@@ -47,7 +47,7 @@ void ScanDocumentDeep(const DocumentSnapshot& document, FoundMovieList& found) {
     for (const QString& script : document.scripts) {
         for (const QChar quote : {QChar('\''), QChar('`')}) {
             for (const QString& movie : QuotedMovieCandidates(script, quote)) {
-                AddFoundMovie(ResolveMovieAddress(page, movie), found);
+                AddFoundMovie(ResolveMovieAddress(page, movie), page, found);
             }
         }
     }
@@ -67,8 +67,7 @@ void ScanDocumentDeep(const DocumentSnapshot& document, FoundMovieList& found) {
     }
 }
 
-void ScanPageDeep(const DocumentSnapshot& document, QStringList& found) {
-    FoundMovieList list(found);
-    ScanDocumentDeep(document, list);
-    ScanFramesDeep(document, list);
+void ScanPageDeep(const DocumentSnapshot& document, FoundMovieList& found) {
+    ScanDocumentDeep(document, found);
+    ScanFramesDeep(document, found);
 }

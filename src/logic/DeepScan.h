@@ -11,7 +11,7 @@
 // OBJECT elements of any kind and of the player's own elements, movies passed in flashvars and
 // in data-* attributes. Each is resolved against its document like the page scan's movies and
 // appended unless already found (letter case ignored), so the page scan's rows stay first.
-void ScanPageDeep(const DocumentSnapshot& document, QStringList& found);
+void ScanPageDeep(const DocumentSnapshot& document, FoundMovieList& found);
 void ScanDocumentDeep(const DocumentSnapshot& document, FoundMovieList& found);
 
 // The movie addresses among the values of a flashvars text ("file=a.swf&autoplay=1").

@@ -5,38 +5,39 @@
 #include <optional>
 #include <vector>
 
-#include "logic/WorkerThread.h"
+#include "logic/Job.h"
 #include "platform/UrlCacheStore.h"
 
 // A row of the cache list.
 struct CacheRow {
     int index;          // running number within the scan, from 1
     QString name;       // file-name part of the local path
-    QString size;       // low 32 bits of the size, unsigned decimal
+    quint64 size;       // bytes
     QString localPath;  // full local path
+    QString address;    // where the movie came from, when known
+    QString browser;    // whose cache held it, when known
 };
-
-// The text after the last "/" of a local path.
-QString FileNamePart(const QString& localPath);
 
 // The row for an entry whose local file name ends in ".swf" (any case); found counts the rows
 // listed before it.
 std::optional<CacheRow> ExamineEntry(const UrlCacheEntry& entry, int found);
 
-// Walks the URL cache once on its own thread and hands every ".swf" row to the user-interface
-// thread as it is found.
-class TFindCacheEntryThread final : public TWorkerThread {
+// Walks the URL cache once and hands every ".swf" row over as it is found.
+class TFindCacheEntryThread final : public TJob {
+    Q_OBJECT
   public:
-    using Enumerate = std::function<std::vector<UrlCacheEntry>()>;
-    using AppendRow = std::function<void(const CacheRow&)>;
+    // The entries of the cache, and the outcome of keeping the store's index.
+    using Enumerate = std::function<std::vector<UrlCacheEntry>(TOutcome* indexKept)>;
 
-    TFindCacheEntryThread(Enumerate enumerate, AppendRow appendRow, Completion onCompletion,
-                          QObject* context = nullptr);
+    explicit TFindCacheEntryThread(Enumerate enumerate, QObject* owner = nullptr);
+    ~TFindCacheEntryThread() override;
+
+  signals:
+    void RowFound(const CacheRow& row);
 
   protected:
-    void Execute() override;
+    TOutcome Execute() override;
 
   private:
     Enumerate enumerate_;
-    AppendRow appendRow_;
 };

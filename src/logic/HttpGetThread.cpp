@@ -2,162 +2,340 @@
 
 #include <curl/curl.h>
 
+#include <QCryptographicHash>
+#include <cstdio>
+#include <mutex>
+
 #include "logic/AddressResolution.h"
 #include "logic/Progress.h"
+#include "logic/TargetNames.h"
 #include "platform/FileOps.h"
 
 namespace {
 constexpr long kReadSize = 512 * 1024;  // what libcurl hands over at once: sized for speed
+constexpr int kMaxRedirects = 20;
+constexpr int kPollMs = 1000;  // a cancel wakes the poll at once
 
 struct CurlGlobal {
     CurlGlobal() { curl_global_init(CURL_GLOBAL_DEFAULT); }
-    // Never under a live transfer: a worker still inside libcurl at exit keeps it.
-    ~CurlGlobal() {
-        if (TWorkerThread::RunningCount() == 0) {
-            curl_global_cleanup();
-        }
-    }
+    ~CurlGlobal() { curl_global_cleanup(); }
 };
+
+void InitCurl() {
+    static CurlGlobal curlGlobal;  // before any thread uses libcurl
+}
 
 bool IsSuccess(long status) {
     return status >= 200 && status < 300;
 }
-}  // namespace
 
-THttpGetThread::THttpGetThread(const QString& url, const QString& fileName,
-                               ReportProgress reportProgress, Finished onFinished, Options options,
-                               QObject* context)
-    : TWorkerThread(
-          [this, onFinished] {
-              if (onFinished) {
-                  onFinished(saved_);
-              }
-          },
-          context),
-      Url(url),
-      FileName(fileName),
-      reportProgress_(std::move(reportProgress)),
-      options_(std::move(options)) {
-    static CurlGlobal curlGlobal;  // before any thread uses libcurl
-    Start();
+bool IsRedirect(long status) {
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
-void THttpGetThread::Execute() {
-    if (!IsHttpAddress(Url) || Aborting()) {
-        return;  // addresses come from web pages: no other scheme reaches the network or disk
+// "HTTP 404 Not Found" from "HTTP/1.1 404 Not Found".
+QString StatusText(const QByteArray& statusLine, long status) {
+    const QList<QByteArray> parts = statusLine.trimmed().split(' ');
+    QString text = QString("HTTP %1").arg(status);
+    if (parts.size() > 2) {
+        text += " " + QString::fromLatin1(
+                          statusLine.trimmed().mid(parts[0].size() + parts[1].size() + 2));
     }
-    TAtomicFile file(FileName);
-    if (!file.IsOpen()) {
-        return;  // the name cannot be created here: nothing to fetch into
-    }
-    OutFile = &file;
+    return text;
+}
+}  // namespace
 
-    CURL* curl = curl_easy_init();
-    if (!curl) {
-        return;
+// One GET and its redirects, on the job's thread.
+struct THttpGetThread::Transfer {
+    explicit Transfer(THttpGetThread* owner) : job(owner) {}
+    THttpGetThread* job;
+    CURL* curl = nullptr;
+    TAtomicFile* file = nullptr;
+    TResponseRecorder* recorder = nullptr;
+    QCryptographicHash sha{QCryptographicHash::Sha256};
+    QByteArray head;         // status line and headers of the answer being read
+    QByteArray statusLine;   // of the last answer
+    QByteArray requestHead;  // the last request as sent
+    long status = 0;
+    bool bodyStarted = false;
+    bool toFile = false;  // the body is the movie (a 2xx answer)
+    bool writeFailed = false;
+    bool refused = false;  // the body was not read: the answer was no movie
+    qint64 announced = 0;  // 0: none announced
+    qint64 received = 0;
+    int lastPosition = -1;
+
+    static size_t OnHeader(char* data, size_t size, size_t count, void* self) {
+        auto* t = static_cast<Transfer*>(self);
+        const size_t length = size * count;
+        const QByteArray line(data, static_cast<qsizetype>(length));
+        if (line.startsWith("HTTP/")) {
+            t->head.clear();  // an interim answer (100 Continue) is replaced by the real one
+            t->statusLine = line;
+        }
+        t->head += line;
+        if ((line == "\r\n" || line == "\n") && t->recorder) {
+            char* url = nullptr;
+            curl_easy_getinfo(t->curl, CURLINFO_EFFECTIVE_URL, &url);
+            t->recorder->Answer(QString::fromUtf8(url), t->requestHead, t->head);
+        }
+        return length;
     }
-    curl_ = curl;
-    const QByteArray url = Url.toUtf8();
+
+    static int OnDebug(CURL*, curl_infotype type, char* data, size_t size, void* self) {
+        if (type == CURLINFO_HEADER_OUT) {
+            static_cast<Transfer*>(self)->requestHead =
+                QByteArray(data, static_cast<qsizetype>(size));
+        }
+        return 0;
+    }
+
+    static size_t OnBody(char* data, size_t size, size_t count, void* self) {
+        auto* t = static_cast<Transfer*>(self);
+        const size_t length = size * count;
+        try {
+            return t->Receive(data, length) ? length : 0;
+        } catch (...) {
+            t->writeFailed = true;  // nothing may cross libcurl
+            return 0;
+        }
+    }
+
+    bool Receive(const char* data, size_t length) {
+        if (job->IsCancelled()) {
+            return false;
+        }
+        if (!bodyStarted) {
+            bodyStarted = true;
+            curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+            toFile = IsSuccess(status);
+            curl_off_t length = -1;
+            curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+            announced = length > 0 ? length : 0;
+        }
+        if (recorder) {
+            recorder->Body(data, length);
+        }
+        if (!toFile) {
+            // An error page or a redirect is not the movie: read on only for a record, or to
+            // keep the connection for the next request.
+            refused = !recorder && !IsRedirect(status);
+            return !refused;
+        }
+        if (!file->Write(data, length)) {
+            writeFailed = true;
+            return false;
+        }
+        sha.addData(QByteArrayView(data, static_cast<qsizetype>(length)));
+        // The position after every whole block this piece completed, as if read block by block.
+        const qint64 before = received;
+        received += static_cast<qint64>(length);
+        for (qint64 block = (before / kBlockSize + 1) * kBlockSize; block <= received;
+             block += kBlockSize) {
+            Report(block);
+        }
+        return true;
+    }
+
+    void Report(qint64 done) {
+        if (announced <= 0) {
+            return;  // no length, no bar
+        }
+        const int position = ProgressPosition(done, announced);
+        if (position != lastPosition) {
+            lastPosition = position;
+            job->Post([job = job, position] { emit job->Progress(position); });
+        }
+    }
+
+    // Starts one request on the easy handle and waits for it in a multi handle the job can
+    // wake; libcurl's result.
+    CURLcode Perform(CURLM* multi) {
+        head.clear();
+        statusLine.clear();
+        bodyStarted = false;
+        refused = false;
+        toFile = false;
+        status = 0;
+        announced = 0;
+        curl_multi_add_handle(multi, curl);
+        int running = 1;
+        CURLcode result = CURLE_OK;
+        while (running > 0 && !job->IsCancelled()) {
+            if (curl_multi_perform(multi, &running) != CURLM_OK) {
+                result = CURLE_FAILED_INIT;
+                break;
+            }
+            if (running > 0) {
+                curl_multi_poll(multi, nullptr, 0, kPollMs, nullptr);
+            }
+        }
+        int queued = 0;
+        while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+            if (message->msg == CURLMSG_DONE) {
+                result = message->data.result;
+            }
+        }
+        curl_multi_remove_handle(multi, curl);
+        if (!bodyStarted) {
+            curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+        }
+        return refused && result == CURLE_WRITE_ERROR ? CURLE_OK : result;
+    }
+};
+
+THttpGetThread::THttpGetThread(QString url, QString fileName, Options options, QObject* owner)
+    : TJob(owner), url_(std::move(url)), fileName_(std::move(fileName)), options_(options) {
+    InitCurl();
+}
+
+THttpGetThread::~THttpGetThread() {
+    Stop();
+}
+
+TOutcome THttpGetThread::Execute() {
+    result_.file = fileName_;
+    auto fail = [this](const QString& reason) {
+        result_.reason = reason;
+        return TOutcome::Failed(reason);
+    };
+    if (!IsHttpAddress(url_)) {
+        return fail("not an http or https address");  // addresses come from web pages
+    }
+    TAtomicFile file(fileName_);
+    if (!file.IsOpen()) {
+        return fail(file.Error());
+    }
+    CURL* curl = curl_easy_init();
+    CURLM* multi = curl_multi_init();
+    if (!curl || !multi) {
+        curl_easy_cleanup(curl);
+        curl_multi_cleanup(multi);
+        return fail("the network library cannot start");
+    }
+    SetWaker([multi] { curl_multi_wakeup(multi); });
+
+    Transfer t(this);
+    t.curl = curl;
+    t.file = &file;
+    t.recorder = options_.recorder;
+    char error[CURL_ERROR_SIZE] = {};
     const QByteArray caFile = options_.caFile.toUtf8();
     curl_slist* headers = nullptr;
     headers = curl_slist_append(headers, "Accept: */*");
     // Always from the server, never from a cache on the way.
     headers = curl_slist_append(headers, "Cache-Control: no-cache");
     headers = curl_slist_append(headers, "Pragma: no-cache");
-    curl_easy_setopt(curl, CURLOPT_URL, url.constData());
     curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
     curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
     curl_easy_setopt(curl, CURLOPT_USERAGENT, "HTTPGET");
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 20L);
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 30L);
     // A connection that stalls for a minute is given up rather than left hanging.
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, 60L);
     curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, kReadSize);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &THttpGetThread::ReceiveChunk);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, this);
-    // Called at least once a second: the end of the session stops the transfer there.
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &THttpGetThread::Continue);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &Transfer::OnHeader);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &t);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Transfer::OnBody);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &t);
+    if (t.recorder) {
+        curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, &Transfer::OnDebug);
+        curl_easy_setopt(curl, CURLOPT_DEBUGDATA, &t);
+        curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
+    }
+    if (options_.connections) {
+        curl_easy_setopt(curl, CURLOPT_SHARE, options_.connections->Handle());
+    }
     if (!caFile.isEmpty()) {
         curl_easy_setopt(curl, CURLOPT_CAINFO, caFile.constData());
     }
 
-    const CURLcode result = curl_easy_perform(curl);
-    if (result == CURLE_OK && !receiveFailed_) {
-        ReportPosition(BytesTotal);  // after the last, short block
+    // Redirects are followed here, one request each, so that every answer is seen whole and
+    // only http and https are ever asked for.
+    QString url = url_;
+    CURLcode code = CURLE_OK;
+    for (int hop = 0;; ++hop) {
+        const QByteArray address = url.toUtf8();
+        curl_easy_setopt(curl, CURLOPT_URL, address.constData());
+        error[0] = '\0';
+        code = t.Perform(multi);
+        char* next = nullptr;
+        if (code != CURLE_OK || !IsRedirect(t.status) ||
+            curl_easy_getinfo(curl, CURLINFO_REDIRECT_URL, &next) != CURLE_OK || !next) {
+            break;
+        }
+        if (t.recorder) {
+            t.recorder->Finish(true);
+        }
+        url = QString::fromUtf8(next);
+        if (!IsHttpAddress(url)) {
+            code = CURLE_UNSUPPORTED_PROTOCOL;
+            snprintf(error, sizeof error, "redirected to an address that is not http or https");
+            break;
+        }
+        if (hop == kMaxRedirects) {
+            code = CURLE_TOO_MANY_REDIRECTS;
+            break;
+        }
     }
-    long status = 0;
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    SetWaker(nullptr);
+    const bool cancelled = IsCancelled();
+    if (t.recorder) {
+        t.recorder->Finish(code == CURLE_OK && !cancelled);
+    }
+    result_.httpStatus = t.status;
+    result_.bytes = t.received;
+    const QString curlError =
+        error[0] ? QString::fromLocal8Bit(error) : QString::fromLatin1(curl_easy_strerror(code));
     curl_easy_cleanup(curl);
+    curl_multi_cleanup(multi);
     curl_slist_free_all(headers);
-    curl_ = nullptr;
-    OutFile = nullptr;
 
-    const bool complete = ContentLength <= 0 || BytesTotal >= ContentLength;
-    if (result == CURLE_OK && IsSuccess(status) && !receiveFailed_ && complete) {
-        saved_ = file.Commit();
-    }  // otherwise the temporary goes with the file object
+    if (cancelled) {
+        return fail("stopped");
+    }
+    if (t.writeFailed) {
+        return fail(file.Error().isEmpty() ? curlError : file.Error());
+    }
+    if (code != CURLE_OK) {
+        return fail(curlError);
+    }
+    if (!IsSuccess(t.status)) {
+        return fail(StatusText(t.statusLine, t.status));
+    }
+    if (t.announced > 0 && t.received < t.announced) {
+        return fail(QString("the server sent %1 of %2 bytes").arg(t.received).arg(t.announced));
+    }
+    t.Report(t.received);  // after the last, short block
+    result_.sha256 = t.sha.result().toHex();
+    const auto replace =
+        options_.keepOthersFiles ? TAtomicFile::Replace::Never : TAtomicFile::Replace::Always;
+    bool committed = file.Commit(replace);
+    // Another program took the name meanwhile: the next free numbered name.
+    for (int k = 2; !committed && file.Taken(); ++k) {
+        result_.file = NumberedPath(fileName_, k);
+        committed = file.CommitAs(result_.file, replace);
+    }
+    if (!committed) {
+        return fail(file.Error());
+    }
+    result_.saved = true;
+    return TOutcome::Done();
 }
 
-size_t THttpGetThread::ReceiveChunk(char* data, size_t size, size_t count, void* self) {
-    auto* worker = static_cast<THttpGetThread*>(self);
-    const size_t length = size * count;
-    // Anything thrown here must not cross libcurl; a failed write ends the transfer.
-    try {
-        return worker->Receive(data, length) ? length : 0;
-    } catch (...) {
-        worker->receiveFailed_ = true;
-        return 0;
-    }
+TConnectionPool::TConnectionPool() {
+    InitCurl();
+    CURLSH* share = curl_share_init();
+    curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT);
+    curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
+    curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
+    share_ = share;
 }
 
-int THttpGetThread::Continue(void*, long long, long long, long long, long long) {
-    return TWorkerThread::Aborting() ? 1 : 0;
-}
-
-bool THttpGetThread::Receive(const char* data, size_t length) {
-    if (!headerChecked_) {
-        headerChecked_ = true;
-        long status = 0;
-        curl_easy_getinfo(static_cast<CURL*>(curl_), CURLINFO_RESPONSE_CODE, &status);
-        statusOk_ = IsSuccess(status);
-        curl_off_t announced = -1;
-        curl_easy_getinfo(static_cast<CURL*>(curl_), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T,
-                          &announced);
-        ContentLength = announced > 0 ? announced : 0;
-    }
-    if (!statusOk_ || TWorkerThread::Aborting()) {
-        receiveFailed_ = true;  // an error page is not the movie
-        return false;
-    }
-    if (!OutFile->Write(data, length)) {
-        receiveFailed_ = true;
-        return false;
-    }
-    // The position after every whole block this piece completed, as if read block by block.
-    const qint64 before = BytesTotal;
-    BytesTotal += static_cast<qint64>(length);
-    for (qint64 block = (before / kBlockSize + 1) * kBlockSize; block <= BytesTotal;
-         block += kBlockSize) {
-        ReportPosition(block);
-    }
-    return true;
-}
-
-void THttpGetThread::ReportPosition(qint64 done) {
-    if (ContentLength <= 0 || !reportProgress_) {
-        return;  // no length, no bar
-    }
-    const int position = ProgressPosition(done, ContentLength);
-    if (position != lastPosition_) {
-        lastPosition_ = position;
-        Post([report = reportProgress_, position] { report(position); });
-    }
+TConnectionPool::~TConnectionPool() {
+    curl_share_cleanup(static_cast<CURLSH*>(share_));
 }

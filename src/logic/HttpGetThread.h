@@ -1,52 +1,89 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
-#include <functional>
 
-#include "logic/WorkerThread.h"
+#include "logic/Job.h"
 
-// Fetches one movie with a single GET request on its own thread and writes the body to a file.
-// Progress is measured in blocks of kBlockSize bytes: the position after every block (and after
-// the last, short one) is reported whenever it changes, without waiting for the screen. The
-// file appears under its name only when the whole body arrived with a 2xx status; otherwise
-// nothing is left and an existing file of that name is untouched. Only http and https are
-// fetched. The outcome goes to the completion handler; when the session ends, the transfer stops
-// and leaves nothing behind.
-class THttpGetThread final : public TWorkerThread {
+class TConnectionPool;
+
+// What a download gave.
+struct TDownloadResult {
+    bool saved = false;
+    QString reason;       // why not, in words: an HTTP status, the network's or the disk's error
+    long httpStatus = 0;  // of the last answer, 0 when none came
+    qint64 bytes = 0;     // of the body received
+    QString file;         // the file written
+    QByteArray sha256;    // of the body, in hex
+};
+
+// Sees what a download sends and receives, as it goes: for every answer (redirects and error
+// pages included) the request, the status line and headers, then the body. Called on the
+// download's thread.
+class TResponseRecorder {
+  public:
+    virtual ~TResponseRecorder() = default;
+    // An answer's head has arrived: request and head as they went over the wire, CRLFs included.
+    virtual void Answer(const QString& url, const QByteArray& request, const QByteArray& head) = 0;
+    virtual void Body(const char* data, size_t size) = 0;
+    // The answer ended, whole or cut off; another may follow.
+    virtual void Finish(bool complete) = 0;
+};
+
+// How a download goes about its work.
+struct THttpGetOptions {
+    QString caFile;                          // extra trusted certificates (PEM)
+    TConnectionPool* connections = nullptr;  // kept-alive connections to reuse
+    TResponseRecorder* recorder = nullptr;   // sees every answer as received
+    // A file that appeared under the name meanwhile is kept: the body goes to the next free
+    // name of the form "name (2).swf" instead. Otherwise an existing file is replaced.
+    bool keepOthersFiles = false;
+};
+
+// Fetches one movie with a single GET request and writes the body to a file. Progress is
+// measured in blocks of kBlockSize bytes: the position after every block (and after the last,
+// short one) is reported whenever it changes. The file appears under its name only when the
+// whole body arrived with a 2xx status; otherwise nothing is left and an existing file of that
+// name is untouched. Only http and https are fetched, redirects included. Cancelled, the
+// transfer stops at once and leaves nothing behind.
+class THttpGetThread final : public TJob {
+    Q_OBJECT
   public:
     static constexpr int kBlockSize = 1025;
 
-    using ReportProgress = std::function<void(int position)>;  // runs on the UI thread
-    using Finished = std::function<void(bool saved)>;          // runs on the UI thread
+    using Options = THttpGetOptions;
 
-    struct Options {
-        QString caFile;  // extra trusted certificates (PEM); empty = the system's
-    };
+    THttpGetThread(QString url, QString fileName, Options options = {}, QObject* owner = nullptr);
+    ~THttpGetThread() override;
 
-    // context: the object the reports are for; nothing reaches it once it is gone.
-    THttpGetThread(const QString& url, const QString& fileName, ReportProgress reportProgress,
-                   Finished onFinished, Options options = {}, QObject* context = nullptr);
+    const QString& Url() const { return url_; }
+    // Valid once Finished has been delivered.
+    const TDownloadResult& Result() const { return result_; }
+
+  signals:
+    void Progress(int position);
 
   protected:
-    void Execute() override;
+    TOutcome Execute() override;
 
   private:
-    static size_t ReceiveChunk(char* data, size_t size, size_t count, void* self);
-    static int Continue(void* self, long long, long long, long long, long long);
-    bool Receive(const char* data, size_t length);
-    void ReportPosition(qint64 done);
-
-    const QString Url;
-    const QString FileName;
-    const ReportProgress reportProgress_;
+    struct Transfer;
+    const QString url_;
+    const QString fileName_;
     const Options options_;
-    class TAtomicFile* OutFile = nullptr;
-    void* curl_ = nullptr;
-    bool headerChecked_ = false;
-    bool statusOk_ = false;
-    bool receiveFailed_ = false;
-    qint64 ContentLength = 0;  // 0: none announced
-    qint64 BytesTotal = 0;
-    int lastPosition_ = -1;
-    bool saved_ = false;
+    TDownloadResult result_;
+};
+
+// Connections kept open between downloads of one chain, so a run of movies from one site pays
+// for one connection. Used by one download at a time.
+class TConnectionPool {
+  public:
+    TConnectionPool();
+    ~TConnectionPool();
+    TConnectionPool(const TConnectionPool&) = delete;
+    TConnectionPool& operator=(const TConnectionPool&) = delete;
+    void* Handle() const { return share_; }
+
+  private:
+    void* share_;
 };

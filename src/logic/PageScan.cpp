@@ -1,6 +1,7 @@
 #include "logic/PageScan.h"
 
 #include "logic/AddressResolution.h"
+#include "logic/DeepScan.h"
 
 namespace {
 const char* const kFlashClassId = "d27cdb6e-ae6d-11cf-96b8-444553540000";
@@ -28,22 +29,33 @@ bool IsFlashObject(const ObjectElement& object) {
            object.type.trimmed().toLower() == "application/x-shockwave-flash";
 }
 
-FoundMovieList::FoundMovieList(QStringList& movies) : movies_(movies) {
-    for (const QString& movie : movies) {
-        keys_.insert(movie.toCaseFolded());
-    }
+void FoundMovieList::Add(const QString& address, const QString& document) {
+    Add({address, source_, document});
 }
 
-void FoundMovieList::Add(const QString& address) {
-    const QString key = address.toCaseFolded();
+void FoundMovieList::Add(const FoundMovie& movie) {
+    const QString key = movie.address.toCaseFolded();
     if (!keys_.contains(key)) {
         keys_.insert(key);
-        movies_ << address;
+        movies_.push_back(movie);
     }
 }
 
-void AddFoundMovie(const QString& address, FoundMovieList& found) {
-    found.Add(address);
+bool FoundMovieList::Contains(const QString& address) const {
+    return keys_.contains(address.toCaseFolded());
+}
+
+QStringList FoundMovieList::Addresses() const {
+    QStringList out;
+    out.reserve(static_cast<qsizetype>(movies_.size()));
+    for (const FoundMovie& movie : movies_) {
+        out << movie.address;
+    }
+    return out;
+}
+
+void AddFoundMovie(const QString& address, const QString& page, FoundMovieList& found) {
+    found.Add(address, page);
 }
 
 void ScanObjectElements(const QString& page, const std::vector<ObjectElement>& objects,
@@ -51,7 +63,7 @@ void ScanObjectElements(const QString& page, const std::vector<ObjectElement>& o
     for (const ObjectElement& object : objects) {
         // Another kind of object, or a player without a movie, names nothing to fetch.
         if (IsFlashObject(object) && !EncodeSpaces(object.movie).isEmpty()) {
-            AddFoundMovie(ResolveMovieAddress(page, object.movie), found);
+            AddFoundMovie(ResolveMovieAddress(page, object.movie), page, found);
         }
     }
 }
@@ -59,7 +71,7 @@ void ScanObjectElements(const QString& page, const std::vector<ObjectElement>& o
 void ScanEmbedElements(const QString& page, const QStringList& sources, FoundMovieList& found) {
     for (const QString& src : sources) {
         if (src.toLower().contains(".swf")) {
-            AddFoundMovie(ResolveMovieAddress(page, src), found);
+            AddFoundMovie(ResolveMovieAddress(page, src), page, found);
         }
     }
 }
@@ -95,7 +107,7 @@ QStringList QuotedMovieCandidates(const QString& script, QChar quote) {
 void ScanScriptElements(const QString& page, const QStringList& scripts, FoundMovieList& found) {
     for (const QString& script : scripts) {
         for (const QString& movie : ScriptMovieCandidates(script)) {
-            AddFoundMovie(ResolveMovieAddress(page, movie), found);
+            AddFoundMovie(ResolveMovieAddress(page, movie), page, found);
         }
     }
 }
@@ -113,10 +125,24 @@ void ScanFrames(const DocumentSnapshot& document, FoundMovieList& found) {
     }
 }
 
-void ScanPage(const DocumentSnapshot& document, QStringList& found) {
-    FoundMovieList list(found);
-    ScanDocument(document, list);
+void ScanPage(const DocumentSnapshot& document, FoundMovieList& found) {
+    ScanDocument(document, found);
     if (!document.frames.empty()) {
-        ScanFrames(document, list);
+        ScanFrames(document, found);
     }
+}
+
+FoundMovieList ScanLoadedPage(const DocumentSnapshot& document, bool deep,
+                              const QStringList& network) {
+    FoundMovieList found;
+    ScanPage(document, found);
+    if (deep) {
+        found.SetSource(MovieSource::DeepScan);
+        ScanPageDeep(document, found);
+        found.SetSource(MovieSource::Network);
+        for (const QString& url : network) {
+            found.Add(url, document.url);
+        }
+    }
+    return found;
 }

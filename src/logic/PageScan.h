@@ -14,30 +14,55 @@ inline const char* const kPlayerDomain = "macromedia.com";
 // An OBJECT that hosts the Flash player: found by its installer address, its class id or its type.
 bool IsFlashObject(const ObjectElement& object);
 
-// The movies found so far, with an index of their addresses in folded letter case so that a
-// page with thousands of movies is checked for duplicates quickly.
+// Where a movie of the web list was found.
+enum class MovieSource {
+    Page,         // the page scan's rules
+    DeepScan,     // the deep scan's rules
+    Network,      // the page fetched it
+    CommandLine,  // given by the user
+};
+
+struct FoundMovie {
+    QString address;
+    MovieSource source = MovieSource::Page;
+    QString document;  // the address of the document it was found in
+};
+
+// The movies found so far, in the order found, with an index of their addresses in folded
+// letter case so that a page with thousands of movies is checked for duplicates quickly.
 class FoundMovieList {
   public:
-    explicit FoundMovieList(QStringList& movies);
-    // Appends the address unless the list holds it already, letter case ignored.
-    void Add(const QString& address);
+    // Appends the movie unless the list holds its address already, letter case ignored.
+    void Add(const QString& address, const QString& document);
+    void Add(const FoundMovie& movie);
+    bool Contains(const QString& address) const;
+    // The source of the movies added from now on.
+    void SetSource(MovieSource source) { source_ = source; }
+    const std::vector<FoundMovie>& Movies() const { return movies_; }
+    QStringList Addresses() const;
 
   private:
-    QStringList& movies_;
+    std::vector<FoundMovie> movies_;
     QSet<QString> keys_;
+    MovieSource source_ = MovieSource::Page;
 };
 
 // The page walk: the top document, then its frames depth first. Every movie found is resolved
 // against the address of its own document and appended to found unless already there (letter
 // case ignored).
-void ScanPage(const DocumentSnapshot& document, QStringList& found);
+void ScanPage(const DocumentSnapshot& document, FoundMovieList& found);
 void ScanFrames(const DocumentSnapshot& document, FoundMovieList& found);
 void ScanDocument(const DocumentSnapshot& document, FoundMovieList& found);
 void ScanObjectElements(const QString& page, const std::vector<ObjectElement>& objects,
                         FoundMovieList& found);
 void ScanEmbedElements(const QString& page, const QStringList& sources, FoundMovieList& found);
 void ScanScriptElements(const QString& page, const QStringList& scripts, FoundMovieList& found);
-void AddFoundMovie(const QString& address, FoundMovieList& found);
+void AddFoundMovie(const QString& address, const QString& page, FoundMovieList& found);
+
+// What a loaded page lists: the page scan's movies, then, with the deep scan, the deep scan's
+// and those the page fetched (network), each once.
+FoundMovieList ScanLoadedPage(const DocumentSnapshot& document, bool deep,
+                              const QStringList& network);
 
 // The movie addresses a script names between pairs of double quotes, before resolution.
 QStringList ScriptMovieCandidates(const QString& script);

@@ -28,15 +28,19 @@ QString UniqueTargetPath(const QString& folder, const QString& name,
     if (!takenByCommand.contains(first)) {
         return first;
     }
-    const int dot = name.lastIndexOf('.');
-    const QString stem = dot > 0 ? name.left(dot) : name;
-    const QString ext = dot > 0 ? name.mid(dot) : QString();
     for (int k = 2;; ++k) {
-        const QString candidate = folder + stem + QString(" (%1)").arg(k) + ext;
+        const QString candidate = NumberedPath(first, k);
         if (!takenByCommand.contains(candidate) && !exists(candidate)) {
             return candidate;
         }
     }
+}
+
+QString NumberedPath(const QString& path, int k) {
+    const int slash = path.lastIndexOf('/');
+    const int dot = path.lastIndexOf('.');
+    const int at = dot > slash + 1 ? dot : path.size();
+    return path.left(at) + QString(" (%1)").arg(k) + path.mid(at);
 }
 
 QString LastPathPart(const QString& path) {

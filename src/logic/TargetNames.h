@@ -16,5 +16,8 @@ QString UniqueTargetPath(const QString& folder, const QString& name,
                          const QSet<QString>& takenByCommand,
                          const std::function<bool(const QString&)>& exists);
 
+// The path with " (k)" before its extension: "a/b (2).swf".
+QString NumberedPath(const QString& path, int k);
+
 // The text after the last "/" of a path.
 QString LastPathPart(const QString& path);

@@ -1,9 +1,19 @@
 #pragma once
 
 #include <QByteArray>
+#include <functional>
 #include <optional>
 
+// No body the program reads is larger, decoded: a stored body that decodes past it is refused.
+inline constexpr qint64 kMaxDecodedBody = 256LL * 1024 * 1024;
+
+// Where decoding may stop, told from the bytes decoded so far: a body that is cut there is
+// returned as far as it went. Given nothing, decoding runs to the body's end.
+using DecodeStop = std::function<qint64(const QByteArray& decoded)>;
+
 // Undoes the content codings of a stored body ("gzip", "deflate", "br", "identity", listed in
-// the order they were applied, as in Content-Encoding). Nothing when a coding is unknown or
-// the data is damaged or cut short.
-std::optional<QByteArray> DecodeBody(const QByteArray& body, const QByteArray& contentEncoding);
+// the order they were applied, as in Content-Encoding). Nothing when a coding is unknown, the
+// data is damaged or cut short, or a stage decodes to more than kMaxDecodedBody. The last stage
+// stops where stopAt says.
+std::optional<QByteArray> DecodeBody(const QByteArray& body, const QByteArray& contentEncoding,
+                                     const DecodeStop& stopAt = {});

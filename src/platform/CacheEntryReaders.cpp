@@ -1,5 +1,7 @@
 #include "platform/CacheEntryReaders.h"
 
+#include "platform/Pickle.h"
+
 #include <QIODevice>
 #include <QtEndian>
 #include <cstring>
@@ -37,45 +39,9 @@ T Be(const QByteArray& data, qint64 at) {
     return qFromBigEndian<T>(data.constData() + at);
 }
 
-// A reader over a Chromium pickle's payload: every field padded to four bytes.
-class PickleReader {
-  public:
-    explicit PickleReader(QByteArray data) : data_(std::move(data)) {
-        if (data_.size() >= 4) {
-            const quint32 payload = Le<quint32>(data_, 0);
-            end_ = payload <= static_cast<quint32>(data_.size() - 4) ? 4 + payload : -1;
-        }
-    }
-    bool Int32(qint32* out) { return Fixed(4, out); }
-    bool Int64(qint64* out) { return Fixed(8, out); }
-    bool String(QByteArray* out) {
-        qint32 size = 0;
-        if (!Int32(&size) || size < 0 || size > end_ - at_) {
-            return false;
-        }
-        *out = data_.mid(at_, size);
-        at_ += (size + 3) & ~3;
-        return true;
-    }
-
-  private:
-    template <typename T>
-    bool Fixed(int size, T* out) {
-        if (end_ < 0 || at_ + size > end_) {
-            return false;
-        }
-        *out = Le<T>(data_, at_);
-        at_ += size;
-        return true;
-    }
-    QByteArray data_;
-    qint64 at_ = 4;
-    qint64 end_ = -1;
-};
-
 // Chromium's pickled response info: flags, times, then the raw headers.
 bool ReadResponseInfo(const QByteArray& stream0, CachedResponse* response) {
-    PickleReader pickle(stream0);
+    TPickleReader pickle(stream0);
     qint32 flags = 0;
     qint32 extra = 0;
     qint64 time = 0;

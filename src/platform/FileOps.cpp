@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <cstdio>
 #include <vector>
 
 namespace {
@@ -20,6 +21,9 @@ bool WriteAll(int fd, const char* data, size_t size) {
             continue;
         }
         if (n <= 0) {
+            if (n == 0) {
+                errno = EIO;
+            }
             return false;
         }
         data += n;
@@ -28,13 +32,18 @@ bool WriteAll(int fd, const char* data, size_t size) {
     return true;
 }
 
+struct CopyResult {
+    enum State { Copied, Stopped, ReadFailed, WriteFailed } state;
+    int error = 0;
+};
+
 // Copies in to out in the kernel where it can, through a buffer where it cannot.
-bool CopyContents(int in, int out, const std::function<bool()>& keepGoing) {
+CopyResult CopyContents(int in, int out, const std::function<bool()>& keepGoing) {
     bool kernel = true;
     std::vector<char> buffer;
     for (;;) {
         if (keepGoing && !keepGoing()) {
-            return false;
+            return {CopyResult::Stopped};
         }
         if (kernel) {
             const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, kChunk, 0);
@@ -42,13 +51,15 @@ bool CopyContents(int in, int out, const std::function<bool()>& keepGoing) {
                 continue;
             }
             if (n == 0) {
-                return true;
+                return {CopyResult::Copied};
             }
             if (errno == EINTR) {
                 continue;
             }
             if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) {
-                return false;
+                // Which side failed is not said: a full disk or a quota is the writer's.
+                const bool writer = errno == ENOSPC || errno == EDQUOT || errno == EFBIG;
+                return {writer ? CopyResult::WriteFailed : CopyResult::ReadFailed, errno};
             }
             kernel = false;  // not between these two file systems: copy it ourselves
             buffer.resize(1024 * 1024);
@@ -58,45 +69,84 @@ bool CopyContents(int in, int out, const std::function<bool()>& keepGoing) {
             continue;
         }
         if (n < 0) {
-            return false;
+            return {CopyResult::ReadFailed, errno};
         }
         if (n == 0) {
-            return true;
+            return {CopyResult::Copied};
         }
         if (!WriteAll(out, buffer.data(), static_cast<size_t>(n))) {
-            return false;
+            return {CopyResult::WriteFailed, errno};
         }
     }
 }
 }  // namespace
 
-TAtomicFile::TAtomicFile(const QString& target) : target_(QFile::encodeName(target)) {
+TAtomicFile::TAtomicFile(const QString& target)
+    : targetName_(target), target_(QFile::encodeName(target)) {
     const QFileInfo to(target);
     temp_ = QFile::encodeName(to.absolutePath() + "/." + to.fileName() + ".vimbrel-XXXXXX");
     fd_ = ::mkostemp(temp_.data(), O_CLOEXEC);
-    if (fd_ >= 0) {
-        struct stat existing {};
-        const bool replaces = ::stat(target_.constData(), &existing) == 0;
-        ::fchmod(fd_, replaces ? (existing.st_mode & 07777) : 0644);
+    if (fd_ < 0) {
+        error_ = QString("cannot create %1: %2").arg(target, ErrnoText(errno));
+        temp_.clear();
+        return;
     }
+    struct stat existing {};
+    const bool replaces = ::stat(target_.constData(), &existing) == 0;
+    ::fchmod(fd_, replaces ? (existing.st_mode & 07777) : 0644);
 }
 
 TAtomicFile::~TAtomicFile() {
     Cancel();
 }
 
-bool TAtomicFile::Write(const char* data, size_t size) {
-    return fd_ >= 0 && WriteAll(fd_, data, size);
+void TAtomicFile::SetWriteError(int error) {
+    error_ = QString("cannot write %1: %2").arg(targetName_, ErrnoText(error));
 }
 
-bool TAtomicFile::Commit() {
+bool TAtomicFile::Write(const char* data, size_t size) {
     if (fd_ < 0) {
         return false;
     }
-    const bool closed = ::close(fd_) == 0;
-    fd_ = -1;
-    if (!closed || ::rename(temp_.constData(), target_.constData()) != 0) {
-        ::unlink(temp_.constData());
+    if (!WriteAll(fd_, data, size)) {
+        SetWriteError(errno);
+        return false;
+    }
+    return true;
+}
+
+bool TAtomicFile::Commit(Replace replace) {
+    return CommitAs(targetName_, replace);
+}
+
+bool TAtomicFile::CommitAs(const QString& target, Replace replace) {
+    taken_ = false;
+    if (fd_ >= 0) {
+        // Closing reports a write the kernel could not finish (a full disk on some file systems).
+        if (::close(fd_) != 0) {
+            fd_ = -1;
+            SetWriteError(errno);
+            Cancel();
+            return false;
+        }
+        fd_ = -1;
+    }
+    if (temp_.isEmpty()) {
+        return false;
+    }
+    const QByteArray to = QFile::encodeName(target);
+    const int renamed =
+        replace == Replace::Always
+            ? ::rename(temp_.constData(), to.constData())
+            : ::renameat2(AT_FDCWD, temp_.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
+    if (renamed != 0) {
+        const int error = errno;
+        if (error == EEXIST && replace == Replace::Never) {
+            taken_ = true;  // the temporary stays for another name
+            return false;
+        }
+        error_ = QString("cannot save %1: %2").arg(target, ErrnoText(error));
+        Cancel();
         return false;
     }
     temp_.clear();
@@ -114,14 +164,30 @@ void TAtomicFile::Cancel() {
     }
 }
 
-bool CopyFileAtomic(const QString& source, const QString& target,
-                    const std::function<bool()>& keepGoing) {
+TOutcome CopyFileAtomic(const QString& source, const QString& target,
+                        const std::function<bool()>& keepGoing) {
     const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);
     if (in < 0) {
-        return false;
+        return TOutcome::Failed(QString("cannot read %1: %2").arg(source, ErrnoText(errno)));
     }
     TAtomicFile out(target);
-    const bool copied = out.IsOpen() && CopyContents(in, out.Handle(), keepGoing);
+    if (!out.IsOpen()) {
+        ::close(in);
+        return TOutcome::Failed(out.Error());
+    }
+    const CopyResult copied = CopyContents(in, out.Handle(), keepGoing);
     ::close(in);
-    return copied && out.Commit();
+    switch (copied.state) {
+        case CopyResult::Stopped:
+            return TOutcome::Failed("stopped");
+        case CopyResult::ReadFailed:
+            return TOutcome::Failed(
+                QString("cannot read %1: %2").arg(source, ErrnoText(copied.error)));
+        case CopyResult::WriteFailed:
+            out.SetWriteError(copied.error);
+            return TOutcome::Failed(out.Error());
+        case CopyResult::Copied:
+            break;
+    }
+    return out.Commit() ? TOutcome::Done() : TOutcome::Failed(out.Error());
 }

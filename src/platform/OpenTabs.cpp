@@ -2,18 +2,19 @@
 
 #include <lz4.h>
 
+#include "platform/BrowserFolders.h"
+#include "platform/Pickle.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSettings>
 #include <algorithm>
 #include <cstring>
 #include <limits>
 #include <map>
-#include <stdexcept>
 #include <tuple>
 #include <vector>
 
@@ -29,12 +30,6 @@ std::optional<QByteArray> ReadFile(const QString& path) {
 }
 
 // ---- Firefox family
-
-QStringList FirefoxRoots(const QString& home, const QString& configHome) {
-    return {home + "/.mozilla/firefox", configHome + "/mozilla/firefox",
-            home + "/snap/firefox/common/.mozilla/firefox",
-            home + "/.var/app/org.mozilla.firefox/.mozilla/firefox"};
-}
 
 QStringList FirefoxProfileTabs(const QString& profile) {
     // The live recovery file first, then its backup, then the clean-shutdown session.
@@ -54,19 +49,6 @@ QStringList FirefoxProfileTabs(const QString& profile) {
 }
 
 // ---- Chromium family
-
-QStringList ChromiumRoots(const QString& home, const QString& configHome) {
-    return {configHome + "/chromium",
-            configHome + "/google-chrome",
-            configHome + "/google-chrome-beta",
-            configHome + "/google-chrome-unstable",
-            configHome + "/BraveSoftware/Brave-Browser",
-            configHome + "/microsoft-edge",
-            configHome + "/vivaldi",
-            home + "/snap/chromium/common/chromium",
-            home + "/.var/app/org.chromium.Chromium/config/chromium",
-            home + "/.var/app/com.google.Chrome/config/google-chrome"};
-}
 
 QStringList ChromiumProfileTabs(const QString& profile) {
     // The newest session file with a readable header.
@@ -102,15 +84,6 @@ class Reader {
         }
         pos_ += n;
         return true;
-    }
-    // A pickled string: length, bytes, padding to four bytes.
-    bool PickleString(QByteArray* s) {
-        qint32 len = 0;
-        if (!Int32(&len) || len < 0 || len > size_ - pos_) {
-            return false;
-        }
-        *s = QByteArray(data_ + pos_, len);
-        return Skip((len + 3) / 4 * 4);
     }
     qsizetype Left() const { return size_ - pos_; }
     const char* Here() const { return data_ + pos_; }
@@ -211,38 +184,6 @@ std::optional<QStringList> FirefoxTabsFromJson(const QByteArray& json) {
     return tabs;
 }
 
-QStringList FirefoxProfileFolders(const QString& root) {
-    QStringList folders;
-    const QString ini = root + "/profiles.ini";
-    if (!QFileInfo::exists(ini)) {
-        return folders;
-    }
-    QSettings settings(ini, QSettings::IniFormat);
-    auto add = [&](const QString& path, bool relative) {
-        if (path.isEmpty()) {
-            return;
-        }
-        const QString folder = QDir::cleanPath(relative ? root + "/" + path : path);
-        if (!folders.contains(folder)) {
-            folders << folder;
-        }
-    };
-    // The installs' default profiles first, then every listed profile.
-    for (const QString& group : settings.childGroups()) {
-        if (group.startsWith("Install")) {
-            const QString path = settings.value(group + "/Default").toString();
-            add(path, !QDir::isAbsolutePath(path));
-        }
-    }
-    for (const QString& group : settings.childGroups()) {
-        if (group.startsWith("Profile")) {
-            add(settings.value(group + "/Path").toString(),
-                settings.value(group + "/IsRelative", 1).toInt() != 0);
-        }
-    }
-    return folders;
-}
-
 std::optional<QStringList> ChromiumTabsFromSession(const QByteArray& snss) {
     Reader file(snss.constData(), snss.size());
     qint32 signature = 0;
@@ -289,11 +230,9 @@ std::optional<QStringList> ChromiumTabsFromSession(const QByteArray& snss) {
                 }
                 break;
             case 6: {  // UpdateTabNavigation: pickle of tab, index, address, …
-                Reader pickle(p, n);
-                qint32 payload = 0;
+                TPickleReader pickle(p, n);
                 QByteArray url;
-                if (pickle.Int32(&payload) && pickle.Int32(&a) && pickle.Int32(&b) &&
-                    pickle.PickleString(&url)) {
+                if (pickle.Int32(&a) && pickle.Int32(&b) && pickle.String(&url)) {
                     tabs[a].navigations[b] = QString::fromUtf8(url);
                 }
                 break;
@@ -355,23 +294,22 @@ std::optional<QStringList> ChromiumTabsFromSession(const QByteArray& snss) {
     return out;
 }
 
-QStringList OpenBrowserTabs(const QString& home, const QString& configHome) {
-    if (!QFileInfo(home).isDir() || !QFileInfo(home).isReadable()) {
-        throw std::runtime_error("The list of open browser windows cannot be read: " +
-                                 home.toStdString() + " is not readable.");
+TOpenTabs OpenBrowserTabs(const TUserFolders& folders) {
+    if (!QFileInfo(folders.home).isDir() || !QFileInfo(folders.home).isReadable()) {
+        return {{},
+                "The list of open browser windows cannot be read: " + folders.home +
+                    " is not readable."};
     }
-    QStringList tabs;
-    for (const QString& root : FirefoxRoots(home, configHome)) {
-        for (const QString& profile : FirefoxProfileFolders(root)) {
-            tabs << FirefoxProfileTabs(profile);
+    TOpenTabs open;
+    for (const BrowserFamily family : {BrowserFamily::Firefox, BrowserFamily::Chromium}) {
+        for (const BrowserInstall& install : BrowserInstalls(folders, family)) {
+            for (const QString& root : install.profileRoots) {
+                for (const QString& profile : ProfileFolders(family, root)) {
+                    open.tabs << (family == BrowserFamily::Firefox ? FirefoxProfileTabs(profile)
+                                                                   : ChromiumProfileTabs(profile));
+                }
+            }
         }
     }
-    for (const QString& root : ChromiumRoots(home, configHome)) {
-        const QFileInfoList profiles =
-            QDir(root).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-        for (const QFileInfo& profile : profiles) {
-            tabs << ChromiumProfileTabs(profile.absoluteFilePath());
-        }
-    }
-    return tabs;
+    return open;
 }

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
+#include <QtEndian>
 #include <cstring>
 #include <mutex>
 
@@ -17,79 +18,27 @@
 #include "platform/FileOps.h"
 
 namespace {
-constexpr qint64 kMaxMovie = 1LL << 30;  // larger bodies are not movies worth reading whole
 
-// Browser folders under the cache home (each holding profiles), and their snap and flatpak homes.
-struct BrowserRoot {
-    const char* cacheName;  // below the cache home
-    const char* snap;       // below ~/snap, or null
-    const char* flatpak;    // below ~/.var/app, or null
-};
-
-const BrowserRoot kChromiumRoots[] = {
-    {"chromium", "chromium", "org.chromium.Chromium"},
-    {"google-chrome", nullptr, "com.google.Chrome"},
-    {"google-chrome-beta", nullptr, nullptr},
-    {"google-chrome-unstable", nullptr, nullptr},
-    {"BraveSoftware/Brave-Browser", "brave", "com.brave.Browser"},
-    {"microsoft-edge", nullptr, "com.microsoft.Edge"},
-    {"microsoft-edge-beta", nullptr, nullptr},
-    {"vivaldi", nullptr, "com.vivaldi.Vivaldi"},
-    {"opera", "opera", "com.opera.Opera"},
-};
-
-const BrowserRoot kFirefoxRoots[] = {
-    {"mozilla/firefox", "firefox", "org.mozilla.firefox"},
-    {"librewolf", nullptr, "io.gitlab.librewolf-community"},
-    {"waterfox", nullptr, "net.waterfox.waterfox"},
-};
-
-// The places one browser keeps its cache: native, snap and flatpak.
-QStringList CacheHomes(const BrowserRoot& root, const QString& home, const QString& cacheHome) {
-    QStringList homes = {cacheHome + "/" + root.cacheName};
-    if (root.snap) {
-        homes << home + "/snap/" + root.snap + "/common/.cache/" + root.cacheName;
+// Where a decoded movie ends: its header gives its length (bytes 4 to 7), which a compressed
+// movie's file stays within, give or take its compressor's framing. A body that says more is
+// cut there, so a small body that decodes to gigabytes costs no more than its movie.
+qint64 MovieEnd(const QByteArray& decoded) {
+    if (decoded.size() < 8 || !HasMovieSignature(decoded)) {
+        return kMaxDecodedBody + 1;
     }
-    if (root.flatpak) {
-        homes << home + "/.var/app/" + root.flatpak + "/cache/" + root.cacheName;
-    }
-    return homes;
-}
-
-QStringList Subfolders(const QString& folder) {
-    QStringList out;
-    for (const QString& name :
-         QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
-        out << folder + "/" + name;
-    }
-    return out;
-}
-
-void AddIfPresent(std::vector<CacheFolder>& out, CacheFolder::Kind kind, const QString& path) {
-    const QString clean = QDir::cleanPath(path);
-    for (const CacheFolder& f : out) {
-        if (f.path == clean) {
-            return;
-        }
-    }
-    if (QFileInfo(clean).isDir()) {
-        out.push_back({kind, clean});
-    }
-}
-
-void AddChromiumProfile(std::vector<CacheFolder>& out, const QString& profile) {
-    AddIfPresent(out, CacheFolder::Chromium, ChromiumCacheFolder(profile));
+    const qint64 declared = qFromLittleEndian<quint32>(decoded.constData() + 4);
+    return decoded.startsWith("FWS") ? declared : declared + declared / 64 + 1024;
 }
 
 // "<16 hex>_0" for Chromium's entries, "<40 hex>" for Firefox's.
-bool IsEntryName(const char* name, CacheFolder::Kind kind) {
-    const size_t hex = kind == CacheFolder::Chromium ? 16 : 40;
+bool IsEntryName(const char* name, BrowserFamily kind) {
+    const size_t hex = kind == BrowserFamily::Chromium ? 16 : 40;
     for (size_t i = 0; i < hex; ++i) {
         if (!isxdigit(static_cast<unsigned char>(name[i]))) {
             return false;
         }
     }
-    return kind == CacheFolder::Chromium ? std::strcmp(name + hex, "_0") == 0 : name[hex] == '\0';
+    return kind == BrowserFamily::Chromium ? std::strcmp(name + hex, "_0") == 0 : name[hex] == '\0';
 }
 
 // A cache file as the folder walk found it. Its origin names it with its size and time, so a
@@ -121,9 +70,9 @@ struct ScanMemo {
 };
 
 // Copies the movie of one cache entry into the store; the store path, or empty when the entry
-// is no movie or not whole.
-QString CopyOut(TUrlCacheStore& store, CacheFolder::Kind kind, const EntryFile& entry,
-                ScanMemo& memo) {
+// is no movie or not whole. address gets the movie's address when it is read.
+QString CopyOut(TUrlCacheStore& store, BrowserFamily kind, const EntryFile& entry, ScanMemo& memo,
+                QString* address) {
     auto notAMovie = [&] {
         memo.entries.insert(entry.path, {entry.size, entry.modifiedNs, memo.scan});
         return QString();
@@ -136,7 +85,7 @@ QString CopyOut(TUrlCacheStore& store, CacheFolder::Kind kind, const EntryFile& 
         return QString();
     }
     const QString origin = entry.Origin();
-    if (const QString done = store.PathFromOrigin(origin); !done.isEmpty()) {
+    if (const QString done = store.PathFromOrigin(origin, address); !done.isEmpty()) {
         return done;
     }
     QFile file(entry.path);
@@ -144,7 +93,7 @@ QString CopyOut(TUrlCacheStore& store, CacheFolder::Kind kind, const EntryFile& 
         return QString();  // gone meanwhile: perhaps back later
     }
     const auto response =
-        kind == CacheFolder::Chromium ? ReadSimpleCacheEntry(file) : ReadCache2Entry(file);
+        kind == BrowserFamily::Chromium ? ReadSimpleCacheEntry(file) : ReadCache2Entry(file);
     if (!response) {
         return QString();  // being written, or damaged: perhaps whole later
     }
@@ -152,6 +101,7 @@ QString CopyOut(TUrlCacheStore& store, CacheFolder::Kind kind, const EntryFile& 
     if (!body) {
         return notAMovie();
     }
+    *address = response->url;
     const QString target = store.PathFor(response->url);
     QDir().mkpath(store.Folder());
     TAtomicFile out(target);
@@ -183,10 +133,12 @@ void ScanFolder(TUrlCacheStore& store, const CacheFolder& folder, ScanMemo& memo
         const EntryFile entry{
             prefix + QLatin1String(d->d_name), static_cast<qint64>(info.st_size),
             static_cast<qint64>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
-        const QString path = CopyOut(store, folder.kind, entry, memo);
+        QString address;
+        const QString path = CopyOut(store, folder.kind, entry, memo, &address);
         if (!path.isEmpty() && !listed.contains(path)) {
             listed.insert(path);
-            out.push_back({path, static_cast<quint64>(QFileInfo(path).size())});
+            out.push_back(
+                {path, static_cast<quint64>(QFileInfo(path).size()), address, folder.browser});
         }
     }
     closedir(dir);
@@ -195,7 +147,7 @@ void ScanFolder(TUrlCacheStore& store, const CacheFolder& folder, ScanMemo& memo
 
 std::optional<QByteArray> ReadMovieBody(QIODevice& file, const CachedResponse& response) {
     if (response.status != 200 || !response.complete || response.bodySize <= 0 ||
-        response.bodySize > kMaxMovie) {
+        response.bodySize > kMaxDecodedBody) {
         return std::nullopt;
     }
     const QByteArray encoding = response.Header("Content-Encoding");
@@ -214,16 +166,11 @@ std::optional<QByteArray> ReadMovieBody(QIODevice& file, const CachedResponse& r
     if (stored.size() != response.bodySize || (lengthOk && announced != stored.size())) {
         return std::nullopt;  // cut short: never taken for a movie
     }
-    auto body = DecodeBody(stored, encoding);
+    auto body = DecodeBody(stored, encoding, MovieEnd);
     if (!body || body->isEmpty() || (!named && !HasMovieSignature(*body))) {
         return std::nullopt;
     }
     return body;
-}
-
-QString ChromiumCacheFolder(const QString& profile) {
-    const QString data = profile + "/Cache/Cache_Data";
-    return QFileInfo(data).isDir() ? data : profile + "/Cache";
 }
 
 QStringList MovieResponsesAmong(const QString& folder, const QStringList& urls, QStringList* seen) {
@@ -231,7 +178,7 @@ QStringList MovieResponsesAmong(const QString& folder, const QStringList& urls, 
     const QSet<QString> wanted(urls.begin(), urls.end());
     for (const QFileInfo& f : QDir(folder).entryInfoList({"*_0"}, QDir::Files)) {
         QFile file(f.absoluteFilePath());
-        if (!IsEntryName(QFile::encodeName(f.fileName()).constData(), CacheFolder::Chromium) ||
+        if (!IsEntryName(QFile::encodeName(f.fileName()).constData(), BrowserFamily::Chromium) ||
             !file.open(QIODevice::ReadOnly)) {
             continue;
         }
@@ -264,48 +211,23 @@ bool HasMovieSignature(const QByteArray& body) {
     return body.startsWith("FWS") || body.startsWith("CWS") || body.startsWith("ZWS");
 }
 
-std::vector<CacheFolder> BrowserCacheFolders(const QString& home, const QString& cacheHome,
-                                             const QString& configHome,
-                                             const QString& embeddedCache) {
-    std::vector<CacheFolder> out;
-    AddChromiumProfile(out, embeddedCache);
-    for (const BrowserRoot& root : kChromiumRoots) {
-        for (const QString& browserHome : CacheHomes(root, home, cacheHome)) {
-            AddChromiumProfile(out, browserHome);  // browsers without profile folders
-            for (const QString& profile : Subfolders(browserHome)) {
-                AddChromiumProfile(out, profile);
-            }
-        }
-    }
-    QStringList firefoxProfiles;
-    for (const BrowserRoot& root : kFirefoxRoots) {
-        for (const QString& browserHome : CacheHomes(root, home, cacheHome)) {
-            firefoxProfiles << Subfolders(browserHome);
-        }
-    }
-    // Profiles kept outside the cache home hold their cache themselves.
-    firefoxProfiles << Subfolders(home + "/.mozilla/firefox")
-                    << Subfolders(configHome + "/mozilla/firefox");
-    for (const QString& profile : firefoxProfiles) {
-        AddIfPresent(out, CacheFolder::Firefox, profile + "/cache2/entries");
-    }
-    return out;
-}
-
 std::vector<UrlCacheEntry> EnumerateUrlCache(TUrlCacheStore& store,
-                                             const std::vector<CacheFolder>& folders) {
+                                             const std::vector<CacheFolder>& folders,
+                                             TOutcome* indexKept) {
     std::vector<UrlCacheEntry> out;
     QSet<QString> listed;
-    auto list = [&](const QString& path) {
+    auto list = [&](const TUrlCacheStore::Item& item, const QString& browser) {
+        const QString path = store.Folder() + "/" + item.file;
         if (!listed.contains(path)) {
             listed.insert(path);
-            out.push_back({path, static_cast<quint64>(QFileInfo(path).size())});
+            out.push_back(
+                {path, static_cast<quint64>(QFileInfo(path).size()), item.address, browser});
         }
     };
     const auto items = store.Items();
     for (const auto& item : items) {
         if (item.origins.contains("preview")) {
-            list(store.Folder() + "/" + item.file);
+            list(item, kPreviewSource);
         }
     }
     {
@@ -314,12 +236,15 @@ std::vector<UrlCacheEntry> EnumerateUrlCache(TUrlCacheStore& store,
         for (const CacheFolder& folder : folders) {
             ScanFolder(store, folder, memo, out, listed);
         }
-        store.Flush();
+        const TOutcome flushed = store.Flush();
+        if (indexKept) {
+            *indexKept = flushed;
+        }
         // Entries gone since are forgotten.
         notMovies.removeIf([&](const auto& entry) { return entry.value().scan != memo.scan; });
     }
     for (const auto& item : store.Items()) {
-        list(store.Folder() + "/" + item.file);
+        list(item, QString());
     }
     return out;
 }

@@ -6,32 +6,22 @@
 #include <optional>
 #include <vector>
 
+#include "platform/BrowserFolders.h"
 #include "platform/CachedResponse.h"
 #include "platform/UrlCacheStore.h"
 
 class QIODevice;
 
-// A folder of browser cache entries: Chromium's simple cache or Firefox's cache2 "entries".
-struct CacheFolder {
-    enum Kind { Chromium, Firefox } kind;
-    QString path;
-};
-
-// The cache folders to look in, in order: the embedded browser's (embeddedCache is its profile's
-// cache path), then every profile of the Chromium-family and Firefox-family browsers, native,
-// snap and flatpak. Only folders that exist are given.
-std::vector<CacheFolder> BrowserCacheFolders(const QString& home, const QString& cacheHome,
-                                             const QString& configHome,
-                                             const QString& embeddedCache);
-
 // The URL cache as the cache scan walks it: the movies the preview fetched into the store, then
 // the movies of each browser cache folder, copied into the store (bodies decoded) unless copied
 // before, then any other file of the store; each store file once. Browser folders are only read.
+// A failure to keep the store's index is set in indexKept.
 std::vector<UrlCacheEntry> EnumerateUrlCache(TUrlCacheStore& store,
-                                             const std::vector<CacheFolder>& folders);
+                                             const std::vector<CacheFolder>& folders,
+                                             TOutcome* indexKept = nullptr);
 
-// A profile's Chromium cache folder: "Cache/Cache_Data", or "Cache" itself in older builds.
-QString ChromiumCacheFolder(const QString& profile);
+// The name the movies the preview fetched go by in the cache list.
+inline const char* const kPreviewSource = "Vimbrel's preview";
 
 // The decoded body of a cached response when it is a whole Flash movie (see below); nothing for
 // any other response, or one cut short or damaged.

@@ -88,11 +88,11 @@ void TUrlCacheStore::Add(Item item) {
     items_.push_back(std::move(item));
 }
 
-void TUrlCacheStore::Save() {
+TOutcome TUrlCacheStore::Save() {
     QDir().mkpath(folder_);
     QSaveFile index(folder_ + "/" + kIndexName);
     if (!index.open(QIODevice::WriteOnly)) {
-        return;
+        return TOutcome::Failed("cannot write the store index: " + index.errorString());
     }
     for (const Item& item : items_) {
         if (item.origins.isEmpty()) {
@@ -101,9 +101,11 @@ void TUrlCacheStore::Save() {
         index.write(Field(item.file) + '\t' + Field(item.address) + '\t' +
                     Field(item.origins.join('\n')) + '\n');
     }
-    if (index.commit()) {
-        unsaved_ = 0;
+    if (!index.commit()) {
+        return TOutcome::Failed("cannot write the store index: " + index.errorString());
     }
+    unsaved_ = 0;
+    return TOutcome::Done();
 }
 
 int TUrlCacheStore::ItemFor(const QString& address) {
@@ -127,11 +129,11 @@ QString TUrlCacheStore::PathFor(const QString& address) {
     return folder_ + "/" + items_[static_cast<size_t>(ItemFor(address))].file;
 }
 
-void TUrlCacheStore::Record(const QString& address, const QString& origin, Writing writing) {
+TOutcome TUrlCacheStore::Record(const QString& address, const QString& origin, Writing writing) {
     std::lock_guard<std::mutex> lock(mutex_);
     const int at = ItemFor(address);
     if (byOrigin_.contains(origin)) {
-        return;
+        return TOutcome::Done();
     }
     // A cache file that changed replaces what it gave before.
     QStringList& origins = items_[static_cast<size_t>(at)].origins;
@@ -147,26 +149,32 @@ void TUrlCacheStore::Record(const QString& address, const QString& origin, Writi
     origins << origin;
     byOrigin_.insert(origin, at);
     if (writing == Writing::Now || ++unsaved_ >= kSaveEvery) {
-        Save();
+        return Save();
     }
+    return TOutcome::Done();
 }
 
-void TUrlCacheStore::Flush() {
+TOutcome TUrlCacheStore::Flush() {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (unsaved_ > 0) {
-        Save();
-    }
+    return unsaved_ > 0 ? Save() : TOutcome::Done();
 }
 
-QString TUrlCacheStore::PathFromOrigin(const QString& origin) {
+QString TUrlCacheStore::PathFromOrigin(const QString& origin, QString* address) {
     std::lock_guard<std::mutex> lock(mutex_);
     Load();
     const auto it = byOrigin_.find(origin);
     if (it == byOrigin_.end()) {
         return QString();
     }
-    const QString path = folder_ + "/" + items_[static_cast<size_t>(*it)].file;
-    return QFileInfo::exists(path) ? path : QString();
+    const Item& item = items_[static_cast<size_t>(*it)];
+    const QString path = folder_ + "/" + item.file;
+    if (!QFileInfo::exists(path)) {
+        return QString();
+    }
+    if (address) {
+        *address = item.address;
+    }
+    return path;
 }
 
 std::vector<TUrlCacheStore::Item> TUrlCacheStore::Items() {

@@ -8,10 +8,14 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/Outcome.h"
+
 // One entry of the URL cache as the cache scan sees it.
 struct UrlCacheEntry {
     QString localFileName;  // full path of the cached copy
     quint64 size = 0;       // bytes
+    QString address;        // where the movie came from, when known
+    QString browser;        // whose cache held it, when known
 };
 
 // The folder of Vimbrel's own URL cache store: plain files named after their addresses.
@@ -46,11 +50,13 @@ class TUrlCacheStore {
     // Notes that the file of address now holds its movie, taken from origin ("preview", or
     // "cache file|size|modified"); a newer origin of the same cache file replaces the older.
     // A scan may write the index in batches (Flush at its end); other records are written now.
+    // A failure to write the index is returned; the record stays in memory.
     enum class Writing { Now, Batched };
-    void Record(const QString& address, const QString& origin, Writing writing = Writing::Now);
-    void Flush();
-    // The path of the file copied from origin, when there is one on disk.
-    QString PathFromOrigin(const QString& origin);
+    TOutcome Record(const QString& address, const QString& origin, Writing writing = Writing::Now);
+    TOutcome Flush();
+    // The path of the file copied from origin, when there is one on disk; address gets the
+    // address it holds.
+    QString PathFromOrigin(const QString& origin, QString* address = nullptr);
     // Every item whose file exists, in the order they were first stored.
     std::vector<Item> Items();
 
@@ -58,7 +64,7 @@ class TUrlCacheStore {
     void Load();
     void Add(Item item);
     int ItemFor(const QString& address);
-    void Save();
+    TOutcome Save();
 
     const QString folder_;
     std::mutex mutex_;

@@ -17,7 +17,7 @@ TUserFolders UserFoldersFromEnvironment();
 TUserFolders UserFoldersUnder(const QString& home);
 
 // The folders the program keeps its own files under (the movie store, the embedded browser's
-// profile). The main window sets them from the folders it was given before anything uses them;
-// until then they are the environment's.
+// profile). Whoever builds the program's core (main, a test's main) sets them once, first thing,
+// before anything uses them; until then they are the environment's.
 void UseProgramFolders(const TUserFolders& folders);
 TUserFolders ProgramFolders();

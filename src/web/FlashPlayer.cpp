@@ -43,6 +43,7 @@ TFlashPlayer::TFlashPlayer(QWidget* parent, const QString& runtimeFolder)
 }
 
 TFlashPlayer::~TFlashPlayer() {
+    fetch_.reset();  // stops a fetch under way
     // The page goes before the profile it was made from.
     delete page();
 }
@@ -59,18 +60,21 @@ void TFlashPlayer::SetMovie(const QString& movie) {
     TUrlCacheStore& store = TUrlCacheStore::Shared();
     QDir().mkpath(store.Folder());
     const QString file = store.PathFor(movie);
-    // The player is the worker's context: a fetch that ends after it has gone touches nothing
-    // but the store.
-    new THttpGetThread(
-        movie, file, nullptr,
-        [this, file, movie, request](bool saved) {
-            // A movie that cannot be fetched is simply not shown.
-            if (saved) {
-                TUrlCacheStore::Shared().Record(movie, "preview");
-                Play(file, movie, request);
+    // A new selection takes over from a fetch still under way.
+    fetch_ = std::make_unique<THttpGetThread>(movie, file);
+    connect(fetch_.get(), &TJob::Finished, this, [this, file, movie, request] {
+        const bool saved = fetch_->Result().saved;
+        fetch_.release()->deleteLater();  // it is still delivering this signal
+        // A movie that cannot be fetched is simply not shown.
+        if (saved) {
+            const TOutcome recorded = TUrlCacheStore::Shared().Record(movie, "preview");
+            if (!recorded) {
+                qWarning("%s", qPrintable(recorded.reason));
             }
-        },
-        {}, this);
+            Play(file, movie, request);
+        }
+    });
+    fetch_->Start();
 }
 
 void TFlashPlayer::SetMovieFile(const QString& path) {

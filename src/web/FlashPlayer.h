@@ -5,6 +5,7 @@
 #include <memory>
 
 class TPlayerServer;
+class THttpGetThread;
 
 // The preview pane: plays the movie of an address or a local file. A web address is fetched by
 // the program itself and handed to the player from the loopback player server, so the movie's
@@ -27,6 +28,7 @@ class TFlashPlayer : public QWebEngineView {
     void RunWhenReady(const QString& script);
 
     std::unique_ptr<TPlayerServer> server_;
+    std::unique_ptr<THttpGetThread> fetch_;  // the movie being fetched, if any
     QString movie_;
     int request_ = 0;
     bool ready_ = false;

@@ -5,8 +5,8 @@
 #include <QWebEngineUrlRequestInfo>
 
 #include "logic/AddressResolution.h"
+#include "logic/Job.h"
 #include "logic/PageScan.h"
-#include "platform/Background.h"
 #include "platform/UrlCache.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
-#include "platform/Background.h"
+#include "logic/Job.h"
 
 namespace {
 constexpr int kPathRole = Qt::UserRole;

@@ -16,6 +16,7 @@
 #include "web/FlashPlayer.h"
 #include "widgets/LbSpeedButton.h"
 #include "widgets/LbSpeedButtonAccessible.h"
+#include "widgets/ReportList.h"
 #include "widgets/StatusBar.h"
 
 namespace {

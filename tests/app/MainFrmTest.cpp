@@ -9,14 +9,14 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
-#include <QTreeWidget>
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
-#include "logic/WorkerThread.h"
+#include "support/BusyChain.h"
+#include "support/ListRows.h"
 #include "support/TestEnvironment.h"
 #include "widgets/LbSpeedButton.h"
-#include "widgets/ListGrid.h"
+#include "widgets/ReportList.h"
 #include "widgets/StatusBar.h"
 
 namespace {
@@ -29,8 +29,7 @@ class MainFrmTest : public ::testing::Test {
     }
     void TearDown() override {
         // Let a cache scan a test started finish before the window goes.
-        WaitUntil([] { return TWorkerThread::LiveCount() == 0; });
-        frm->BusyFlags() = TBusyState{};
+        WaitUntil([&] { return !frm->Busy(); });
     }
 
     // Selects a tab as the user does, with a click on the tab bar.
@@ -47,9 +46,9 @@ class MainFrmTest : public ::testing::Test {
         return out;
     }
 
-    void AddRows(QTreeWidget* list, int n) {
+    void AddCacheRows(int n) {
         for (int i = 0; i < n; ++i) {
-            AppendReportRow(list, {QString::number(i + 1), QString("m%1.swf").arg(i), "New"});
+            AddCacheRow(*frm, i + 1, QString("/c/m%1.swf").arg(i));
         }
     }
 
@@ -84,10 +83,9 @@ TEST_F(MainFrmTest, StartsWithTheFormsCaptionsMenusAndStatus) {
     EXPECT_EQ(frm->PageControl1->currentIndex(), 0);
     EXPECT_EQ(frm->StatusBar1->Text(), "Done");
     EXPECT_FALSE(frm->Busy());
-    EXPECT_EQ(frm->DownloadRow, -1);
     EXPECT_EQ(frm->ProgressBar->value(), 0);
-    EXPECT_EQ(frm->ListView1->headerItem()->text(1), "Flash");
-    EXPECT_EQ(frm->ListView2->headerItem()->text(3), "Local Path");
+    EXPECT_EQ(frm->ListView1->model()->headerData(1, Qt::Horizontal).toString(), "Flash");
+    EXPECT_EQ(frm->ListView2->model()->headerData(3, Qt::Horizontal).toString(), "Local Path");
     EXPECT_EQ(frm->ListView2->columnWidth(3), 300);
     for (const char* name :
          {"Panel1", "Panel2", "Panel3", "Panel4", "Panel5", "Panel6", "Panel7", "Panel8", "Panel9",
@@ -114,7 +112,7 @@ TEST_F(MainFrmTest, TabSwitchSetsMenusCaptionAndScansAnEmptyCacheList) {
     EXPECT_EQ(frm->LbSpeedButton3->Caption(), "Download Flash");
 
     // With rows present, selecting the cache tab starts nothing and leaves the status alone.
-    AddRows(frm->ListView2, 1);
+    AddCacheRows(1);
     frm->ShowStatus("something");
     ClickTab(1);
     EXPECT_FALSE(frm->Busy());
@@ -179,39 +177,37 @@ TEST_F(MainFrmTest, StatusPanelsAndProgressBarFollowTheWidth) {
 }
 
 TEST_F(MainFrmTest, ListCommandsActOnTheActiveListOnly) {
-    frm->FoundMovies = {"http://h/a.swf", "http://h/b.swf", "http://h/c.swf"};
+    ListMovies(*frm, {"http://h/a.swf", "http://h/b.swf", "http://h/c.swf"});
     frm->RefreshWebList();
-    ASSERT_EQ(frm->ListView1->topLevelItemCount(), 3);
-    EXPECT_EQ(frm->ListView1->topLevelItem(2)->text(0), "3");
-    EXPECT_EQ(frm->ListView1->topLevelItem(2)->text(1), "http://h/c.swf");
-    EXPECT_EQ(frm->ListView1->topLevelItem(2)->text(2), "New");
-    EXPECT_FALSE(IsTicked(frm->ListView1->topLevelItem(0)));
-    AddRows(frm->ListView2, 2);
+    ASSERT_EQ(Rows(frm->ListView1), 3);
+    EXPECT_EQ(Cell(frm->ListView1, 2, 0), "3");
+    EXPECT_EQ(Cell(frm->ListView1, 2, 1), "http://h/c.swf");
+    EXPECT_EQ(Cell(frm->ListView1, 2, 2), "New");
+    EXPECT_FALSE(Ticked(frm->ListView1, 0));
+    AddCacheRows(2);
 
     frm->SelectPageInCode(1);
     frm->SelectAll1->trigger();
-    EXPECT_TRUE(IsTicked(frm->ListView2->topLevelItem(1)));
-    EXPECT_FALSE(IsTicked(frm->ListView1->topLevelItem(0)));
+    EXPECT_TRUE(Ticked(frm->ListView2, 1));
+    EXPECT_FALSE(Ticked(frm->ListView1, 0));
 
     frm->SelectPageInCode(0);
     frm->LbSpeedButton1->Click();
-    EXPECT_TRUE(IsTicked(frm->ListView1->topLevelItem(0)));
+    EXPECT_TRUE(Ticked(frm->ListView1, 0));
     frm->DeselectAll2->trigger();
-    EXPECT_FALSE(IsTicked(frm->ListView1->topLevelItem(2)));
-    EXPECT_TRUE(IsTicked(frm->ListView2->topLevelItem(0)));
+    EXPECT_FALSE(Ticked(frm->ListView1, 2));
+    EXPECT_TRUE(Ticked(frm->ListView2, 0));
 
     frm->Clear1->trigger();
-    EXPECT_EQ(frm->ListView1->topLevelItemCount(), 0);
-    EXPECT_EQ(frm->FoundMovies.size(), 3);
-    EXPECT_EQ(frm->ListView2->topLevelItemCount(), 2);
-
-    frm->FoundMovies.clear();
-    frm->RefreshWebList();
-    EXPECT_EQ(frm->ListView1->topLevelItemCount(), 0);
+    EXPECT_EQ(Rows(frm->ListView1), 0);
+    EXPECT_EQ(frm->Core().WebMovies().FoundMovies().size(), 3);
+    EXPECT_EQ(Rows(frm->ListView2), 2);
+    frm->RefreshWebList();  // the movies found are listed again
+    EXPECT_EQ(Rows(frm->ListView1), 3);
 }
 
 TEST_F(MainFrmTest, RightPressAnywhereInAListOpensThePopup) {
-    AddRows(frm->ListView1, 1);
+    ListMovies(*frm, {"http://h/a.swf"});
     QWidget* viewport = frm->ListView1->viewport();
     const QPoint belowLastRow(30, viewport->height() - 5);
     QTest::mousePress(viewport, Qt::LeftButton, {}, belowLastRow);
@@ -223,40 +219,37 @@ TEST_F(MainFrmTest, RightPressAnywhereInAListOpensThePopup) {
 }
 
 TEST_F(MainFrmTest, EverySelectionChangeReachesTheListsHandler) {
-    AddRows(frm->ListView1, 2);
-    std::vector<std::pair<QTreeWidgetItem*, bool>> calls;
-    QObject::connect(frm.get(), &TMainFrm::RowSelectionChanged,
-                     [&](QTreeWidget*, QTreeWidgetItem* row, bool selected) {
-                         calls.emplace_back(row, selected);
-                     });
-    QTreeWidgetItem* first = frm->ListView1->topLevelItem(0);
-    QTreeWidgetItem* second = frm->ListView1->topLevelItem(1);
-    frm->ListView1->setCurrentItem(first);
-    frm->ListView1->setCurrentItem(second);
-    using Call = std::pair<QTreeWidgetItem*, bool>;
-    EXPECT_EQ(calls, (std::vector<Call>{{first, true}, {first, false}, {second, true}}));
+    ListMovies(*frm, {"http://h/a.swf", "http://h/b.swf"});
+    using Call = std::pair<int, bool>;
+    std::vector<Call> calls;
+    QObject::connect(
+        frm.get(), &TMainFrm::RowSelectionChanged,
+        [&](TReportList*, int row, bool selected) { calls.emplace_back(row, selected); });
+    SelectRow(frm->ListView1, 0);
+    SelectRow(frm->ListView1, 1);
+    EXPECT_EQ(calls, (std::vector<Call>{{0, true}, {0, false}, {1, true}}));
 }
 
-TEST_F(MainFrmTest, CloseIsRefusedWhileAnyWorkRuns) {
-    frm->BusyFlags().downloadChain = true;
-    frm->BusyFlags().cacheScan = true;
-    frm->FinishCacheScan();  // a scan ending during a chain leaves the window busy
-    EXPECT_TRUE(frm->Busy());
-    frm->Exit1->trigger();
-    EXPECT_TRUE(frm->isVisible());
-    EXPECT_FALSE(frm->close());
+TEST_F(MainFrmTest, CloseIsRefusedWhileAnyWorkRunsAndACopysEndShowsDone) {
+    {
+        TBusyChain busy(*frm);
+        ASSERT_TRUE(busy.Started());
+        // A cache scan that ends while the chain runs leaves the window busy.
+        ClickTab(1);
+        ASSERT_TRUE(WaitUntil([&] { return !frm->Core().CacheScanRunning(); }));
+        EXPECT_TRUE(frm->Busy());
+        frm->Exit1->trigger();
+        EXPECT_TRUE(frm->isVisible());
+        EXPECT_FALSE(frm->close());
+    }
+    EXPECT_FALSE(frm->Busy());
 
-    frm->BusyFlags().downloadChain = false;
-    frm->BusyFlags().copy = true;
     frm->ShowStatus("Copying To: /x/a.swf");
     frm->SetProgress(50);
     frm->FinishTransfer();
     EXPECT_EQ(frm->StatusBar1->Text(), "Done");
     EXPECT_EQ(frm->ProgressBar->value(), 0);
-    EXPECT_FALSE(frm->Busy());
-    frm->FoundMovies = {"http://h/a.swf"};
     EXPECT_TRUE(frm->close());
-    EXPECT_TRUE(frm->FoundMovies.isEmpty());
 }
 
 TEST_F(MainFrmTest, ButtonsTurnBlueUnderThePointerAndActivationPlacesTheWindow) {

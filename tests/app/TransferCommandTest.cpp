@@ -8,19 +8,18 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeWidget>
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
-#include "logic/WorkerThread.h"
 #include "support/Files.h"
 #include "support/Gate.h"
+#include "support/ListRows.h"
 #include "support/ModalAnswers.h"
 #include "support/RawHttpServer.h"
 #include "support/TestEnvironment.h"
 #include "widgets/BrowseFolderDlg.h"
-#include "widgets/ListGrid.h"
 #include "widgets/MsgBox.h"
+#include "widgets/ReportList.h"
 #include "widgets/StatusBar.h"
 
 namespace {
@@ -34,12 +33,11 @@ class TransferCommandTest : public ::testing::Test {
                          [this](const QString& text) { statuses << text; });
     }
     void TearDown() override {
-        WaitUntil([] { return TWorkerThread::LiveCount() == 0; }, 30000);
+        WaitUntil([this] { return !frm.Busy(); }, 30000);
     }
 
     void ShowMovies(const QStringList& addresses) {
-        frm.FoundMovies = addresses;
-        frm.RefreshWebList();
+        ListMovies(frm, addresses);
         frm.SetAllChecked(true);
     }
 
@@ -57,7 +55,7 @@ class TransferCommandTest : public ::testing::Test {
         return dlg.result();
     }
 
-    QString Status(int row) { return frm.ListView1->topLevelItem(row)->text(2); }
+    QString Status(int row) { return Cell(frm.ListView1, row, 2); }
 
     TMainFrm frm{TestFolders()};
     TBrowseFolderDialog dlg{TestFolders().home, &frm};
@@ -79,7 +77,7 @@ TEST_F(TransferCommandTest, DownloadsTickedRowsInTurnMarkingEachSavedOrFailed) {
     RawHttpServer server(Serve);
     const QString base = QString::fromStdString(server.Url(""));
     ShowMovies({base + "/a.swf", base + "/skip.swf", base + "/missing.swf", base + "/b.swf"});
-    SetTicked(frm.ListView1->topLevelItem(1), false);
+    Tick(frm.ListView1, 1, false);
 
     RunCommandInto(target.path());
     EXPECT_EQ(statuses, QStringList({"Downloading " + base + "/a.swf", "Done",
@@ -89,6 +87,13 @@ TEST_F(TransferCommandTest, DownloadsTickedRowsInTurnMarkingEachSavedOrFailed) {
     EXPECT_EQ(Status(1), "New");
     EXPECT_EQ(Status(2), "Failed");
     EXPECT_EQ(Status(3), "Saved");
+    // Where a file went and why a row failed: what the row's tooltip and a screen reader tell.
+    auto told = [this](int row, Qt::ItemDataRole role) {
+        return frm.ListView1->model()->index(row, 1).data(role).toString();
+    };
+    EXPECT_EQ(told(2, Qt::ToolTipRole), "HTTP 404 Not Found");
+    EXPECT_EQ(told(2, Qt::AccessibleDescriptionRole), "HTTP 404 Not Found");
+    EXPECT_EQ(told(0, Qt::ToolTipRole), "Saved to " + target.filePath("a.swf"));
     EXPECT_EQ(ReadAll(target.filePath("a.swf")), "movie /a.swf");
     EXPECT_EQ(ReadAll(target.filePath("b.swf")), "movie /b.swf");
     EXPECT_FALSE(QFile::exists(target.filePath("missing.swf")));
@@ -174,28 +179,34 @@ TEST_F(TransferCommandTest, NothingTickedShowsTheReminderAndNoChooser) {
     EXPECT_TRUE(statuses.isEmpty());
 }
 
-TEST_F(TransferCommandTest, CacheTabCopiesTheTickedRows) {
+TEST_F(TransferCommandTest, CacheTabCopiesTheTickedRowsAndTellsWhyOneFailed) {
     QTemporaryDir cache;
     QStringList paths;
-    for (const char* name : {"one.swf", "two.swf", "three.swf"}) {
-        QFile f(cache.filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(name);
-        paths << f.fileName();
+    for (const char* name : {"one.swf", "two.swf", "three.swf", "gone.swf"}) {
+        ASSERT_TRUE(WriteFile(cache.filePath(name), name));
+        paths << cache.filePath(name);
     }
-    for (int i = 0; i < 3; ++i) {
-        frm.AppendCacheRow(i + 1, QFileInfo(paths[i]).fileName(), "7", paths[i]);
+    for (int i = 0; i < 4; ++i) {
+        AddCacheRow(frm, i + 1, paths[i]);
     }
+    QFile::remove(paths[3]);  // the browser dropped it since the scan
     frm.SelectPageInCode(1);
     frm.SetAllChecked(true);
-    SetTicked(frm.ListView2->topLevelItem(1), false);
+    Tick(frm.ListView2, 1, false);
     RunCommandInto(target.path());
     const QString folder = target.path() + "/";
     EXPECT_EQ(statuses, QStringList({"Copying To: " + folder + "one.swf",
-                                     "Copying To: " + folder + "three.swf", "Done"}));
-    EXPECT_EQ(frm.CopyList, QStringList({paths[0], paths[2]}));
+                                     "Copying To: " + folder + "three.swf",
+                                     "Copying To: " + folder + "gone.swf", "Done"}));
     EXPECT_EQ(ReadAll(folder + "three.swf"), "three.swf");
     EXPECT_FALSE(QFile::exists(folder + "two.swf"));
+    EXPECT_FALSE(QFile::exists(folder + "gone.swf"));
+    EXPECT_TRUE(
+        frm.ListView2->model()
+            ->index(3, 1)
+            .data(Qt::ToolTipRole)
+            .toString()
+            .contains("Copy failed: cannot read " + paths[3] + ": No such file or directory"));
 }
 
 TEST_F(TransferCommandTest, OnlyHttpAndHttpsLeaveTheProgram) {

@@ -8,23 +8,23 @@
 #include "logic/CacheCopyThread.h"
 #include "logic/Progress.h"
 #include "support/Files.h"
+#include "support/Jobs.h"
 
 namespace {
 struct Report {
     int position;
     QString target;
+    TOutcome outcome;
 };
 
 std::vector<Report> Copy(const QString& folder, const QStringList& files) {
     std::vector<Report> reports;
-    bool done = false;
-    new TCacheCopyThread(
-        folder, files,
-        [&](int position, const QString& target) {
-            reports.push_back({position, target});
-        },
-        [&] { done = true; });
-    EXPECT_TRUE(WaitUntil([&] { return done; }));
+    TCacheCopyThread copy(folder, files);
+    QObject::connect(&copy, &TCacheCopyThread::FileCopied,
+                     [&](int position, const QString& target, const TOutcome& outcome) {
+                         reports.push_back({position, target, outcome});
+                     });
+    EXPECT_TRUE(RunToEnd(copy));
     return reports;
 }
 
@@ -88,11 +88,16 @@ TEST(CacheCopyThread, FailuresCountAsHandledAndLeaveNothingBehind) {
     auto reports = Copy(folder, {src.filePath("gone.swf"), src.filePath("ok.swf")});
     EXPECT_EQ(Positions(reports), (std::vector<int>{50, 100}));
     EXPECT_EQ(reports[0].target, folder + "gone.swf");
+    EXPECT_EQ(reports[0].outcome.reason,
+              "cannot read " + src.filePath("gone.swf") + ": No such file or directory");
+    EXPECT_TRUE(reports[1].outcome.ok);
     EXPECT_EQ(ReadAll(folder + "gone.swf"), "kept");  // a vanished source destroys nothing
     EXPECT_EQ(ReadAll(folder + "ok.swf"), "ok");
     EXPECT_EQ(QDir(dst.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 
     auto missingFolder = Copy(dst.filePath("absent") + "/", {src.filePath("ok.swf")});
     EXPECT_EQ(Positions(missingFolder), (std::vector<int>{100}));
+    EXPECT_TRUE(
+        missingFolder[0].outcome.reason.startsWith("cannot create " + dst.filePath("absent")));
     EXPECT_FALSE(QDir(dst.filePath("absent")).exists());
 }

@@ -6,34 +6,47 @@
 
 #include "TestUtil.h"
 #include "logic/FindCacheThread.h"
+#include "logic/MovieList.h"
+#include "support/Jobs.h"
+
+namespace {
+UrlCacheEntry Entry(const QString& path, quint64 size) {
+    return {path, size, QString(), QString()};
+}
+}  // namespace
 
 TEST(ExamineEntry, ListsOnlyLocalFilesNamedSwfInAnyCase) {
-    auto row = ExamineEntry({"/c/ab12/movie[1].SWF", 1234}, 4);
+    auto row = ExamineEntry(Entry("/c/ab12/movie[1].SWF", 1234), 4);
     ASSERT_TRUE(row.has_value());
     EXPECT_EQ(row->index, 5);
     EXPECT_EQ(row->name, "movie[1].SWF");
-    EXPECT_EQ(row->size, "1234");
+    EXPECT_EQ(row->size, 1234u);
     EXPECT_EQ(row->localPath, "/c/ab12/movie[1].SWF");
 
-    EXPECT_FALSE(ExamineEntry({"/c/movie.swf.tmp", 1}, 0));
-    EXPECT_FALSE(ExamineEntry({"/c/swf", 1}, 0));
-    EXPECT_FALSE(ExamineEntry({"/c.swf/movie", 1}, 0));
+    EXPECT_FALSE(ExamineEntry(Entry("/c/movie.swf.tmp", 1), 0));
+    EXPECT_FALSE(ExamineEntry(Entry("/c/swf", 1), 0));
+    EXPECT_FALSE(ExamineEntry(Entry("/c.swf/movie", 1), 0));
 }
 
 TEST(ExamineEntry, SizeShowsLow32BitsUnsigned) {
-    EXPECT_EQ(ExamineEntry({"/a.swf", 0x1'0000'0005ULL}, 0)->size, "5");
-    EXPECT_EQ(ExamineEntry({"/a.swf", 3'000'000'000ULL}, 0)->size, "3000000000");
+    TMovieListModel list(TMovieListModel::Kind::Cache);
+    for (const quint64 size : {0x1'0000'0005ULL, 3'000'000'000ULL}) {
+        MovieRow row;
+        row.size = static_cast<qint64>(size);
+        list.Append(row);
+    }
+    EXPECT_EQ(list.index(0, TMovieListModel::SizeColumn).data().toString(), "5");
+    EXPECT_EQ(list.index(1, TMovieListModel::SizeColumn).data().toString(), "3000000000");
 }
 
 TEST(FindCacheEntryThread, AppendsSwfRowsInOrderWithoutGaps) {
-    std::vector<UrlCacheEntry> entries = {
-        {"/s/a.swf", 10}, {"/s/b.txt", 20}, {"/s/c.Swf", 30}, {"/s/d", 40}};
+    std::vector<UrlCacheEntry> entries = {Entry("/s/a.swf", 10), Entry("/s/b.txt", 20),
+                                          Entry("/s/c.Swf", 30), Entry("/s/d", 40)};
     std::vector<CacheRow> rows;
-    bool done = false;
-    new TFindCacheEntryThread([entries] { return entries; },
-                              [&](const CacheRow& row) { rows.push_back(row); },
-                              [&] { done = true; });
-    ASSERT_TRUE(WaitUntil([&] { return done; }));
+    TFindCacheEntryThread scan([entries](TOutcome*) { return entries; });
+    QObject::connect(&scan, &TFindCacheEntryThread::RowFound,
+                     [&](const CacheRow& row) { rows.push_back(row); });
+    ASSERT_TRUE(RunToEnd(scan));
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].index, 1);
     EXPECT_EQ(rows[0].name, "a.swf");

@@ -12,6 +12,7 @@
 #include "TestUtil.h"
 #include "logic/HttpGetThread.h"
 #include "support/Files.h"
+#include "support/Jobs.h"
 #include "support/RawHttpServer.h"
 #include "support/TestCert.h"
 
@@ -19,20 +20,20 @@ namespace {
 struct Outcome {
     bool finished = false;
     bool saved = false;
+    QString reason;
     std::vector<int> progress;
 };
 
 Outcome Download(const std::string& url, const QString& file,
                  THttpGetThread::Options options = {}) {
     Outcome out;
-    new THttpGetThread(
-        QString::fromStdString(url), file, [&](int p) { out.progress.push_back(p); },
-        [&](bool saved) {
-            out.saved = saved;
-            out.finished = true;
-        },
-        options);
-    EXPECT_TRUE(WaitUntil([&] { return out.finished; }, 30000));
+    THttpGetThread download(QString::fromStdString(url), file, options);
+    QObject::connect(&download, &THttpGetThread::Progress,
+                     [&](int p) { out.progress.push_back(p); });
+    out.finished = RunToEnd(download);
+    EXPECT_TRUE(out.finished);
+    out.saved = download.Result().saved;
+    out.reason = download.Result().reason;
     return out;
 }
 
@@ -89,6 +90,7 @@ TEST_F(HttpGetThreadTest, AnErrorStatusIsAFailureAndLeavesAnExistingFileAlone) {
     WriteFile(Target("movie.swf"), "OLD");
     const Outcome out = Download(server.Url("/movie.swf"), Target("movie.swf"));
     EXPECT_FALSE(out.saved);
+    EXPECT_EQ(out.reason, "HTTP 404 Not Found");
     EXPECT_EQ(ReadAll(Target("movie.swf")), "OLD");
     EXPECT_EQ(Leftovers(), QStringList{"movie.swf"});
 
@@ -102,12 +104,15 @@ TEST_F(HttpGetThreadTest, RefusedConnectionAndShortBodyAreFailuresLeavingNoFile)
         Download("http://127.0.0.1:" + std::to_string(ClosedPort()) + "/m.swf", Target("m.swf"));
     EXPECT_TRUE(refused.finished);
     EXPECT_FALSE(refused.saved);
+    EXPECT_TRUE(refused.reason.contains("Couldn't connect to server"))
+        << refused.reason.toStdString();
 
     RawHttpServer shortBody([](const std::string&) {
         return "HTTP/1.1 200 OK\r\nContent-Length: 3000\r\nConnection: close\r\n\r\n" + Body(1000);
     });
     const Outcome truncated = Download(shortBody.Url("/m.swf"), Target("m.swf"));
     EXPECT_FALSE(truncated.saved);
+    EXPECT_FALSE(truncated.reason.isEmpty());
     EXPECT_TRUE(Leftovers().isEmpty());
 }
 
@@ -150,7 +155,10 @@ TEST_F(HttpGetThreadTest, HttpsWithATrustedSelfSignedCertificate) {
 
 TEST_F(HttpGetThreadTest, AFileThatCannotBeCreatedIsAFailure) {
     RawHttpServer server([](const std::string&) { return RawHttpServer::Response(200, "FWS"); });
-    EXPECT_FALSE(Download(server.Url("/m.swf"), dir.filePath("missing/m.swf")).saved);
+    const Outcome missing = Download(server.Url("/m.swf"), dir.filePath("missing/m.swf"));
+    EXPECT_FALSE(missing.saved);
+    EXPECT_EQ(missing.reason,
+              "cannot create " + dir.filePath("missing/m.swf") + ": No such file or directory");
     const QString tooLong = Target(QString(300, 'n') + ".swf");
     EXPECT_FALSE(Download(server.Url("/m.swf"), tooLong).saved);
 }

@@ -58,14 +58,16 @@ TEST(ScanPage, DocumentsInOrderDuplicatesOnceFramesDepthFirst) {
     top.objects.push_back({"", "", "application/x-shockwave-flash", "obj.swf"});
     top.objects.push_back({"", "", "application/x-shockwave-flash", ""});  // no movie: skipped
     top.scripts << R"(swfobject.embedSWF("game.swf", "box", "550", "400");)";
-    QStringList found;
+    FoundMovieList found;
     ScanPage(top, found);
-    EXPECT_EQ(found, QStringList({"http://a/obj.swf", "http://a/top.swf", "http://a/game.swf",
-                                  "http://b/f1/Top.SWF", "http://b/f1/nested-parent.swf",
-                                  "http://c/deep.swf", "http://b/second.swf"}));
+    EXPECT_EQ(found.Addresses(),
+              QStringList({"http://a/obj.swf", "http://a/top.swf", "http://a/game.swf",
+                           "http://b/f1/Top.SWF", "http://b/f1/nested-parent.swf",
+                           "http://c/deep.swf", "http://b/second.swf"}));
+    EXPECT_EQ(found.Movies()[5].document, "http://c/deep.html");  // where each was found
 
-    QStringList again = {"HTTP://A/TOP.SWF"};
-    FoundMovieList list(again);
-    AddFoundMovie("http://a/top.swf", list);
-    EXPECT_EQ(again.size(), 1);  // letter case ignored, first spelling kept
+    FoundMovieList again;
+    AddFoundMovie("HTTP://A/TOP.SWF", "http://a/", again);
+    AddFoundMovie("http://a/top.swf", "http://a/", again);
+    EXPECT_EQ(again.Addresses(), QStringList{"HTTP://A/TOP.SWF"});  // case ignored, first kept
 }

@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <QBuffer>
+
 #include "platform/BodyDecoding.h"
+#include "platform/UrlCache.h"
 
 namespace {
 // windowBits as zlib takes them: 15 + 16 gzip, 15 zlib, -15 raw deflate.
@@ -20,10 +23,36 @@ QByteArray Deflate(const QByteArray& data, int windowBits) {
     return out;
 }
 
-QByteArray Brotli(const QByteArray& data) {
+// A gzip stream of head followed by zeros zero bytes, made without holding them all.
+QByteArray GzipOfZeros(const QByteArray& head, qint64 zeros) {
+    z_stream s{};
+    deflateInit2(&s, 1, Z_DEFLATED, 31, 8, Z_DEFAULT_STRATEGY);
+    const QByteArray block(1 << 20, '\0');
+    QByteArray out;
+    char buffer[1 << 16];
+    auto feed = [&](const QByteArray& data, int flush) {
+        s.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData()));
+        s.avail_in = static_cast<uInt>(data.size());
+        do {
+            s.next_out = reinterpret_cast<Bytef*>(buffer);
+            s.avail_out = sizeof buffer;
+            deflate(&s, flush);
+            out.append(buffer, static_cast<qsizetype>(sizeof buffer - s.avail_out));
+        } while (s.avail_out == 0);
+    };
+    feed(head, Z_NO_FLUSH);
+    for (; zeros > 0; zeros -= block.size()) {
+        feed(block.left(std::min<qint64>(zeros, block.size())), Z_NO_FLUSH);
+    }
+    feed(QByteArray(), Z_FINISH);
+    deflateEnd(&s);
+    return out;
+}
+
+QByteArray Brotli(const QByteArray& data, int quality = BROTLI_DEFAULT_QUALITY) {
     size_t size = BrotliEncoderMaxCompressedSize(static_cast<size_t>(data.size()));
     QByteArray out(static_cast<int>(size), '\0');
-    BrotliEncoderCompress(BROTLI_DEFAULT_QUALITY, BROTLI_DEFAULT_WINDOW, BROTLI_MODE_GENERIC,
+    BrotliEncoderCompress(quality, BROTLI_DEFAULT_WINDOW, BROTLI_MODE_GENERIC,
                           static_cast<size_t>(data.size()),
                           reinterpret_cast<const uint8_t*>(data.constData()), &size,
                           reinterpret_cast<uint8_t*>(out.data()));
@@ -60,5 +89,37 @@ TEST(DecodeBody, UndoesEveryCodingInReverseAndRefusesDamage) {
           std::pair{QByteArray("garbage"), QByteArray("br")}, std::pair{movie, QByteArray("dcb")},
           std::pair{movie, QByteArray("zstd")}}) {
         EXPECT_FALSE(DecodeBody(stored, encoding)) << encoding.constData();
+    }
+}
+
+// A small stored body that decodes to far more than its movie costs no more than the movie: the
+// header's length ends it. Without a movie header, the cap refuses it.
+TEST(DecodeBody, BombsStopAtTheMoviesOwnLengthOrAreRefused) {
+    QByteArray header("FWS\x0A", 4);
+    const quint32 declared = 100;
+    header.append(reinterpret_cast<const char*>(&declared), 4);
+    const QByteArray bomb = header + QByteArray(16 * 1024 * 1024, '\0');
+    const struct {
+        QByteArray stored;
+        QByteArray encoding;
+        qint64 size;  // of the movie read, -1: refused
+    } cases[] = {
+        {Deflate(bomb, 31), "gzip", 100},
+        {Deflate(bomb, 15), "deflate", 100},
+        {Brotli(bomb, 1), "br", 100},
+        {Brotli(Deflate(bomb, 31), 1), "gzip, br", 100},
+        {GzipOfZeros("", kMaxDecodedBody + 1), "gzip", -1},
+    };
+    for (const auto& c : cases) {
+        QByteArray stored = c.stored;
+        QBuffer file(&stored);
+        file.open(QIODevice::ReadOnly);
+        CachedResponse response;
+        response.url = "http://h/bomb.swf";
+        response.status = 200;
+        response.headers = {{"Content-Encoding", c.encoding}};
+        response.bodySize = stored.size();
+        const auto body = ReadMovieBody(file, response);
+        EXPECT_EQ(body ? body->size() : -1, c.size) << c.encoding.constData();
     }
 }

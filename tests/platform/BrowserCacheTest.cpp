@@ -8,6 +8,7 @@
 #include "platform/UrlCache.h"
 #include "support/Files.h"
 #include "support/RealBrowserCaches.h"
+#include "support/SimpleCacheWriter.h"
 
 namespace {
 class BrowserCacheTest : public ::testing::Test {
@@ -31,8 +32,7 @@ class BrowserCacheTest : public ::testing::Test {
                         home.filePath(".cache/mozilla/firefox/t.default/cache2/entries"));
     }
     std::vector<CacheFolder> Folders() {
-        return BrowserCacheFolders(home.path(), home.filePath(".cache"), home.filePath(".config"),
-                                   home.filePath("no-embedded"));
+        return BrowserCacheFolders(UserFoldersUnder(home.path()), home.filePath("no-embedded"));
     }
     QStringList Names(const std::vector<UrlCacheEntry>& entries) {
         QStringList out;
@@ -53,8 +53,8 @@ QTemporaryDir* BrowserCacheTest::caches = nullptr;
 TEST_F(BrowserCacheTest, EachMovieOfBothBrowsersIsListedOnceAsItWasServed) {
     const auto folders = Folders();
     ASSERT_EQ(folders.size(), 2u);
-    EXPECT_EQ(folders[0].kind, CacheFolder::Chromium);
-    EXPECT_EQ(folders[1].kind, CacheFolder::Firefox);
+    EXPECT_EQ(folders[0].kind, BrowserFamily::Chromium);
+    EXPECT_EQ(folders[1].kind, BrowserFamily::Firefox);
 
     // The browsers' folders are only read.
     auto state = [&] {
@@ -107,4 +107,27 @@ TEST_F(BrowserCacheTest, DamagedEntriesAreSkippedAndTheRestListed) {
     }
     EXPECT_GE(damaged, 2);
     EXPECT_EQ(Names(EnumerateUrlCache(store, Folders())), QStringList({"a[1].swf"}));
+}
+
+// Only a whole 200 answer holds a whole movie: a range (206) or a revalidation (304) never does.
+TEST_F(BrowserCacheTest, OnlyWholeAnswersAreListed) {
+    QDir(home.filePath(".cache/mozilla")).removeRecursively();
+    const QString folder = home.filePath(".cache/chromium/Default/Cache/Cache_Data");
+    QDir(folder).removeRecursively();
+    const QByteArray movie = "FWS" + QByteArray(500, 'm');
+    const struct {
+        const char* name;
+        QByteArray statusLine;
+    } entries[] = {{"whole", "HTTP/1.1 200 OK"},
+                   {"range", "HTTP/1.1 206 Partial Content"},
+                   {"revalidated", "HTTP/1.1 304 Not Modified"}};
+    int n = 0;
+    for (const auto& e : entries) {
+        const QByteArray url = QByteArray("http://h/") + e.name + ".swf";
+        ASSERT_TRUE(WriteSimpleCacheEntry(
+            QString("%1/%2_0").arg(folder).arg(++n, 16, 16, QChar('0')),
+            "1/0/_dk_http://h http://h " + url,
+            RawHeaders("application/x-shockwave-flash", movie.size(), e.statusLine), movie));
+    }
+    EXPECT_EQ(Names(EnumerateUrlCache(store, Folders())), QStringList({"whole[1].swf"}));
 }

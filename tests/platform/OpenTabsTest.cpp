@@ -79,10 +79,11 @@ TEST(OpenTabs, ProfilesAreFoundInTheUsualPlacesAndBadOnesSkipped) {
     WriteFile(home.path() + "/.config/chromium/Default/Sessions/Session_13300000000000000",
               s.Bytes());
     WriteFile(home.path() + "/.config/chromium/Profile 1/Sessions/Session_1", "SNSS but broken");
-    EXPECT_EQ(OpenBrowserTabs(home.path(), home.path() + "/.config"),
+    EXPECT_EQ(OpenBrowserTabs(UserFoldersUnder(home.path())).tabs,
               QStringList({"http://fox/", "http://chrome/"}));
-    EXPECT_THROW(OpenBrowserTabs(home.path() + "/absent", home.path() + "/.config"),
-                 std::runtime_error);
+    const TOpenTabs unreadable = OpenBrowserTabs(UserFoldersUnder(home.path() + "/absent"));
+    EXPECT_TRUE(unreadable.tabs.isEmpty());
+    EXPECT_TRUE(unreadable.error.contains("cannot be read")) << unreadable.error.toStdString();
 }
 
 TEST(OpenTabs, ChromiumPruneRecordsWithHostileNumbersAreReadSafely) {

@@ -3,13 +3,13 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTreeWidget>
 #include <QWebEngineProfile>
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
 #include "platform/CacheEntryReaders.h"
 #include "platform/UrlCacheStore.h"
+#include "support/ListRows.h"
 #include "support/RealBrowserCaches.h"
 #include "web/WebBrowser.h"
 
@@ -48,9 +48,8 @@ bool FillEveryCacheSource(TMainFrm& frm, MovieServer& server, const QString& cac
         !WaitUntil([] { return OwnCacheEntries("/own-") == 3; }, 30000)) {
         return false;
     }
-    frm.FoundMovies = {server.Page().section('/', 0, 2) + "/prev-a.swf"};
-    frm.RefreshWebList();
-    frm.ListView1->setCurrentItem(frm.ListView1->topLevelItem(0));
+    ListMovies(frm, {server.Page().section('/', 0, 2) + "/prev-a.swf"});
+    SelectRow(frm.ListView1, 0);
     return WaitUntil(
         [] {
             const auto items = TUrlCacheStore::Shared().Items();

@@ -53,8 +53,12 @@ std::vector<std::string> RawHttpServer::Requests() const {
 
 std::string RawHttpServer::Response(int status, const std::string& body,
                                     const std::string& extraHeaders) {
-    return "HTTP/1.1 " + std::to_string(status) +
-           " X\r\nContent-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n" +
+    const char* reason = status == 200   ? "OK"
+                         : status == 302 ? "Found"
+                         : status == 404 ? "Not Found"
+                                         : "Status";
+    return "HTTP/1.1 " + std::to_string(status) + " " + reason +
+           "\r\nContent-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n" +
            extraHeaders + "\r\n" + body;
 }
 

@@ -3,31 +3,30 @@
 // with the program's own session-end handling. Exits 0 when the transfer ends by itself.
 #include <QCoreApplication>
 #include <QDir>
+#include <memory>
 
-#include "app/SessionEnd.h"
 #include "logic/CacheCopyThread.h"
 #include "logic/HttpGetThread.h"
-#include "logic/WorkerThread.h"
+#include "logic/SessionEnd.h"
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    InstallSessionEndHandling();
     const QStringList args = app.arguments();
     if (args.size() != 4) {
         return 2;
     }
+    std::unique_ptr<TJob> job;
     if (args[1] == "download") {
-        new THttpGetThread(
-            args[2], args[3], [](int) {}, [](bool) { QCoreApplication::quit(); });
+        job = std::make_unique<THttpGetThread>(args[2], args[3]);
     } else {
         QStringList sources;
         for (const QFileInfo& f : QDir(args[3]).entryInfoList(QDir::Files, QDir::Name)) {
             sources << f.absoluteFilePath();
         }
-        new TCacheCopyThread(
-            args[2], sources, [](int, const QString&) {}, [] { QCoreApplication::quit(); });
+        job = std::make_unique<TCacheCopyThread>(args[2], sources);
     }
-    const int result = app.exec();
-    TWorkerThread::FinishAllBeforeExit(2000);  // as the program ends
-    return result;
+    InstallSessionEndHandling([&job] { job->Cancel(); });
+    QObject::connect(job.get(), &TJob::Finished, [] { QCoreApplication::quit(); });
+    job->Start();
+    return app.exec();  // the job goes as the program ends, waiting for its body
 }

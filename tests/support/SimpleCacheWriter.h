@@ -52,7 +52,8 @@ inline bool WriteSimpleCacheEntry(const QString& path, const QByteArray& key,
 }
 
 // Raw response headers as the cache keeps them: lines ended by NUL, then one more NUL.
-inline QByteArray RawHeaders(const QByteArray& type, int length) {
-    return "HTTP/1.1 200 OK" + QByteArray(1, '\0') + "Content-Type: " + type + '\0' +
+inline QByteArray RawHeaders(const QByteArray& type, int length,
+                             const QByteArray& statusLine = "HTTP/1.1 200 OK") {
+    return statusLine + QByteArray(1, '\0') + "Content-Type: " + type + '\0' +
            "Content-Length: " + QByteArray::number(length) + '\0' + '\0';
 }

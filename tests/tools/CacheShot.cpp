@@ -4,14 +4,13 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTemporaryDir>
-#include <QTreeWidget>
 #include <cstdio>
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
-#include "logic/WorkerThread.h"
 #include "support/EveryCacheSource.h"
 #include "support/Headless.h"
+#include "support/ListRows.h"
 #include "support/RealBrowserCaches.h"
 #include "support/TestEnvironment.h"
 
@@ -28,8 +27,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     frm.PageControl1->setCurrentIndex(1);
-    WaitUntil([&] { return !frm.Busy() && TWorkerThread::LiveCount() == 0; }, 30000);
-    frm.ListView2->setCurrentItem(frm.ListView2->topLevelItem(5));
+    WaitUntil([&] { return !frm.Busy(); }, 30000);
+    SelectRow(frm.ListView2, 5);
     WaitUntil([] { return false; }, 3000);  // the movie starts playing
     return frm.grab().save(out) ? 0 : 1;
 }

@@ -9,6 +9,7 @@
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
+#include "support/ListRows.h"
 #include "support/PageServer.h"
 #include "support/RawHttpServer.h"
 #include "support/TestEnvironment.h"
@@ -50,7 +51,7 @@ int main(int argc, char** argv) {
     frm.UrlComBox->setEditText(QString("http://127.0.0.1:%1/games.html").arg(pages.Port()));
     frm.LbSpeedButton6Click();
     WaitUntil([&] { return status == "Done"; }, 30000);
-    frm.ListView1->setCurrentItem(frm.ListView1->topLevelItem(1));
+    SelectRow(frm.ListView1, 1);
     WaitUntil(
         [&] {
             const QImage shot = frm.ShockwaveFlash1->grab().toImage();

@@ -53,16 +53,14 @@ int main(int argc, char** argv) {
     const long rssBefore = PeakRssKb();
     QElapsedTimer timer;
     timer.start();
-    bool saved = false;
     int reports = 0;
     QEventLoop loop;  // the UI thread's own loop, as in the program
-    new THttpGetThread(
-        url, dir.filePath("worker.swf"), [&](int) { ++reports; },
-        [&](bool ok) {
-            saved = ok;
-            loop.quit();
-        });
+    THttpGetThread download(url, dir.filePath("worker.swf"));
+    QObject::connect(&download, &THttpGetThread::Progress, [&](int) { ++reports; });
+    QObject::connect(&download, &TJob::Finished, &loop, &QEventLoop::quit);
+    download.Start();
     loop.exec();
+    const bool saved = download.Result().saved;
     const qint64 workerMs = timer.elapsed();
     const long rssAfter = PeakRssKb();
 
@@ -96,8 +94,9 @@ int main(int argc, char** argv) {
     QDir(dir.path()).mkpath("by-worker");
     QDir(dir.path()).mkpath("by-cp");
     timer.restart();
-    new TCacheCopyThread(
-        dir.filePath("by-worker/"), sources, [](int, const QString&) {}, [&] { loop.quit(); });
+    TCacheCopyThread copy(dir.filePath("by-worker/"), sources);
+    QObject::connect(&copy, &TJob::Finished, &loop, &QEventLoop::quit);
+    copy.Start();
     loop.exec();
     const qint64 copyMs = timer.elapsed();
     timer.restart();

@@ -13,10 +13,10 @@
 #include "app/MainFrm.h"
 #include "logic/PageScan.h"
 #include "support/Headless.h"
+#include "support/ListRows.h"
 #include "support/PageServer.h"
 #include "support/TestEnvironment.h"
 #include "web/WebBrowser.h"
-#include "widgets/ListGrid.h"
 #include "widgets/StatusBar.h"
 
 namespace {
@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
         std::printf("the page scan did not finish\n");
         return 1;
     }
-    const int rows = frm.ListView1->topLevelItemCount();
+    const int rows = Rows(frm.ListView1);
 
     // The same work again, step by step.
     QElapsedTimer t;
@@ -92,16 +92,37 @@ int main(int argc, char** argv) {
     WaitUntil([&] { return snapshot.has_value(); }, 30000);
     const double snapshotMs = Ms(t);
     t.restart();
-    QStringList found;
+    FoundMovieList found;
     if (snapshot) {
         ScanPage(*snapshot, found);
     }
     const double scanMs = Ms(t);
     t.restart();
-    frm.FoundMovies = found;
-    frm.FinishPageScan();
+    frm.FinishPageScan(found);
     frm.ListView1->repaint();
     const double fillMs = Ms(t);
+
+    // The list filled as it was before the lists became models: one item per row, ticked one
+    // by one, in a list of the same size and columns.
+    QTreeWidget items;
+    items.setColumnCount(3);
+    items.setUniformRowHeights(true);
+    items.setGeometry(frm.ListView1->geometry());
+    items.show();
+    t.restart();
+    const QStringList addresses = found.Addresses();
+    for (int i = 0; i < addresses.size(); ++i) {
+        auto* row = new QTreeWidgetItem({QString::number(i + 1), addresses[i], "New"});
+        row->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable |
+                      Qt::ItemNeverHasChildren);
+        row->setCheckState(0, Qt::Unchecked);
+        items.addTopLevelItem(row);
+    }
+    for (int i = 0; i < items.topLevelItemCount(); ++i) {
+        items.topLevelItem(i)->setCheckState(0, Qt::Checked);
+    }
+    items.repaint();
+    const double itemFillMs = Ms(t);
 
     // The plain walk: every document lists its own embeds and reports how long that took.
     frm.WebBrowser1->page()->runJavaScript(R"(
@@ -132,10 +153,12 @@ for (const path of [[0], [1], [1, 0], [2]]) {
     const double walkMs = walk.value("ms").toDouble();
 
     std::printf("rows shown: %d (snapshot listed %lld)\n", rows,
-                static_cast<long long>(found.size()));
+                static_cast<long long>(found.Movies().size()));
     std::printf("load finished -> last row shown: %.1f ms\n", shownMs);
     std::printf("  split: snapshot %.1f ms, scan %.1f ms, list fill %.1f ms\n", snapshotMs, scanMs,
                 fillMs);
+    std::printf("list fill as before (an item per row): %.1f ms; ratio model / items %.2f\n",
+                itemFillMs, itemFillMs > 0 ? fillMs / itemFillMs : 0.0);
     std::printf("plain querySelectorAll('embed') walk over the 5 documents: %.1f ms (%d embeds)\n",
                 walkMs, walk.value("walked").toInt());
     std::printf("ratio program / plain walk: %.1f\n", walkMs > 0 ? shownMs / walkMs : 0.0);

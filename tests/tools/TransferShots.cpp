@@ -12,6 +12,7 @@
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
+#include "support/ListRows.h"
 #include "support/ModalAnswers.h"
 #include "support/RawHttpServer.h"
 #include "support/TestEnvironment.h"
@@ -53,8 +54,7 @@ int main(int argc, char** argv) {
         }
     });
     const QString base = QString::fromStdString(slow.Url(""));
-    frm.FoundMovies = {base + "/games/intro.swf", base + "/menu.swf"};
-    frm.RefreshWebList();
+    ListMovies(frm, {base + "/games/intro.swf", base + "/menu.swf"});
     frm.SetAllChecked(true);
     QTemporaryDir target;
     {

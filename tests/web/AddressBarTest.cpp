@@ -10,6 +10,7 @@
 #include "TestUtil.h"
 #include "app/MainFrm.h"
 #include "support/Files.h"
+#include "support/ListRows.h"
 #include "support/ModalAnswers.h"
 #include "support/SessionFiles.h"
 #include "support/TestEnvironment.h"
@@ -72,8 +73,8 @@ TEST(AddressBar, AnUnreadableHomeIsReportedAndStartUpStillAttachesThePageScan) {
     folders.configHome = folders.home + "/.config";
     TMainFrm frm(folders);
     EXPECT_TRUE(reported.contains("cannot be read")) << reported.toStdString();
-    frm.FoundMovies = {"http://old/a.swf"};
+    ListMovies(frm, {"http://old/a.swf"});
     emit frm.WebBrowser1->DocumentComplete(false);  // a page that failed to load
-    EXPECT_TRUE(frm.FoundMovies.isEmpty());
+    EXPECT_EQ(Rows(frm.ListView1), 0);
     EXPECT_EQ(frm.StatusBar1->Text(), "Done");
 }

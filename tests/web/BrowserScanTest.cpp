@@ -7,11 +7,13 @@
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
+#include "support/BusyChain.h"
+#include "support/ListRows.h"
 #include "support/PageServer.h"
 #include "support/TestEnvironment.h"
 #include "web/FlashPlayer.h"
 #include "web/WebBrowser.h"
-#include "widgets/ListGrid.h"
+#include "widgets/ReportList.h"
 #include "widgets/StatusBar.h"
 
 namespace {
@@ -65,13 +67,7 @@ class BrowserScanTest : public ::testing::Test {
         return WaitUntil([this] { return statuses.contains("Done"); }, 30000);
     }
 
-    QStringList Rows(int column) {
-        QStringList out;
-        for (int i = 0; i < frm.ListView1->topLevelItemCount(); ++i) {
-            out << frm.ListView1->topLevelItem(i)->text(column);
-        }
-        return out;
-    }
+    QStringList Rows(int column) { return Column(frm.ListView1, column); }
 
     PageServer pagesA;
     PageServer pagesB;
@@ -90,33 +86,33 @@ TEST_F(BrowserScanTest, FindsTheMoviesOfAPageAndAllItsFrames) {
                                     A("/nested.swf"), A("/same-origin.swf")}));
     EXPECT_EQ(Rows(0).first(), "1");
     EXPECT_EQ(Rows(2), QStringList(11, "New"));
-    for (int i = 0; i < frm.ListView1->topLevelItemCount(); ++i) {
-        EXPECT_TRUE(IsTicked(frm.ListView1->topLevelItem(i)));
+    for (int i = 0; i < 11; ++i) {
+        EXPECT_TRUE(Ticked(frm.ListView1, i));
     }
 
     // Selecting a row plays it and marks it; a saved row keeps its mark.
-    frm.ListView1->setCurrentItem(frm.ListView1->topLevelItem(2));
+    SelectRow(frm.ListView1, 2);
     EXPECT_EQ(frm.ShockwaveFlash1->Movie(), A("/media/Intro.SWF?x=1"));
     EXPECT_EQ(Rows(2)[2], "Preview");
-    frm.ListView1->topLevelItem(3)->setText(2, "Saved");
-    frm.ListView1->setCurrentItem(frm.ListView1->topLevelItem(3));
+    frm.Core().WebMovies().SetStatus(3, MovieStatus::Saved);
+    SelectRow(frm.ListView1, 3);
     EXPECT_EQ(frm.ShockwaveFlash1->Movie(), A("/shared.swf"));
     EXPECT_EQ(Rows(2)[3], "Saved");
     EXPECT_EQ(Rows(2)[2], "Preview");  // losing the selection plays it again, still "Preview"
 
     // The next page rebuilds the list.
     ASSERT_TRUE(Open(A("/plain.html")));
-    EXPECT_EQ(frm.ListView1->topLevelItemCount(), 0);
+    EXPECT_EQ(::Rows(frm.ListView1), 0);
 }
 
 TEST_F(BrowserScanTest, APageCompletingOnTheCacheTabStillFillsTheWebList) {
-    AppendReportRow(frm.ListView2, {"1", "old.swf", "3", "/tmp/old.swf"});
+    AddCacheRow(frm, 1, "/tmp/old.swf", 3);
     frm.SelectPageInCode(1);
     ASSERT_TRUE(Open(A("/same.html")));
     ASSERT_EQ(Rows(1), QStringList({A("/same-origin.swf")}));
-    EXPECT_TRUE(IsTicked(frm.ListView1->topLevelItem(0)));
-    EXPECT_EQ(frm.ListView2->topLevelItemCount(), 1);
-    EXPECT_FALSE(IsTicked(frm.ListView2->topLevelItem(0)));
+    EXPECT_TRUE(Ticked(frm.ListView1, 0));
+    EXPECT_EQ(::Rows(frm.ListView2), 1);
+    EXPECT_FALSE(Ticked(frm.ListView2, 0));
 }
 
 TEST_F(BrowserScanTest, GoFollowsTheAddressRules) {
@@ -137,9 +133,10 @@ TEST_F(BrowserScanTest, GoFollowsTheAddressRules) {
         frm.LbSpeedButton6Click();
         EXPECT_TRUE(statuses.isEmpty()) << refused.toStdString();
     }
-    frm.BusyFlags().copy = true;
+    TBusyChain busy(frm);
+    ASSERT_TRUE(busy.Started());
+    statuses.clear();
     frm.UrlComBox->setEditText(A("/index.html"));
     frm.LbSpeedButton6Click();
     EXPECT_TRUE(statuses.isEmpty());
-    frm.BusyFlags().copy = false;
 }

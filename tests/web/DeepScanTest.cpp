@@ -8,11 +8,12 @@
 #include "TestUtil.h"
 #include "app/MainFrm.h"
 #include "logic/DeepScan.h"
+#include "support/ListRows.h"
 #include "support/PageServer.h"
 #include "support/TestEnvironment.h"
 #include "support/TestSwf.h"
 #include "web/WebBrowser.h"
-#include "widgets/ListGrid.h"
+#include "widgets/ReportList.h"
 #include "widgets/StatusBar.h"
 
 namespace {
@@ -69,14 +70,11 @@ class DeepScanTest : public ::testing::Test {
     }
 
     QStringList Rows() {
-        QStringList out;
-        for (int i = 0; i < frm.ListView1->topLevelItemCount(); ++i) {
-            QTreeWidgetItem* row = frm.ListView1->topLevelItem(i);
-            EXPECT_TRUE(IsTicked(row));
-            EXPECT_EQ(row->text(2), "New");
-            out << row->text(1);
+        for (int i = 0; i < ::Rows(frm.ListView1); ++i) {
+            EXPECT_TRUE(Ticked(frm.ListView1, i));
+            EXPECT_EQ(Cell(frm.ListView1, i, 2), "New");
         }
-        return out;
+        return Column(frm.ListView1, 1);
     }
 
     PageServer pages;
@@ -121,7 +119,7 @@ TEST_F(DeepScanTest, MoviesThePageFetchesLaterArriveWhileItStaysOpen) {
     QTest::mouseClick(frm.WebBrowser1->focusProxy(), Qt::LeftButton, {}, QPoint(50, 50));
     ASSERT_TRUE(WaitUntil([&] { return Rows().size() == 3; }, 20000));
     EXPECT_EQ(Rows().last(), A("/get.php?id=9"));
-    EXPECT_EQ(frm.ListView1->topLevelItem(2)->text(0), "3");
+    EXPECT_EQ(Cell(frm.ListView1, 2, 0), "3");
 
     // A new navigation ends it: the old page's late fetch never reaches the new list.
     pages.Add("/leaving.html",

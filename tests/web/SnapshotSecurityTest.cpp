@@ -87,7 +87,9 @@ class SnapshotSecurityTest : public ::testing::Test {
             [&](std::optional<DocumentSnapshot> snapshot, const QString& error) {
                 done = true;
                 if (snapshot) {
-                    ScanPage(*snapshot, found);
+                    FoundMovieList movies;
+                    ScanPage(*snapshot, movies);
+                    found = movies.Addresses();
                 } else {
                     found << "error: " + error;
                 }

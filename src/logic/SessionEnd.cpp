@@ -1,4 +1,4 @@
-#include "app/SessionEnd.h"
+#include "logic/SessionEnd.h"
 
 #include <signal.h>
 #include <sys/socket.h>
@@ -7,10 +7,7 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
-#include "logic/WorkerThread.h"
-
 namespace {
-constexpr int kWorkersGraceMs = 800;  // transfers stop well within the second a session allows
 int signalPipe[2] = {-1, -1};
 
 // Only async-signal-safe work here: the number goes down the pipe to the event loop.
@@ -20,22 +17,25 @@ void OnSignal(int number) {
 }
 }  // namespace
 
-void InstallSessionEndHandling() {
+void InstallSessionEndHandling(std::function<void()> cancelJobs) {
     if (signalPipe[0] >= 0 ||
         ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) {
         return;
     }
     auto* notifier =
         new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, QCoreApplication::instance());
-    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [notifier] {
-        char number = 0;
-        if (::read(signalPipe[1], &number, 1) != 1) {
-            return;
-        }
-        notifier->setEnabled(false);
-        TWorkerThread::FinishAllBeforeExit(kWorkersGraceMs);
-        QCoreApplication::exit(128 + number);
-    });
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier,
+                     [notifier, cancelJobs = std::move(cancelJobs)] {
+                         char number = 0;
+                         if (::read(signalPipe[1], &number, 1) != 1) {
+                             return;
+                         }
+                         notifier->setEnabled(false);
+                         if (cancelJobs) {
+                             cancelJobs();
+                         }
+                         QCoreApplication::exit(128 + number);
+                     });
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);

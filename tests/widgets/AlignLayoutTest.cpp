@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/AlignLayout.h"
+#include "widgets/AlignLayout.h"
 
 TEST(AlignLayout, SidesAreServedTopBottomLeftThenClient) {
     // The main window's own docking at the design client size.

@@ -1,4 +1,4 @@
-#include "app/AlignLayout.h"
+#include "widgets/AlignLayout.h"
 
 #include <QWidget>
 

@@ -1,0 +1,111 @@
+#include "logic/Core.h"
+
+#include "logic/CacheCopyThread.h"
+#include "logic/FindCacheThread.h"
+#include "platform/UrlCache.h"
+
+TCore::TCore(const TUserFolders& folders, QObject* parent) : QObject(parent), folders_(folders) {
+    connect(&chain_, &TDownloadChain::StatusChanged, this, &TCore::StatusChanged);
+    connect(&chain_, &TDownloadChain::ProgressChanged, this, &TCore::ProgressChanged);
+}
+
+TCore::~TCore() {
+    // The jobs end before the lists they fill.
+    delete copy_;
+    delete scan_;
+}
+
+bool TCore::Busy() const {
+    return chain_.IsRunning() || copy_ || scan_;
+}
+
+void TCore::CancelAll() {
+    chain_.Cancel();
+    for (TJob* job : std::initializer_list<TJob*>{copy_, scan_}) {
+        if (job) {
+            job->Cancel();
+        }
+    }
+}
+
+void TCore::ShowPageScan(const FoundMovieList& found) {
+    webMovies_.SetFound(found.Movies());
+    webMovies_.SetAllTicked(true);
+}
+
+void TCore::AddNetworkMovie(const QString& url, const QString& page) {
+    if (webMovies_.WasFound(url)) {
+        return;
+    }
+    MovieRow row;
+    row.address = url;
+    row.source = MovieSource::Network;
+    row.document = page;
+    row.ticked = true;
+    webMovies_.Append(row);
+}
+
+QStringList TCore::StartCopy(const QString& folder) {
+    QStringList files;
+    QList<QPersistentModelIndex> rows;
+    for (int i = 0; i < cacheMovies_.Count(); ++i) {
+        if (cacheMovies_.Row(i).ticked) {
+            files << cacheMovies_.Row(i).localFile;
+            rows << QPersistentModelIndex(cacheMovies_.index(i, 0));
+        }
+    }
+    copy_ = new TCacheCopyThread(folder, files, this);
+    connect(copy_, &TCacheCopyThread::FileCopied, this,
+            [this, rows, copied = 0](int position, const QString& target,
+                                     const TOutcome& outcome) mutable {
+                const QPersistentModelIndex row = rows.value(copied++);
+                if (row.isValid()) {
+                    cacheMovies_.SetStatus(row.row(),
+                                           outcome ? MovieStatus::Saved : MovieStatus::Failed,
+                                           outcome.reason);
+                }
+                emit ProgressChanged(position);
+                emit StatusChanged("Copying To: " + target);
+            });
+    connect(copy_, &TJob::Finished, this, [this](const TOutcome& outcome) {
+        copy_->deleteLater();
+        copy_ = nullptr;
+        FinishTransfer();
+        emit CopyFinished(outcome);
+    });
+    copy_->Start();
+    return files;
+}
+
+void TCore::FinishTransfer() {
+    emit ProgressChanged(0);
+    emit StatusChanged("Done");
+}
+
+void TCore::StartCacheScan(const QString& embeddedCache) {
+    if (scan_) {
+        return;  // one scan at a time fills the list
+    }
+    // Looking in the folders and copying movies out is the scan's own work.
+    scan_ = new TFindCacheEntryThread(
+        [folders = folders_, embeddedCache](TOutcome* indexKept) {
+            return EnumerateUrlCache(TUrlCacheStore::Shared(),
+                                     BrowserCacheFolders(folders, embeddedCache), indexKept);
+        },
+        this);
+    connect(scan_, &TFindCacheEntryThread::RowFound, this, [this](const CacheRow& found) {
+        MovieRow row;
+        row.index = found.index;
+        row.localFile = found.localPath;
+        row.size = static_cast<qint64>(found.size);
+        row.address = found.address;
+        row.browser = found.browser;
+        cacheMovies_.Append(row);
+    });
+    connect(scan_, &TJob::Finished, this, [this](const TOutcome& outcome) {
+        scan_->deleteLater();
+        scan_ = nullptr;
+        emit CacheScanFinished(outcome);
+    });
+    scan_->Start();
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include "logic/DownloadChain.h"
+#include "logic/MovieList.h"
+#include "platform/UserFolders.h"
+
+class TCacheCopyThread;
+class TFindCacheEntryThread;
+
+// The program's work, which a front end (the window, the command line) drives and shows: the two
+// movie lists, the download chain, the copy of cached movies and the cache scan. Status texts
+// and progress positions come out of it as the status bar shows them. Busy while the chain, a
+// copy or a scan runs; CancelAll stops them all, leaving no partial file.
+class TCore : public QObject {
+    Q_OBJECT
+  public:
+    // folders: whose browsers the cache scan reads.
+    explicit TCore(const TUserFolders& folders, QObject* parent = nullptr);
+    ~TCore() override;
+
+    TMovieListModel& WebMovies() { return webMovies_; }
+    TMovieListModel& CacheMovies() { return cacheMovies_; }
+    TDownloadChain& Chain() { return chain_; }
+    const TUserFolders& Folders() const { return folders_; }
+
+    bool Busy() const;
+    bool CopyRunning() const { return copy_ != nullptr; }
+    bool CacheScanRunning() const { return scan_ != nullptr; }
+    void CancelAll();
+
+    // Lists a loaded page's movies, every row "New" and ticked.
+    void ShowPageScan(const FoundMovieList& found);
+    // A movie the page fetched after its scan: a new ticked row unless it was found before.
+    void AddNetworkMovie(const QString& url, const QString& page);
+
+    // Copies the ticked cache rows into folder (ending in "/"); the local paths it copies.
+    QStringList StartCopy(const QString& folder);
+    // Lists the movies of the URL cache (embeddedCache: the embedded browser's cache path).
+    void StartCacheScan(const QString& embeddedCache);
+    // The end of a copy: the bar empty, the status "Done".
+    void FinishTransfer();
+
+  signals:
+    void StatusChanged(const QString& text);
+    void ProgressChanged(int position);
+    void CopyFinished(const TOutcome& outcome);
+    void CacheScanFinished(const TOutcome& outcome);
+
+  private:
+    const TUserFolders folders_;
+    TMovieListModel webMovies_{TMovieListModel::Kind::Web};
+    TMovieListModel cacheMovies_{TMovieListModel::Kind::Cache};
+    TDownloadChain chain_{webMovies_};
+    TCacheCopyThread* copy_ = nullptr;       // a child while it runs
+    TFindCacheEntryThread* scan_ = nullptr;  // a child while it runs
+};

@@ -1,0 +1,137 @@
+#include "logic/DownloadChain.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <memory>
+
+#include "logic/AddressResolution.h"
+#include "logic/MovieList.h"
+#include "logic/TargetNames.h"
+
+TDownloadChain::TDownloadChain(TMovieListModel& list, QObject* parent)
+    : QObject(parent), list_(list), connections_(std::make_unique<TConnectionPool>()) {}
+
+TDownloadChain::~TDownloadChain() {
+    delete job_;  // before the connections it uses
+}
+
+void TDownloadChain::SetHttpOptions(const QString& caFile, TResponseRecorder* recorder) {
+    caFile_ = caFile;
+    recorder_ = recorder;
+}
+
+bool TDownloadChain::Start(const QString& folder) {
+    if (IsRunning()) {
+        return false;
+    }
+    TargetFolder = folder;
+    cancelled_ = false;
+    failedInCommand_.clear();
+    savedInCommand_.clear();
+    inFolderBefore_.clear();
+    if (keepOthersFiles_) {
+        const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+        inFolderBefore_ = QSet<QString>(names.begin(), names.end());
+    }
+    SelectNextDownload();
+    if (DownloadUrl.isEmpty() || TargetFile.isEmpty()) {
+        return false;
+    }
+    emit StatusChanged("Downloading " + DownloadUrl);
+    StartDownload();
+    return true;
+}
+
+void TDownloadChain::Cancel() {
+    cancelled_ = true;
+    if (job_) {
+        job_->Cancel();
+    }
+}
+
+QString TDownloadChain::TargetFileFor(const QString& address) const {
+    const QString name = MovieFileName(address);
+    return name.isEmpty() ? QString() : TargetFolder + name;
+}
+
+void TDownloadChain::SelectNextDownload() {
+    DownloadUrl.clear();
+    TargetFile.clear();
+    DownloadRow = -1;
+    downloadRowRef_ = QPersistentModelIndex();
+    for (int i = 0; i < list_.Count(); ++i) {
+        const MovieRow& row = list_.Row(i);
+        const QPersistentModelIndex ref(list_.index(i, 0));
+        if (!row.ticked || row.status == MovieStatus::Saved || failedInCommand_.contains(ref)) {
+            continue;
+        }
+        if (!IsHttpAddress(row.address)) {
+            // Addresses come from pages: another scheme is never fetched, so the row fails here.
+            TDownloadResult refused;
+            refused.reason = "not an http or https address";
+            list_.SetStatus(i, MovieStatus::Failed, refused.reason);
+            failedInCommand_ << ref;
+            emit RowFinished(i, row.address, refused);
+            continue;
+        }
+        DownloadRow = i;
+        downloadRowRef_ = ref;
+        DownloadUrl = row.address;
+        const QString name = MovieFileName(DownloadUrl);
+        if (!name.isEmpty()) {
+            TargetFile = UniqueTargetPath(TargetFolder, name, savedInCommand_,
+                                          [](const QString& p) { return QFileInfo::exists(p); });
+        }
+        return;
+    }
+}
+
+void TDownloadChain::StartDownload() {
+    THttpGetThread::Options options;
+    options.caFile = caFile_;
+    options.connections = connections_.get();
+    options.recorder = recorder_;
+    // A name the folder did not hold when the command began is another's if it appears now.
+    options.keepOthersFiles =
+        keepOthersFiles_ && !inFolderBefore_.contains(LastPathPart(TargetFile));
+    job_ = new THttpGetThread(DownloadUrl, TargetFile, options, this);
+    connect(job_, &THttpGetThread::Progress, this, &TDownloadChain::ProgressChanged);
+    connect(job_, &TJob::Finished, this, [this] {
+        const TDownloadResult result = job_->Result();
+        job_->deleteLater();  // it is still delivering this signal
+        job_ = nullptr;
+        FinishDownload(result);
+    });
+    job_->Start();
+}
+
+void TDownloadChain::FinishDownload(const TDownloadResult& result) {
+    const QString url = DownloadUrl;
+    int row = -1;
+    // The row is found by itself: a row cleared or rebuilt meanwhile is not marked.
+    if (downloadRowRef_.isValid()) {
+        row = downloadRowRef_.row();
+        list_.SetStatus(row, result.saved ? MovieStatus::Saved : MovieStatus::Failed, result.reason,
+                        result.saved ? result.file : QString());
+        if (!result.saved) {
+            failedInCommand_ << downloadRowRef_;
+        }
+    }
+    if (result.saved) {
+        savedInCommand_.insert(result.file);
+    }
+    emit RowFinished(row, url, result);
+    emit ProgressChanged(0);
+    emit StatusChanged("Done");
+    if (cancelled_) {
+        emit Finished();
+        return;  // the command ends here
+    }
+    SelectNextDownload();
+    if (!DownloadUrl.isEmpty() && !TargetFile.isEmpty()) {
+        emit StatusChanged("downloading " + DownloadUrl);
+        StartDownload();
+    } else {
+        emit Finished();
+    }
+}

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QObject>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "platform/Outcome.h"
+
+// A piece of background work, owned by whoever started it (its parent). The body runs once, on
+// a thread of its own; what it reports and its end (Finished) arrive on the owner's thread.
+// Cancel() asks the body to stop at its next chance. Destroying a job cancels it and waits for
+// its body; nothing it reported is delivered afterwards.
+//
+// A derived job must be final and call Stop() first thing in its destructor, so that its body
+// has ended before the members it uses go.
+class TJob : public QObject {
+    Q_OBJECT
+  public:
+    explicit TJob(QObject* owner = nullptr);
+    ~TJob() override;
+
+    // Runs the body; throws std::system_error when the system cannot start a thread.
+    void Start();
+    // From any thread.
+    void Cancel();
+    // Started, and Finished not yet delivered.
+    bool IsRunning() const { return running_; }
+    const TOutcome& Outcome() const { return outcome_; }
+
+  signals:
+    void Finished(const TOutcome& outcome);
+
+  protected:
+    // The body. An exception it lets out ends it as a failure with the exception's text.
+    virtual TOutcome Execute() = 0;
+    bool IsCancelled() const { return cancelled_; }
+    // Hands fn to the owner's thread; calls arrive in the order posted, all before Finished.
+    void Post(std::function<void()> fn);
+    // Run by Cancel() on its caller's thread, to wake a body that waits for something else.
+    void SetWaker(std::function<void()> wake);
+    // Cancels and waits for the body to end.
+    void Stop();
+
+  private:
+    void Run();
+
+    std::thread thread_;
+    std::atomic<bool> cancelled_{false};
+    std::mutex wakeMutex_;
+    std::function<void()> wake_;
+    bool running_ = false;
+    TOutcome outcome_;
+};
+
+// A job that computes one value.
+template <typename Value>
+class TValueJob final : public TJob {
+  public:
+    TValueJob(std::function<Value()> work, QObject* owner) : TJob(owner), work_(std::move(work)) {}
+    ~TValueJob() override { Stop(); }
+    const Value& Result() const { return value_; }
+
+  protected:
+    TOutcome Execute() override {
+        value_ = work_();
+        return TOutcome::Done();
+    }
+
+  private:
+    std::function<Value()> work_;
+    Value value_{};
+};
+
+// Computes work in the background and hands its value to done on owner's thread; the job is
+// owned by owner, so nothing arrives once owner has gone.
+template <typename Value>
+void RunInBackground(QObject* owner, std::function<Value()> work,
+                     std::function<void(const Value&)> done) {
+    auto* job = new TValueJob<Value>(std::move(work), owner);
+    QObject::connect(job, &TJob::Finished, owner, [job, done = std::move(done)] {
+        if (job->Outcome()) {
+            done(job->Result());
+        }
+        job->deleteLater();
+    });
+    job->Start();
+}

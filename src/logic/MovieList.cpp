@@ -1,0 +1,196 @@
+#include "logic/MovieList.h"
+
+#include "logic/TargetNames.h"
+
+QString StatusText(MovieStatus status) {
+    switch (status) {
+        case MovieStatus::New:
+            return "New";
+        case MovieStatus::Preview:
+            return "Preview";
+        case MovieStatus::Saved:
+            return "Saved";
+        case MovieStatus::Failed:
+            return "Failed";
+    }
+    return QString();
+}
+
+TMovieListModel::TMovieListModel(Kind kind, QObject* parent)
+    : QAbstractTableModel(parent), kind_(kind) {}
+
+int TMovieListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size()) - shownFrom_;
+}
+
+int TMovieListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : (kind_ == Kind::Web ? 3 : 4);
+}
+
+QString TMovieListModel::Description(const MovieRow& row) const {
+    if (kind_ == Kind::Cache) {
+        QString from = row.address.isEmpty() ? QString("Address not known") : row.address;
+        if (!row.browser.isEmpty()) {
+            from += ", from the cache of " + row.browser;
+        }
+        return row.reason.isEmpty() ? from : from + ". Copy failed: " + row.reason;
+    }
+    if (row.status == MovieStatus::Failed) {
+        return row.reason;
+    }
+    if (row.status == MovieStatus::Saved) {
+        return "Saved to " + row.localFile;
+    }
+    return QString();
+}
+
+QVariant TMovieListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount()) {
+        return {};
+    }
+    const MovieRow& row = Row(index.row());
+    switch (role) {
+        case Qt::DisplayRole:
+            switch (index.column()) {
+                case IndexColumn:
+                    return QString::number(kind_ == Kind::Web ? index.row() + 1 : row.index);
+                case FlashColumn:
+                    return kind_ == Kind::Web ? row.address : LastPathPart(row.localFile);
+                case StatusColumn:  // the cache list's size column
+                    return kind_ == Kind::Web
+                               ? StatusText(row.status)
+                               : QString::number(static_cast<quint32>(row.size & 0xFFFFFFFF));
+                case LocalPathColumn:
+                    return row.localFile;
+            }
+            return {};
+        case Qt::CheckStateRole:
+            return index.column() == 0 ? QVariant(row.ticked ? Qt::Checked : Qt::Unchecked)
+                                       : QVariant();
+        case Qt::ToolTipRole:
+        case Qt::AccessibleDescriptionRole: {
+            const QString text = Description(row);
+            return text.isEmpty() ? QVariant() : QVariant(text);
+        }
+        default:
+            return {};
+    }
+}
+
+bool TMovieListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::CheckStateRole || index.column() != 0 || index.row() >= rowCount()) {
+        return false;
+    }
+    SetTicked(index.row(), value.toInt() == Qt::Checked);
+    return true;
+}
+
+Qt::ItemFlags TMovieListModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    return index.column() == 0 ? f | Qt::ItemIsUserCheckable : f;
+}
+
+QVariant TMovieListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    static const QStringList web = {"Index", "Flash", "Status"};
+    static const QStringList cache = {"Index", "Flash", "Size", "Local Path"};
+    const QStringList& names = kind_ == Kind::Web ? web : cache;
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section >= names.size()) {
+        return {};
+    }
+    return names[section];
+}
+
+void TMovieListModel::SetFound(const std::vector<FoundMovie>& movies) {
+    beginResetModel();
+    rows_.clear();
+    rows_.reserve(movies.size());
+    foundKeys_.clear();
+    for (const FoundMovie& movie : movies) {
+        MovieRow row;
+        row.address = movie.address;
+        row.source = movie.source;
+        row.document = movie.document;
+        rows_.push_back(std::move(row));
+        foundKeys_.insert(movie.address.toCaseFolded());
+    }
+    shownFrom_ = 0;
+    endResetModel();
+}
+
+void TMovieListModel::ShowAllFound() {
+    beginResetModel();
+    for (MovieRow& row : rows_) {
+        row.status = MovieStatus::New;
+        row.reason.clear();
+        row.localFile.clear();
+        row.ticked = false;
+    }
+    shownFrom_ = 0;
+    endResetModel();
+}
+
+QStringList TMovieListModel::FoundMovies() const {
+    QStringList out;
+    for (const MovieRow& row : rows_) {
+        out << row.address;
+    }
+    return out;
+}
+
+bool TMovieListModel::WasFound(const QString& address) const {
+    return foundKeys_.contains(address.toCaseFolded());
+}
+
+void TMovieListModel::Append(const MovieRow& row) {
+    const int at = rowCount();
+    beginInsertRows({}, at, at);
+    rows_.push_back(row);
+    if (kind_ == Kind::Web) {
+        foundKeys_.insert(row.address.toCaseFolded());
+    }
+    endInsertRows();
+}
+
+void TMovieListModel::Clear() {
+    if (rowCount() == 0) {
+        return;
+    }
+    beginResetModel();
+    if (kind_ == Kind::Web) {
+        shownFrom_ = static_cast<int>(rows_.size());
+    } else {
+        rows_.clear();
+    }
+    endResetModel();
+}
+
+void TMovieListModel::RowChanged(int row) {
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
+void TMovieListModel::SetTicked(int row, bool ticked) {
+    if (At(row).ticked != ticked) {
+        At(row).ticked = ticked;
+        emit dataChanged(index(row, 0), index(row, 0), {Qt::CheckStateRole});
+    }
+}
+
+void TMovieListModel::SetAllTicked(bool ticked) {
+    for (int row = 0; row < rowCount(); ++row) {
+        At(row).ticked = ticked;
+    }
+    if (rowCount() > 0) {
+        emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::CheckStateRole});
+    }
+}
+
+void TMovieListModel::SetStatus(int row, MovieStatus status, const QString& reason,
+                                const QString& localFile) {
+    MovieRow& r = At(row);
+    r.status = status;
+    r.reason = reason;
+    if (!localFile.isEmpty()) {
+        r.localFile = localFile;
+    }
+    RowChanged(row);
+}
