@@ -11,9 +11,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!snapshot) {
         return 0;
     }
-    QStringList plain;
-    ScanPage(*snapshot, plain);
-    QStringList deep;
-    ScanPageDeep(*snapshot, deep);
+    ScanLoadedPage(*snapshot, true, {"http://h/n.swf"});
     return 0;
 }
