@@ -9,7 +9,7 @@ PACKAGES=(
   qt6-webengine-dev libqt6webenginecore6-bin
   libcurl4-openssl-dev libssl-dev libcpp-httplib-dev
   libchm1 libchm-dev liblz4-dev zlib1g-dev libbrotli-dev
-  fp-utils-3.2.2 librsvg2-bin desktop-file-utils appstream dpkg-dev file
+  fp-utils-3.2.2 librsvg2-bin desktop-file-utils appstream dpkg-dev file groff-base bash-completion
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation2 fonts-crosextra-carlito curl openssl nodejs npm
   clang libclang-rt-14-dev

@@ -32,8 +32,6 @@
 #include "widgets/StatusBar.h"
 
 namespace {
-const char* const kHomePage = "https://vimbrel.org/";
-
 TReportList* MakeList(QWidget* parent, const char* name, TMovieListModel& movies,
                       const std::vector<int>& widths) {
     auto* list = new TReportList(parent, &movies, widths);
@@ -332,5 +330,10 @@ void TMainFrm::About1Click() {
 }
 
 void TMainFrm::WebPage1Click() {
-    QDesktopServices::openUrl(QUrl(kHomePage));
+    // Until the project has a web site, its home is the help beside the program.
+    if (QString(VIMBREL_HOMEPAGE).isEmpty()) {
+        Content1Click();
+    } else {
+        QDesktopServices::openUrl(QUrl(VIMBREL_HOMEPAGE));
+    }
 }

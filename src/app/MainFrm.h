@@ -74,6 +74,8 @@ class TMainFrm : public QMainWindow {
     void FillAddressList();
     void LbSpeedButton5Click();
     void LbSpeedButton6Click();
+    // Types the address into the address box and presses "GO!".
+    void OpenAddress(const QString& address);
     void WebBrowser1DocumentComplete(bool loaded);
     // A movie the page fetched after its scan: a new ticked row when the deep scan is on.
     void NetworkMovieFound(const QString& url);

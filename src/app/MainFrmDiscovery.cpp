@@ -54,6 +54,11 @@ void TMainFrm::LbSpeedButton6Click() {
     WebBrowser1->Navigate(text);
 }
 
+void TMainFrm::OpenAddress(const QString& address) {
+    UrlComBox->setEditText(address);
+    LbSpeedButton6Click();
+}
+
 void TMainFrm::WebBrowser1DocumentComplete(bool loaded) {
     const int scan = ++pageScan_;
     if (!loaded) {

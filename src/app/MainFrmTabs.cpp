@@ -3,11 +3,9 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QTabWidget>
-#include <QWebEngineProfile>
 
 #include "app/MainFrm.h"
 #include "app/ToolbarLayout.h"
-#include "web/WebBrowser.h"
 #include "widgets/LbSpeedButton.h"
 
 void TMainFrm::PageControl1Change() {
@@ -18,7 +16,7 @@ void TMainFrm::PageControl1Change() {
     CopyFlash2->setEnabled(!web);
     LbSpeedButton3->SetCaption(web ? "Download Flash" : "Copy Flash To");
     if (!web && core_->CacheMovies().Count() == 0) {
-        core_->StartCacheScan(BrowserProfile()->cachePath());
+        core_->StartCacheScan();
         ShowStatus("Done");  // the scan itself writes no status
     }
 }

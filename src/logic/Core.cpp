@@ -64,6 +64,7 @@ QStringList TCore::StartCopy(const QString& folder) {
                                            outcome ? MovieStatus::Saved : MovieStatus::Failed,
                                            outcome.reason);
                 }
+                emit FileCopied(row.isValid() ? row.row() : -1, target, outcome);
                 emit ProgressChanged(position);
                 emit StatusChanged("Copying To: " + target);
             });
@@ -82,15 +83,15 @@ void TCore::FinishTransfer() {
     emit StatusChanged("Done");
 }
 
-void TCore::StartCacheScan(const QString& embeddedCache) {
+void TCore::StartCacheScan() {
     if (scan_) {
         return;  // one scan at a time fills the list
     }
     // Looking in the folders and copying movies out is the scan's own work.
     scan_ = new TFindCacheEntryThread(
-        [folders = folders_, embeddedCache](TOutcome* indexKept) {
+        [folders = folders_, embedded = EmbeddedBrowserCache(ProgramFolders())](TOutcome* kept) {
             return EnumerateUrlCache(TUrlCacheStore::Shared(),
-                                     BrowserCacheFolders(folders, embeddedCache), indexKept);
+                                     BrowserCacheFolders(folders, embedded), kept);
         },
         this);
     connect(scan_, &TFindCacheEntryThread::RowFound, this, [this](const CacheRow& found) {

@@ -39,14 +39,16 @@ class TCore : public QObject {
 
     // Copies the ticked cache rows into folder (ending in "/"); the local paths it copies.
     QStringList StartCopy(const QString& folder);
-    // Lists the movies of the URL cache (embeddedCache: the embedded browser's cache path).
-    void StartCacheScan(const QString& embeddedCache);
+    // Lists the movies of the URL cache: the store, the embedded browser's, the desktop's.
+    void StartCacheScan();
     // The end of a copy: the bar empty, the status "Done".
     void FinishTransfer();
 
   signals:
     void StatusChanged(const QString& text);
     void ProgressChanged(int position);
+    // A cache row's file has been copied to target, or not (row: its place then, -1 if gone).
+    void FileCopied(int row, const QString& target, const TOutcome& outcome);
     void CopyFinished(const TOutcome& outcome);
     void CacheScanFinished(const TOutcome& outcome);
 

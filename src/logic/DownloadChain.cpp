@@ -96,6 +96,7 @@ void TDownloadChain::StartDownload() {
         keepOthersFiles_ && !inFolderBefore_.contains(LastPathPart(TargetFile));
     job_ = new THttpGetThread(DownloadUrl, TargetFile, options, this);
     connect(job_, &THttpGetThread::Progress, this, &TDownloadChain::ProgressChanged);
+    connect(job_, &THttpGetThread::Received, this, &TDownloadChain::BytesReceived);
     connect(job_, &TJob::Finished, this, [this] {
         const TDownloadResult result = job_->Result();
         job_->deleteLater();  // it is still delivering this signal

@@ -46,6 +46,7 @@ class TDownloadChain : public QObject {
   signals:
     void StatusChanged(const QString& text);
     void ProgressChanged(int position);
+    void BytesReceived(qint64 bytes, qint64 total);
     // A row's download ended (row: its place in the list then, or -1 when it is gone).
     void RowFinished(int row, const QString& url, const TDownloadResult& result);
     void Finished();

@@ -3,10 +3,12 @@
 #include <curl/curl.h>
 
 #include <QCryptographicHash>
+#include <QElapsedTimer>
 #include <cstdio>
 #include <mutex>
 
 #include "logic/AddressResolution.h"
+#include "logic/ChunkedBody.h"
 #include "logic/Progress.h"
 #include "logic/TargetNames.h"
 #include "platform/FileOps.h"
@@ -14,7 +16,8 @@
 namespace {
 constexpr long kReadSize = 512 * 1024;  // what libcurl hands over at once: sized for speed
 constexpr int kMaxRedirects = 20;
-constexpr int kPollMs = 1000;  // a cancel wakes the poll at once
+constexpr int kPollMs = 1000;       // a cancel wakes the poll at once
+constexpr int kBytesEveryMs = 100;  // how often the bytes received are told
 
 struct CurlGlobal {
     CurlGlobal() { curl_global_init(CURL_GLOBAL_DEFAULT); }
@@ -61,9 +64,13 @@ struct THttpGetThread::Transfer {
     bool toFile = false;  // the body is the movie (a 2xx answer)
     bool writeFailed = false;
     bool refused = false;  // the body was not read: the answer was no movie
+    bool chunked = false;  // the body arrives as sent, in chunks this undoes
+    bool badChunks = false;
+    TChunkedBody chunks;
     qint64 announced = 0;  // 0: none announced
     qint64 received = 0;
     int lastPosition = -1;
+    QElapsedTimer sinceReport;
 
     static size_t OnHeader(char* data, size_t size, size_t count, void* self) {
         auto* t = static_cast<Transfer*>(self);
@@ -112,6 +119,9 @@ struct THttpGetThread::Transfer {
             curl_off_t length = -1;
             curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
             announced = length > 0 ? length : 0;
+            // A recorder sees the body as sent: chunks are undone here instead.
+            chunked = recorder && IsChunked(head);
+            chunks = TChunkedBody();
         }
         if (recorder) {
             recorder->Body(data, length);
@@ -122,6 +132,15 @@ struct THttpGetThread::Transfer {
             refused = !recorder && !IsRedirect(status);
             return !refused;
         }
+        if (chunked) {
+            const QByteArray payload = chunks.Feed(data, static_cast<qsizetype>(length));
+            badChunks = chunks.Failed();
+            return !badChunks && Store(payload.constData(), static_cast<size_t>(payload.size()));
+        }
+        return Store(data, length);
+    }
+
+    bool Store(const char* data, size_t length) {
         if (!file->Write(data, length)) {
             writeFailed = true;
             return false;
@@ -133,6 +152,12 @@ struct THttpGetThread::Transfer {
         for (qint64 block = (before / kBlockSize + 1) * kBlockSize; block <= received;
              block += kBlockSize) {
             Report(block);
+        }
+        if (!sinceReport.isValid() || sinceReport.elapsed() >= kBytesEveryMs) {
+            sinceReport.start();
+            job->Post([job = job, bytes = received, total = announced] {
+                emit job->Received(bytes, total);
+            });
         }
         return true;
     }
@@ -243,6 +268,7 @@ TOutcome THttpGetThread::Execute() {
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Transfer::OnBody);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &t);
     if (t.recorder) {
+        curl_easy_setopt(curl, CURLOPT_HTTP_TRANSFER_DECODING, 0L);
         curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, &Transfer::OnDebug);
         curl_easy_setopt(curl, CURLOPT_DEBUGDATA, &t);
         curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
@@ -301,11 +327,17 @@ TOutcome THttpGetThread::Execute() {
     if (t.writeFailed) {
         return fail(file.Error().isEmpty() ? curlError : file.Error());
     }
+    if (t.badChunks) {
+        return fail("the server sent a damaged chunked body");
+    }
     if (code != CURLE_OK) {
         return fail(curlError);
     }
     if (!IsSuccess(t.status)) {
         return fail(StatusText(t.statusLine, t.status));
+    }
+    if (t.chunked && !t.chunks.Done()) {
+        return fail("the server sent a damaged chunked body");
     }
     if (t.announced > 0 && t.received < t.announced) {
         return fail(QString("the server sent %1 of %2 bytes").arg(t.received).arg(t.announced));

@@ -62,6 +62,8 @@ class THttpGetThread final : public TJob {
 
   signals:
     void Progress(int position);
+    // Bytes of the movie received so far, and announced (0: none), a few times a second.
+    void Received(qint64 bytes, qint64 total);
 
   protected:
     TOutcome Execute() override;

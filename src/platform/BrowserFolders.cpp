@@ -146,6 +146,10 @@ QStringList ProfileFolders(BrowserFamily family, const QString& root) {
     return family == BrowserFamily::Firefox ? FirefoxProfileFolders(root) : Subfolders(root);
 }
 
+QString EmbeddedBrowserCache(const TUserFolders& folders) {
+    return folders.cacheHome + "/vimbrel/browser";
+}
+
 QString ChromiumCacheFolder(const QString& profile) {
     const QString data = profile + "/Cache/Cache_Data";
     return QFileInfo(data).isDir() ? data : profile + "/Cache";

@@ -42,5 +42,8 @@ std::vector<CacheFolder> BrowserCacheFolders(const TUserFolders& folders,
 // A profile's Chromium cache folder: "Cache/Cache_Data", or "Cache" itself in older builds.
 QString ChromiumCacheFolder(const QString& profile);
 
+// Where the window's browser keeps its profile's cache.
+QString EmbeddedBrowserCache(const TUserFolders& folders);
+
 // The name the embedded browser's cache goes by.
 inline const char* const kEmbeddedBrowser = "Vimbrel's browser";

@@ -102,10 +102,21 @@ QString CopyOut(TUrlCacheStore& store, BrowserFamily kind, const EntryFile& entr
         return notAMovie();
     }
     *address = response->url;
-    const QString target = store.PathFor(response->url);
+    QString target = store.PathFor(response->url);
     QDir().mkpath(store.Folder());
+    // A new file never replaces one that another process stored under the name meanwhile.
+    const auto replace =
+        QFileInfo::exists(target) ? TAtomicFile::Replace::Always : TAtomicFile::Replace::Never;
     TAtomicFile out(target);
-    if (!out.Write(body->constData(), static_cast<size_t>(body->size())) || !out.Commit()) {
+    if (!out.Write(body->constData(), static_cast<size_t>(body->size()))) {
+        return QString();
+    }
+    bool committed = out.Commit(replace);
+    while (!committed && out.Taken()) {
+        target = store.PathElsewhere(response->url);
+        committed = out.CommitAs(target, replace);
+    }
+    if (!committed) {
         return QString();
     }
     store.Record(response->url, origin, TUrlCacheStore::Writing::Batched);

@@ -1,9 +1,14 @@
 #include "platform/UrlCacheStore.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QScopeGuard>
 #include <QUrl>
 #include <algorithm>
 
@@ -11,6 +16,7 @@
 
 namespace {
 const char* const kIndexName = ".index";
+const char* const kLockName = ".lock";
 constexpr int kSaveEvery = 64;  // records a scan may keep in memory before the index is written
 constexpr int kMaxStem = 120;
 
@@ -62,17 +68,37 @@ TUrlCacheStore& TUrlCacheStore::Shared() {
 }
 
 void TUrlCacheStore::Load() {
-    if (loaded_) {
+    if (!loaded_) {
+        loaded_ = true;
+        Merge();
+    }
+}
+
+void TUrlCacheStore::Merge() {
+    QFile index(folder_ + "/" + kIndexName);
+    if (!index.open(QIODevice::ReadOnly)) {
         return;
     }
-    loaded_ = true;
-    QFile index(folder_ + "/" + kIndexName);
-    if (index.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : index.readAll().split('\n')) {
-            const QList<QByteArray> fields = line.split('\t');
-            if (fields.size() == 3 && !fields[0].isEmpty()) {
-                Add({Unfield(fields[0]), Unfield(fields[1]),
-                     Unfield(fields[2]).split('\n', Qt::SkipEmptyParts)});
+    for (const QByteArray& line : index.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.split('\t');
+        if (fields.size() != 3 || fields[0].isEmpty()) {
+            continue;
+        }
+        Item item{Unfield(fields[0]), Unfield(fields[1]),
+                  Unfield(fields[2]).split('\n', Qt::SkipEmptyParts)};
+        // A file another process stored is added; one this process has only reserved becomes
+        // the other's, and this process names its movie anew when it stores it.
+        const auto mine = byFile_.find(item.file);
+        if (mine == byFile_.end()) {
+            Add(std::move(item));
+        } else if (items_[static_cast<size_t>(*mine)].origins.isEmpty() &&
+                   !item.origins.isEmpty()) {
+            Item& reserved = items_[static_cast<size_t>(*mine)];
+            byAddress_.remove(reserved.address);
+            reserved = item;
+            byAddress_.insert(item.address, *mine);
+            for (const QString& origin : item.origins) {
+                byOrigin_.insert(origin, *mine);
             }
         }
     }
@@ -81,7 +107,7 @@ void TUrlCacheStore::Load() {
 void TUrlCacheStore::Add(Item item) {
     const int at = static_cast<int>(items_.size());
     byAddress_.insert(item.address, at);
-    files_.insert(item.file);
+    byFile_.insert(item.file, at);
     for (const QString& origin : item.origins) {
         byOrigin_.insert(origin, at);
     }
@@ -90,6 +116,19 @@ void TUrlCacheStore::Add(Item item) {
 
 TOutcome TUrlCacheStore::Save() {
     QDir().mkpath(folder_);
+    // Other processes keep this store too: under the lock, what they wrote meanwhile is read
+    // in before the index is written again, so no one's record is lost.
+    const int lock = ::open(QFile::encodeName(folder_ + "/" + kLockName).constData(),
+                            O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    const auto unlock = qScopeGuard([lock] {
+        if (lock >= 0) {
+            ::close(lock);  // lets the lock go
+        }
+    });
+    if (lock < 0 || ::flock(lock, LOCK_EX) != 0) {
+        return TOutcome::Failed("cannot lock the store index: " + ErrnoText(errno));
+    }
+    Merge();
     QSaveFile index(folder_ + "/" + kIndexName);
     if (!index.open(QIODevice::WriteOnly)) {
         return TOutcome::Failed("cannot write the store index: " + index.errorString());
@@ -117,7 +156,7 @@ int TUrlCacheStore::ItemFor(const QString& address) {
     const QString stem = StoreStem(address);
     for (int k = 1;; ++k) {
         const QString name = QString("%1[%2].swf").arg(stem).arg(k);
-        if (!files_.contains(name) && !QFileInfo::exists(folder_ + "/" + name)) {
+        if (!byFile_.contains(name) && !QFileInfo::exists(folder_ + "/" + name)) {
             Add({name, address, {}});
             return static_cast<int>(items_.size()) - 1;
         }
@@ -126,6 +165,12 @@ int TUrlCacheStore::ItemFor(const QString& address) {
 
 QString TUrlCacheStore::PathFor(const QString& address) {
     std::lock_guard<std::mutex> lock(mutex_);
+    return folder_ + "/" + items_[static_cast<size_t>(ItemFor(address))].file;
+}
+
+QString TUrlCacheStore::PathElsewhere(const QString& address) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    byAddress_.remove(address);  // its name stays taken
     return folder_ + "/" + items_[static_cast<size_t>(ItemFor(address))].file;
 }
 
@@ -182,7 +227,7 @@ std::vector<TUrlCacheStore::Item> TUrlCacheStore::Items() {
     Load();
     std::vector<Item> present;
     for (const Item& item : items_) {
-        if (QFileInfo::exists(folder_ + "/" + item.file)) {
+        if (!item.origins.isEmpty() && QFileInfo::exists(folder_ + "/" + item.file)) {
             present.push_back(item);
         }
     }

@@ -31,7 +31,8 @@ QString StoreStem(const QString& address);
 // The program's store of movies: every file named after its address (name[1].swf; another address
 // with the same name gets name[2].swf; the same address keeps its own file), with an index of the
 // address and the origin of each file ("preview", or the browser cache entry it was copied from).
-// Safe to use from several threads.
+// Safe to use from several threads, and from several processes at once: every file is named once,
+// and no process loses another's records.
 class TUrlCacheStore {
   public:
     struct Item {
@@ -47,6 +48,8 @@ class TUrlCacheStore {
     const QString& Folder() const { return folder_; }
     // The full path that holds, or will hold, the movie of address; a new name is reserved.
     QString PathFor(const QString& address);
+    // Another process took the name PathFor gave: a new one for address.
+    QString PathElsewhere(const QString& address);
     // Notes that the file of address now holds its movie, taken from origin ("preview", or
     // "cache file|size|modified"); a newer origin of the same cache file replaces the older.
     // A scan may write the index in batches (Flush at its end); other records are written now.
@@ -57,11 +60,13 @@ class TUrlCacheStore {
     // The path of the file copied from origin, when there is one on disk; address gets the
     // address it holds.
     QString PathFromOrigin(const QString& origin, QString* address = nullptr);
-    // Every item whose file exists, in the order they were first stored.
+    // Every item stored whose file exists, in the order they were first stored.
     std::vector<Item> Items();
 
   private:
     void Load();
+    // Reads the index on disk in, adding the files other processes stored.
+    void Merge();
     void Add(Item item);
     int ItemFor(const QString& address);
     TOutcome Save();
@@ -73,5 +78,5 @@ class TUrlCacheStore {
     std::vector<Item> items_;
     QHash<QString, int> byAddress_;  // address -> item
     QHash<QString, int> byOrigin_;   // origin -> item
-    QSet<QString> files_;            // names in use
+    QHash<QString, int> byFile_;     // name in use -> item
 };

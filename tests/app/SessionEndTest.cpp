@@ -14,11 +14,12 @@
 #include "support/RawHttpServer.h"
 
 namespace {
-// Starts the probe, waits until started() holds, ends the session and returns how long the probe
-// took to exit (-1 when it did not).
-qint64 EndSessionDuring(const QStringList& args, const std::function<bool()>& started) {
+// Starts a program of the build, waits until started() holds, ends the session and returns how
+// long the program took to exit (-1 when it did not).
+qint64 EndSessionDuring(const QString& program, const QStringList& args,
+                        const std::function<bool()>& started) {
     QProcess probe;
-    probe.start(QCoreApplication::applicationDirPath() + "/session_end_probe", args);
+    probe.start(QCoreApplication::applicationDirPath() + "/" + program, args);
     if (!probe.waitForStarted(10000) || !WaitUntil(started, 20000)) {
         return -1;
     }
@@ -41,8 +42,9 @@ TEST(SessionEnd, ADownloadEndsWithinASecondLeavingTheFolderAsItWas) {
     RawHttpServer slow(SlowBody(100000000, 64 * 1024, sending, stop));
     QTemporaryDir folder;
     ASSERT_TRUE(WriteFile(folder.filePath("movie.swf"), "the old movie"));
+    // The command line's download, stopped as Ctrl+C or a log-out stops it.
     const qint64 took = EndSessionDuring(
-        {"download", QString::fromStdString(slow.Url("/movie.swf")), folder.filePath("movie.swf")},
+        "vimbrel", {"get", "--to", folder.path(), QString::fromStdString(slow.Url("/movie.swf"))},
         [&] { return sending && !Hidden(folder.path()).isEmpty(); });
     stop = true;
     EXPECT_GE(took, 0);
@@ -60,9 +62,9 @@ TEST(SessionEnd, ACopyEndsWithinASecondLeavingOnlyWholeFiles) {
         ASSERT_TRUE(WriteFile(sources.filePath(QString("m%1.swf").arg(i, 4, 10, QChar('0'))),
                               body + QByteArray::number(i)));
     }
-    const qint64 took = EndSessionDuring({"copy", target.path() + "/", sources.path()}, [&] {
-        return QDir(target.path()).entryList(QDir::Files).size() >= 20;
-    });
+    const qint64 took =
+        EndSessionDuring("session_end_probe", {target.path() + "/", sources.path()},
+                         [&] { return QDir(target.path()).entryList(QDir::Files).size() >= 20; });
     EXPECT_GE(took, 0);
     EXPECT_LT(took, 1000);
     EXPECT_TRUE(Hidden(target.path()).isEmpty());

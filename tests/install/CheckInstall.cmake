@@ -28,7 +28,8 @@ set(id org.vimbrel.Vimbrel)
 foreach(path bin/vimbrel share/vimbrel/help.chm share/vimbrel/ruffle/ruffle.js
              share/applications/${id}.desktop share/metainfo/${id}.metainfo.xml
              share/icons/hicolor/scalable/apps/${id}.svg share/icons/hicolor/16x16/apps/${id}.png
-             share/icons/hicolor/48x48/apps/${id}.png share/icons/hicolor/256x256/apps/${id}.png)
+             share/icons/hicolor/48x48/apps/${id}.png share/icons/hicolor/256x256/apps/${id}.png
+             share/man/man1/vimbrel.1 share/bash-completion/completions/vimbrel)
   if(NOT EXISTS ${PREFIX}/${path})
     message(FATAL_ERROR "missing after install: ${path}")
   endif()
@@ -48,7 +49,21 @@ execute_process(COMMAND appstreamcli validate --no-net ${PREFIX}/share/metainfo/
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "appstreamcli validate failed")
 endif()
+# The manual page renders without a warning; the completion is valid bash.
+execute_process(COMMAND groff -man -ww -z ${PREFIX}/share/man/man1/vimbrel.1
+                RESULT_VARIABLE result ERROR_VARIABLE warnings)
+if(NOT result EQUAL 0 OR warnings)
+  message(FATAL_ERROR "the manual page does not render cleanly: ${warnings}")
+endif()
+execute_process(COMMAND bash -n ${PREFIX}/share/bash-completion/completions/vimbrel
+                RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "the bash completion is not valid bash")
+endif()
 file(READ ${PREFIX}/share/metainfo/${id}.metainfo.xml metainfo)
+if(metainfo MATCHES "vimbrel.org")
+  message(FATAL_ERROR "the metadata names a web address the project does not hold")
+endif()
 if(NOT metainfo MATCHES "release version=\"${VERSION}\"")
   message(FATAL_ERROR "the metadata's release is not the project's version ${VERSION}")
 endif()

@@ -39,3 +39,31 @@ TEST(UrlCacheStore, FilesAreNamedAfterTheirAddressesAndKeptAcrossRuns) {
     EXPECT_TRUE(EnumerateUrlCache(empty, {}).empty());
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("absent")));
 }
+
+// Two processes keeping one store at once: each movie keeps its own file, and neither loses
+// the other's records.
+TEST(UrlCacheStore, TwoProcessesAtOnceLoseNothing) {
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("store");
+    TUrlCacheStore first(folder);
+    TUrlCacheStore second(folder);
+    EXPECT_TRUE(first.Items().empty());
+    EXPECT_TRUE(second.Items().empty());  // both have read the index before either writes
+    const QString mine = first.PathFor("http://one/a.swf");
+    const QString theirs = second.PathFor("http://two/a.swf");
+    ASSERT_EQ(mine, theirs);  // neither knows of the other yet
+    ASSERT_TRUE(WriteFile(mine, "one"));
+    EXPECT_TRUE(first.Record("http://one/a.swf", "/c/1|3|1").ok);
+    // The second finds the name taken when it stores, and names its movie anew.
+    const QString elsewhere = second.PathElsewhere("http://two/a.swf");
+    ASSERT_TRUE(WriteFile(elsewhere, "two"));
+    EXPECT_TRUE(second.Record("http://two/a.swf", "/c/2|3|1").ok);
+
+    TUrlCacheStore later(folder);
+    QStringList stored;
+    for (const auto& item : later.Items()) {
+        stored << item.address + " " + item.file + " " + ReadAll(folder + "/" + item.file);
+    }
+    EXPECT_EQ(stored,
+              QStringList({"http://one/a.swf a[1].swf one", "http://two/a.swf a[2].swf two"}));
+}

@@ -3,6 +3,7 @@
 #include <httplib.h>
 
 #include <QString>
+#include <functional>
 #include <map>
 #include <string>
 #include <thread>
@@ -14,6 +15,11 @@ class PageServer {
         // One request per connection: stopping never waits for a browser's idle keep-alive.
         server_.set_keep_alive_max_count(1);
         server_.Get(R"(/.*)", [this](const httplib::Request& req, httplib::Response& res) {
+            const auto handler = handlers_.find(req.path);
+            if (handler != handlers_.end()) {
+                handler->second(res);
+                return;
+            }
             const auto it = pages_.find(req.path);
             if (it == pages_.end()) {
                 res.status = 404;
@@ -32,6 +38,10 @@ class PageServer {
     }
     int Port() const { return port_; }
     void Add(const std::string& path, const std::string& html) { pages_[path] = html; }
+    // An answer made by the test; requests are served at once, each on a thread of its own.
+    void Handle(const std::string& path, std::function<void(httplib::Response&)> handler) {
+        handlers_[path] = std::move(handler);
+    }
     // Anything else, served with its own content type.
     void Add(const std::string& path, const std::string& body, const std::string& type) {
         pages_[path] = body;
@@ -42,6 +52,7 @@ class PageServer {
     httplib::Server server_;
     std::map<std::string, std::string> pages_;  // filled before any request
     std::map<std::string, std::string> types_;
+    std::map<std::string, std::function<void(httplib::Response&)>> handlers_;
     std::thread thread_;
     int port_ = 0;
 };

@@ -1,32 +1,25 @@
-// A stand-in for the program in the middle of a transfer, for the session-end tests: runs one
-// download ("download URL FILE") or one copy ("copy FOLDER/ SOURCE_FOLDER") as the window does,
-// with the program's own session-end handling. Exits 0 when the transfer ends by itself.
+// A stand-in for the program in the middle of a copy, for the session-end tests: copies the
+// files of SOURCE_FOLDER into FOLDER/ as the window does, with the program's own session-end
+// handling. Exits 0 when the copy ends by itself.
 #include <QCoreApplication>
 #include <QDir>
-#include <memory>
 
 #include "logic/CacheCopyThread.h"
-#include "logic/HttpGetThread.h"
 #include "logic/SessionEnd.h"
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() != 4) {
+    if (args.size() != 3) {
         return 2;
     }
-    std::unique_ptr<TJob> job;
-    if (args[1] == "download") {
-        job = std::make_unique<THttpGetThread>(args[2], args[3]);
-    } else {
-        QStringList sources;
-        for (const QFileInfo& f : QDir(args[3]).entryInfoList(QDir::Files, QDir::Name)) {
-            sources << f.absoluteFilePath();
-        }
-        job = std::make_unique<TCacheCopyThread>(args[2], sources);
+    QStringList sources;
+    for (const QFileInfo& f : QDir(args[2]).entryInfoList(QDir::Files, QDir::Name)) {
+        sources << f.absoluteFilePath();
     }
-    InstallSessionEndHandling([&job] { job->Cancel(); });
-    QObject::connect(job.get(), &TJob::Finished, [] { QCoreApplication::quit(); });
-    job->Start();
-    return app.exec();  // the job goes as the program ends, waiting for its body
+    TCacheCopyThread copy(args[1], sources);
+    InstallSessionEndHandling([&copy] { copy.Cancel(); });
+    QObject::connect(&copy, &TJob::Finished, [] { QCoreApplication::quit(); });
+    copy.Start();
+    return app.exec();  // the copy goes as the program ends, waiting for its body
 }

@@ -12,6 +12,7 @@
 #include "platform/ChmToc.h"
 #include "platform/DataFiles.h"
 #include "support/TestEnvironment.h"
+#include "support/UrlOpenings.h"
 #include "widgets/HelpWindow.h"
 #include "widgets/HtmlHlp.h"
 
@@ -65,6 +66,14 @@ TEST_F(HelpTest, ContentLoadsTheEngineOnceAndClosingTheWindowClosesTheHelp) {
     EXPECT_TRUE(frm.close());
     QCoreApplication::processEvents();
     EXPECT_EQ(THelpWindow::OpenCount(), 0);
+}
+
+TEST_F(HelpTest, HomePageOpensTheHelpUntilTheProjectHasASite) {
+    TUrlOpenings desktop;
+    TMainFrm frm(TestFolders());
+    frm.WebPage1->trigger();
+    EXPECT_EQ(THelpWindow::OpenCount(), 1);
+    EXPECT_TRUE(desktop.opened.isEmpty()) << desktop.opened.join(' ').toStdString();
 }
 
 TEST_F(HelpTest, ClosingWithoutHelpLoadsNothing) {

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QJsonObject>
+#include <QString>
+
+// What the command line writes: one line per result on standard output (the plain text, or the
+// JSON object with --json), failures with their reasons on standard error, and a progress bar
+// on standard error when that is a terminal.
+class TCliOutput {
+  public:
+    explicit TCliOutput(bool json);
+
+    // One result: plain (nothing when empty) or, with --json, the JSON object.
+    void Result(const QString& plain, const QJsonObject& json);
+    // "vimbrel: " and the text on standard error; the run has failed.
+    void Failure(const QString& text);
+    bool Failed() const { return failed_; }
+
+    // The bar for one transfer: name, bytes so far and announced (0: unknown).
+    void Progress(const QString& name, qint64 bytes, qint64 total);
+    void EndProgress();
+
+  private:
+    const bool json_;
+    const bool terminal_;
+    bool failed_ = false;
+    bool barShown_ = false;
+    QString barName_;
+    QElapsedTimer barSince_;
+};
+
+// "12.3 MB" and the like.
+QString ByteCount(qint64 bytes);

@@ -1,0 +1,137 @@
+#include "app/cli/CommandLine.h"
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QRegularExpression>
+#include <QString>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <memory>
+
+#include "Version.h"
+#include "app/cli/CliCommand.h"
+#include "logic/SessionEnd.h"
+#include "platform/UserFolders.h"
+
+namespace {
+bool IsCommandName(const QString& name) {
+    return name == "scan" || name == "get" || name == "cache" || name == "tabs";
+}
+
+void Print(FILE* to, const QString& text) {
+    std::fputs(text.toLocal8Bit().constData(), to);
+}
+
+int Usage(const QString& command, const QString& text) {
+    const QString help = command.isEmpty() ? "vimbrel --help" : "vimbrel " + command + " --help";
+    Print(stderr, QString("vimbrel%1: %2 (see '%3')\n")
+                      .arg(command.isEmpty() ? QString() : " " + command, text, help));
+    return kExitUsage;
+}
+
+QString Overview(const std::vector<std::unique_ptr<TCliCommand>>& commands) {
+    QString text =
+        "Usage: vimbrel [URL]\n"
+        "       vimbrel COMMAND [OPTIONS] [URL...]\n\n"
+        "Vimbrel finds Flash movies on web pages and in the browsers' caches, plays and saves "
+        "them.\nWith no command it opens its window (on URL when one is given).\n\nCommands:\n";
+    for (const auto& command : commands) {
+        text += QString("  %1  %2\n").arg(command->Name(), -6).arg(command->Summary());
+    }
+    return text +
+           "\nOptions:\n  -h, --help     Show this help; 'vimbrel COMMAND --help' shows a "
+           "command's.\n  -v, --version  Show the version.\n";
+}
+
+// The application a command runs in: the web engine's needs a GUI application, off screen.
+std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char** argv, bool browser) {
+    if (!browser) {
+        return std::make_unique<QCoreApplication>(argc, argv);
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");  // no display is needed, or used
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS")) {
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --log-level=3");
+    }
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    return std::make_unique<QApplication>(argc, argv);
+}
+// Standard error carries the command's failures: the libraries' chatter is left out, all but
+// what stops the program.
+void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+        std::fprintf(stderr, "vimbrel: %s\n", message.toLocal8Bit().constData());
+    }
+}
+}  // namespace
+
+bool WantsCommandLine(int argc, char** argv) {
+    if (argc < 2) {
+        return false;
+    }
+    const QString first = QString::fromLocal8Bit(argv[1]);
+    return argc > 2 || first.startsWith('-') || IsCommandName(first) || first == "help";
+}
+
+int RunCommandLine(int argc, char** argv) {
+    const QString name = QString::fromLocal8Bit(argv[1]);
+    if (qEnvironmentVariableIsEmpty("VIMBREL_DEBUG")) {
+        qInstallMessageHandler(QuietMessages);
+    }
+    // Goes last, once the web engine has let go of the profile in it.
+    QTemporaryDir profileFolder(QDir::tempPath() + "/vimbrel-XXXXXX");
+    auto app = MakeApplication(argc, argv, name == "scan");
+    app->setApplicationName("vimbrel");
+    app->setApplicationVersion(VIMBREL_VERSION);
+    UseProgramFolders(UserFoldersFromEnvironment());
+    auto commands = CliCommands(profileFolder.path());
+    if (name == "-h" || name == "--help" || name == "help") {
+        Print(stdout, Overview(commands));
+        return kExitOk;
+    }
+    if (name == "-v" || name == "--version") {
+        Print(stdout, "vimbrel " VIMBREL_VERSION "\n");
+        return kExitOk;
+    }
+    TCliCommand* command = nullptr;
+    for (const auto& candidate : commands) {
+        if (candidate->Name() == name) {
+            command = candidate.get();
+        }
+    }
+    if (!command) {
+        return Usage(QString(), name.startsWith('-') ? QString("unknown option '%1'").arg(name)
+                                                     : QString("unknown command '%1'").arg(name));
+    }
+    QCommandLineParser parser;
+    parser.setApplicationDescription(command->Summary());
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOption({{"h", "help"}, "Show this help."});
+    command->AddOptions(parser);
+    QStringList arguments = app->arguments();
+    arguments.removeAt(1);
+    arguments[0] = "vimbrel " + name;
+    if (!parser.parse(arguments)) {
+        return Usage(name, parser.errorText().toLower().remove(QRegularExpression("\\.$")));
+    }
+    if (parser.isSet("help")) {
+        // The parser names the program by its path: the command's name reads better.
+        QString help = parser.helpText();
+        help.replace(0, help.indexOf(' ', 7), "Usage: vimbrel " + name);
+        Print(stdout, help);
+        return kExitOk;
+    }
+    InstallSessionEndHandling([command] { command->Cancel(); });
+    int status = -1;
+    try {
+        command->Start(parser, [&status, &app](int code) {
+            status = code;
+            app->exit(code);
+        });
+    } catch (const UsageError& error) {
+        return Usage(name, error.text);
+    }
+    return status >= 0 ? status : app->exec();
+}

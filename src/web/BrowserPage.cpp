@@ -1,0 +1,154 @@
+#include "web/BrowserPage.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTimer>
+#include <QUrl>
+#include <QWebEngineLoadingInfo>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineUrlRequestInfo>
+#include <QWebEngineUrlRequestInterceptor>
+
+#include "platform/BrowserFolders.h"
+#include "platform/Secrets.h"
+#include "platform/UserFolders.h"
+
+// The resources live in a static library: make sure they are linked and registered.
+static void InitResources() {
+    Q_INIT_RESOURCE(web);
+}
+
+namespace {
+QString SnapshotScriptSource() {
+    InitResources();
+    QFile file(":/snapshot.js");
+    if (!file.open(QIODevice::ReadOnly)) {
+        return QString();
+    }
+    return QString::fromUtf8(file.readAll()).replace("@SNAPSHOT_SECRET@", SnapshotSecret());
+}
+
+// Tells the page of every request it and its frames make. The engine may call it on another
+// thread; the page hears of it on its own.
+class TRequestWatch : public QWebEngineUrlRequestInterceptor {
+  public:
+    explicit TRequestWatch(TBrowserPage* page)
+        : QWebEngineUrlRequestInterceptor(page), page_(page) {}
+
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+        QMetaObject::invokeMethod(
+            page_,
+            [page = page_, url = info.requestUrl().toString(),
+             type = static_cast<int>(info.resourceType())] {
+                emit page->ResourceRequested(url, type);
+            },
+            Qt::QueuedConnection);
+    }
+
+  private:
+    TBrowserPage* page_;
+};
+}  // namespace
+
+const QString& SnapshotSecret() {
+    static const QString secret = RandomHex(2);
+    return secret;
+}
+
+void PrepareBrowserProfile(QWebEngineProfile* profile) {
+    QWebEngineScript snapshot;
+    snapshot.setName("vimbrel-snapshot");
+    snapshot.setSourceCode(SnapshotScriptSource());
+    snapshot.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    snapshot.setWorldId(QWebEngineScript::ApplicationWorld);
+    snapshot.setRunsOnSubFrames(true);
+    profile->scripts()->insert(snapshot);
+}
+
+QWebEngineProfile* BrowserProfile() {
+    static QWebEngineProfile* profile = [] {
+        auto* p = new QWebEngineProfile("vimbrel", QCoreApplication::instance());
+        const TUserFolders folders = ProgramFolders();
+        p->setCachePath(EmbeddedBrowserCache(folders));
+        p->setPersistentStoragePath(folders.dataHome + "/vimbrel/browser");
+        p->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
+        PrepareBrowserProfile(p);
+        return p;
+    }();
+    return profile;
+}
+
+TBrowserPage::TBrowserPage(QWebEngineProfile* profile, QObject* parent)
+    : QWebEnginePage(profile, parent) {
+    setUrlRequestInterceptor(new TRequestWatch(this));
+    connect(this, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
+        if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus) {
+            // An HTTP error's text is the engine's error page; its status says it plainly.
+            emit LoadFailed(info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain
+                                ? QString("HTTP %1").arg(info.errorCode())
+                                : info.errorString());
+        }
+    });
+    connect(this, &QWebEnginePage::loadFinished, this, &TBrowserPage::DocumentComplete);
+}
+
+TBrowserPage::~TBrowserPage() {
+    *alive_ = false;
+}
+
+void TBrowserPage::Navigate(const QString& address) {
+    // Completing an address typed without a scheme is the browser's part.
+    load(QUrl::fromUserInput(address));
+}
+
+void TBrowserPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level,
+                                            const QString& message, int line,
+                                            const QString& source) {
+    // The snapshot script's reports come this way; every other message goes the usual way.
+    if (auto report = ParseReportLine(message, SnapshotSecret())) {
+        TakeReport(*report);
+    } else {
+        QWebEnginePage::javaScriptConsoleMessage(level, message, line, source);
+    }
+}
+
+void TBrowserPage::RequestSnapshot(SnapshotReady ready, int frameBudgetMs, bool deep) {
+    const QString scan = RandomHex(1);
+    snapshots_.emplace(scan, PendingSnapshot{SnapshotCollector(scan), std::move(ready)});
+    runJavaScript(
+        QString("window.__vimbrelSnapshot ? window.__vimbrelSnapshot.start('%1', %2) : -1")
+            .arg(scan, deep ? "true" : "false"),
+        QWebEngineScript::ApplicationWorld,
+        [this, alive = std::weak_ptr<bool>(alive_), scan](const QVariant& frames) {
+            if (alive.lock() && *alive.lock() && (!frames.isValid() || frames.toInt() < 0)) {
+                Finish(scan, "The page could not be read.");
+            }
+        });
+    QTimer::singleShot(frameBudgetMs, this, [this, scan] {
+        Finish(scan, "The page took too long to describe itself.");
+    });
+}
+
+void TBrowserPage::TakeReport(const ReportLine& line) {
+    const auto it = snapshots_.find(line.scan);
+    if (it == snapshots_.end()) {
+        return;  // a late answer to a snapshot already taken
+    }
+    it->second.collector.Add(line);
+    if (it->second.collector.Complete()) {
+        Finish(line.scan, QString());
+    }
+}
+
+void TBrowserPage::Finish(const QString& scan, const QString& errorIfNoTop) {
+    const auto it = snapshots_.find(scan);
+    if (it == snapshots_.end()) {
+        return;
+    }
+    PendingSnapshot pending = std::move(it->second);
+    snapshots_.erase(it);
+    auto tree = pending.collector.Assemble();
+    pending.ready(std::move(tree), tree ? QString() : errorIfNoTop);
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <functional>
+#include <vector>
+
+#include "logic/PageScan.h"
+#include "platform/Outcome.h"
+
+class QWebEngineProfile;
+class TBrowserPage;
+class TNetworkMovies;
+
+// What the scan of one page found.
+struct TPageScanResult {
+    TOutcome outcome;  // failed when the page did not load or could not be read
+    QString page;      // the address loaded
+    std::vector<FoundMovie> movies;
+};
+
+// Scans pages without a window, one after another, as the window's browser does: the same page,
+// snapshot and rules, every finished document scanned again, the page scan's movies first, then
+// with the deep scan the deep scan's and those the page fetches while it stays open.
+class TPageScanner : public QObject {
+    Q_OBJECT
+  public:
+    struct Options {
+        bool deep = false;
+        int waitMs = 0;         // how long a page stays open after its scan
+        int timeoutMs = 60000;  // for the page to load and be read
+    };
+
+    TPageScanner(QWebEngineProfile* profile, Options options, QObject* parent = nullptr);
+    ~TPageScanner() override;
+
+    // Scans url; done runs once, later.
+    void Scan(const QString& url, std::function<void(const TPageScanResult&)> done);
+
+  private:
+    void ScanDocument();
+    void End(const TOutcome& outcome);
+
+    QWebEngineProfile* const profile_;
+    const Options options_;
+    // A page of its own for each address: nothing of one page reaches the next.
+    TBrowserPage* page_ = nullptr;
+    TNetworkMovies* network_ = nullptr;
+    QTimer timeout_;
+    QTimer wait_;
+    std::function<void(const TPageScanResult&)> done_;
+    TPageScanResult result_;
+    FoundMovieList found_;
+    int scans_ = 0;  // the latest document's scan
+    bool scanned_ = false;
+};

@@ -1,0 +1,221 @@
+// The command line, run as the built program is run: without a display, against loopback
+// servers, its output read as a script would read it.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <atomic>
+
+#include "TestUtil.h"
+#include "app/MainFrm.h"
+#include "support/Files.h"
+#include "support/FramedSite.h"
+#include "support/Gate.h"
+#include "support/ListRows.h"
+#include "support/PageServer.h"
+#include "support/RawHttpServer.h"
+#include "support/TestEnvironment.h"
+#include "widgets/StatusBar.h"
+
+namespace {
+struct Ran {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+QProcess* Start(const QStringList& arguments) {
+    auto* process = new QProcess;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        env.remove(name);  // no display at all
+    }
+    process->setProcessEnvironment(env);
+    process->start(QCoreApplication::applicationDirPath() + "/vimbrel", arguments);
+    return process;
+}
+
+Ran Finish(QProcess* process) {
+    Ran run;
+    if (process->waitForFinished(60000)) {
+        run.status = process->exitCode();
+    }
+    run.out = QString::fromUtf8(process->readAllStandardOutput());
+    run.err = QString::fromUtf8(process->readAllStandardError());
+    delete process;
+    return run;
+}
+
+Ran Vimbrel(const QStringList& arguments) {
+    return Finish(Start(arguments));
+}
+
+QStringList Lines(const QString& text) {
+    return text.split('\n', Qt::SkipEmptyParts);
+}
+
+std::string Serve(const std::string& request) {
+    const std::string line = RequestLine(request);
+    if (line.find("/missing.swf") != std::string::npos) {
+        return RawHttpServer::Response(404, "no");
+    }
+    return RawHttpServer::Response(200, "FWS movie " + line.substr(4, line.rfind(' ') - 4));
+}
+}  // namespace
+
+// The rows the window lists for a page with frames on two origins, in the same order.
+TEST(CommandLine, ScanPrintsTheRowsTheWindowListsForTheSamePage) {
+    TFramedSite site;
+    QStringList windowRows;
+    {
+        TMainFrm frm(TestFolders());
+        QStringList statuses;
+        QObject::connect(frm.StatusBar1, &TStatusBar::TextChanged,
+                         [&](const QString& text) { statuses << text; });
+        frm.OpenAddress(site.A("/index.html"));
+        ASSERT_TRUE(WaitUntil([&] { return statuses.contains("Done"); }, 30000));
+        windowRows = Column(frm.ListView1, 1);
+    }
+    ASSERT_EQ(windowRows.size(), 11);
+    const Ran plain = Vimbrel({"scan", site.A("/index.html")});
+    EXPECT_EQ(plain.status, 0) << plain.err.toStdString();
+    EXPECT_EQ(Lines(plain.out), windowRows);
+
+    const Ran json = Vimbrel({"scan", "--json", site.A("/index.html")});
+    const QStringList lines = Lines(json.out);
+    ASSERT_EQ(lines.size(), windowRows.size());
+    for (int i = 0; i < lines.size(); ++i) {
+        const QJsonObject row = QJsonDocument::fromJson(lines[i].toUtf8()).object();
+        EXPECT_EQ(row["address"].toString(), windowRows[i]);
+        EXPECT_EQ(row["index"].toInt(), i + 1);
+        EXPECT_EQ(row["page"].toString(), site.A("/index.html"));
+        EXPECT_EQ(row["found"].toString(), "page");
+        EXPECT_EQ(row["status"].toString(), "New");
+    }
+    const QJsonObject inFrame = QJsonDocument::fromJson(lines[8].toUtf8()).object();
+    EXPECT_TRUE(inFrame["document"].toString().endsWith("/frame1.html"));
+}
+
+// Exit statuses and what is left on disk: 0 all saved, 1 something failed (its reason told),
+// 2 the command not understood, with a one-line hint and nothing written.
+TEST(CommandLine, GetSavesWhatItCanAndTellsEveryFailure) {
+    RawHttpServer server(Serve);
+    QTemporaryDir folder;
+    ASSERT_TRUE(WriteFile(folder.filePath("list.txt"),
+                          QByteArray::fromStdString(server.Url("/b.swf") + "\n# a note\n")));
+    const QString to = folder.path();
+    const struct {
+        QStringList arguments;
+        int status;
+        QString err;  // a part of what standard error says
+    } runs[] = {
+        {{"get", "--to", to, QString::fromStdString(server.Url("/a.swf")),
+          QString::fromStdString(server.Url("/missing.swf"))},
+         1,
+         "missing.swf: HTTP 404 Not Found"},
+        {{"get", "--to", to, "--input", folder.filePath("list.txt")}, 0, ""},
+        {{"get", "--bogus", QString::fromStdString(server.Url("/c.swf"))}, 2, "unknown option"},
+        {{"get", "--to", to + "/absent", QString::fromStdString(server.Url("/c.swf"))},
+         2,
+         "no such folder"},
+        {{"get", "--to", to, "file:///etc/passwd"}, 2, "not an http or https address"},
+        {{"get", "--to", to, "--input", to + "/absent.txt"}, 2, "cannot read"},
+        {{"scan", "--timeout", "soon", "http://127.0.0.1/"}, 2, "--timeout takes a number"},
+    };
+    for (const auto& run : runs) {
+        const Ran result = Vimbrel(run.arguments);
+        EXPECT_EQ(result.status, run.status) << run.arguments.join(' ').toStdString();
+        EXPECT_TRUE(result.err.contains(run.err)) << result.err.toStdString();
+        if (run.status == 2) {
+            EXPECT_EQ(result.err.count('\n'), 1) << result.err.toStdString();
+        }
+    }
+    EXPECT_EQ(QDir(to).entryList(QDir::Files | QDir::Hidden),
+              QStringList({"a.swf", "b.swf", "list.txt"}));
+    EXPECT_EQ(ReadAll(folder.filePath("a.swf")), "FWS movie /a.swf");
+}
+
+// Many processes at once: two saving the same name into one folder get two whole files.
+TEST(CommandLine, TwoGetsOfOneNameAtOnceGiveTwoWholeFiles) {
+    std::atomic<int> waiting{0};
+    TGate bothAsked;  // both answers go out once both processes have asked
+    PageServer server;
+    server.Handle("/x.swf", [&](httplib::Response& res) {
+        if (++waiting == 2) {
+            bothAsked.Open();
+        }
+        bothAsked.Wait();
+        res.set_content(std::string(300000, 'x'), "application/x-shockwave-flash");
+    });
+    QTemporaryDir folder;
+    const QString url = QString("http://127.0.0.1:%1/x.swf").arg(server.Port());
+    QProcess* first = Start({"get", "--to", folder.path(), url});
+    QProcess* second = Start({"get", "--to", folder.path(), url});
+    EXPECT_EQ(Finish(first).status, 0);
+    EXPECT_EQ(Finish(second).status, 0);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList({"x (2).swf", "x.swf"}));
+    for (const char* name : {"x.swf", "x (2).swf"}) {
+        EXPECT_EQ(ReadAll(folder.filePath(name)).size(), 300000) << name;
+    }
+}
+
+// What get --warc writes, read back by a real WARC reader: every answer recorded as received,
+// every payload digest right, each movie byte for byte what the server sent.
+TEST(CommandLine, GetWritesAWebArchiveThatAWarcReaderReads) {
+    const std::string movie = "FWS" + std::string(5000, 'm');
+    RawHttpServer server([&](const std::string& request) -> std::string {
+        const std::string line = RequestLine(request);
+        if (line.find("/old.swf") != std::string::npos) {
+            return RawHttpServer::Response(302, "moved", "Location: /chunked.swf\r\n");
+        }
+        if (line.find("/chunked.swf") != std::string::npos) {
+            return "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n"
+                   "3\r\nFWS\r\n1388\r\n" +
+                   std::string(5000, 'm') + "\r\n0\r\n\r\n";
+        }
+        return Serve(request);
+    });
+    QTemporaryDir folder;
+    const QString warc = folder.filePath("run.warc.gz");
+    const Ran get = Vimbrel({"get", "--to", folder.path(), "--warc", warc,
+                             QString::fromStdString(server.Url("/a.swf")),
+                             QString::fromStdString(server.Url("/old.swf")),
+                             QString::fromStdString(server.Url("/missing.swf"))});
+    EXPECT_EQ(get.status, 1);
+    EXPECT_EQ(ReadAll(folder.filePath("old.swf")), QByteArray::fromStdString(movie));
+
+    QProcess reader;
+    reader.start("node", {VIMBREL_SOURCE_DIR "/tests/support/ReadWarc.mjs", warc});
+    ASSERT_TRUE(reader.waitForFinished(30000));
+    ASSERT_EQ(reader.exitCode(), 0) << reader.readAllStandardError().toStdString();
+    QStringList records;
+    QHash<QString, QString> sha256;
+    for (const QString& line : Lines(QString::fromUtf8(reader.readAllStandardOutput()))) {
+        const QJsonObject r = QJsonDocument::fromJson(line.toUtf8()).object();
+        const QString uri = r["uri"].toString().section('/', 3);
+        records << r["type"].toString() + " " + uri + " " + QString::number(r["status"].toInt());
+        if (r["type"] == "response") {
+            EXPECT_TRUE(r["payloadDigestOk"].toBool()) << line.toStdString();
+            sha256[uri] = r["sha256"].toString();
+        } else if (r["type"] == "request") {
+            EXPECT_TRUE(r["concurrentTo"].toString().startsWith("<urn:uuid:"));
+        }
+    }
+    EXPECT_EQ(records, QStringList({"warcinfo  0", "response a.swf 200", "request a.swf 0",
+                                    "response old.swf 302", "request old.swf 0",
+                                    "response chunked.swf 200", "request chunked.swf 0",
+                                    "response missing.swf 404", "request missing.swf 0"}));
+    auto hash = [](const QByteArray& bytes) {
+        return QString::fromLatin1(
+            QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+    };
+    EXPECT_EQ(sha256["a.swf"], hash("FWS movie /a.swf"));
+    EXPECT_EQ(sha256["chunked.swf"], hash(QByteArray::fromStdString(movie)));
+}
