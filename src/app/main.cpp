@@ -1,10 +1,34 @@
+// The browser part of the program: the window, and the scan command, which need the browser
+// engine. The program hands over to it.
 #include <unistd.h>
+
+#include <cstring>
 
 #include "app/Application.h"
 #include "app/MainFrm.h"
+#include "app/cli/CliCommand.h"
 #include "app/cli/CommandLine.h"
+#include "app/cli/ScanCommand.h"
 #include "logic/SessionEnd.h"
 #include "widgets/BrowseFolderDlg.h"
+
+namespace {
+// The scan runs off screen: no display is needed, or used.
+std::unique_ptr<QCoreApplication> OffScreenApplication(int& argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS")) {
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --log-level=3");
+    }
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    return std::make_unique<QApplication>(argc, argv);
+}
+
+std::vector<std::unique_ptr<TCliCommand>> BrowserCommands(const QString& profileFolder) {
+    std::vector<std::unique_ptr<TCliCommand>> commands;
+    commands.push_back(ScanCommand(profileFolder));
+    return commands;
+}
+}  // namespace
 
 int main(int argc, char* argv[]) {
     // The web engine's sandbox cannot run as root: there it runs without, as Chromium does.
@@ -12,7 +36,7 @@ int main(int argc, char* argv[]) {
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     }
     if (WantsCommandLine(argc, argv)) {
-        return RunCommandLine(argc, argv);
+        return RunCommandLine(argc, argv, {BrowserCommands, OffScreenApplication});
     }
     TApplication app(argc, argv);
     const TUserFolders folders = UserFoldersFromEnvironment();

@@ -12,7 +12,7 @@ TDownloadChain::TDownloadChain(TMovieListModel& list, QObject* parent)
     : QObject(parent), list_(list), connections_(std::make_unique<TConnectionPool>()) {}
 
 TDownloadChain::~TDownloadChain() {
-    delete job_;  // before the connections it uses
+    delete job_;  // before the connections and the thread it uses
 }
 
 void TDownloadChain::SetHttpOptions(const QString& caFile, TResponseRecorder* recorder) {
@@ -91,6 +91,7 @@ void TDownloadChain::StartDownload() {
     options.caFile = caFile_;
     options.connections = connections_.get();
     options.recorder = recorder_;
+    options.positions = positions_;
     // A name the folder did not hold when the command began is another's if it appears now.
     options.keepOthersFiles =
         keepOthersFiles_ && !inFolderBefore_.contains(LastPathPart(TargetFile));
@@ -103,7 +104,10 @@ void TDownloadChain::StartDownload() {
         job_ = nullptr;
         FinishDownload(result);
     });
-    job_->Start();
+    if (!thread_) {
+        thread_ = std::make_unique<TJobThread>();
+    }
+    job_->Start(thread_.get());
 }
 
 void TDownloadChain::FinishDownload(const TDownloadResult& result) {

@@ -26,6 +26,8 @@ class TDownloadChain : public QObject {
     void SetHttpOptions(const QString& caFile, TResponseRecorder* recorder = nullptr);
     // Files that appear in the folder while the command runs, written by others, are kept.
     void KeepOthersFiles(bool keep) { keepOthersFiles_ = keep; }
+    // Whether progress positions are told (a bar shows them), or only bytes received.
+    void TellPositions(bool tell) { positions_ = tell; }
 
     // Starts with the first ticked row not yet saved into folder (ending in "/"); false when
     // there is none to start.
@@ -59,8 +61,10 @@ class TDownloadChain : public QObject {
     QString caFile_;
     TResponseRecorder* recorder_ = nullptr;
     bool keepOthersFiles_ = false;
+    bool positions_ = true;
     std::unique_ptr<TConnectionPool> connections_;
-    THttpGetThread* job_ = nullptr;  // a child: goes with the chain at the latest
+    std::unique_ptr<TJobThread> thread_;  // runs the downloads, one after another
+    THttpGetThread* job_ = nullptr;       // a child: goes with the chain at the latest
     bool cancelled_ = false;
     QPersistentModelIndex downloadRowRef_;
     QList<QPersistentModelIndex> failedInCommand_;  // not tried again by this command

@@ -52,6 +52,7 @@ QString StatusText(const QByteArray& statusLine, long status) {
 struct THttpGetThread::Transfer {
     explicit Transfer(THttpGetThread* owner) : job(owner) {}
     THttpGetThread* job;
+    bool positions = true;  // whether progress positions are told
     CURL* curl = nullptr;
     TAtomicFile* file = nullptr;
     TResponseRecorder* recorder = nullptr;
@@ -153,7 +154,7 @@ struct THttpGetThread::Transfer {
              block += kBlockSize) {
             Report(block);
         }
-        if (!sinceReport.isValid() || sinceReport.elapsed() >= kBytesEveryMs) {
+        if (sinceReport.elapsed() >= kBytesEveryMs) {
             sinceReport.start();
             job->Post([job = job, bytes = received, total = announced] {
                 emit job->Received(bytes, total);
@@ -163,7 +164,7 @@ struct THttpGetThread::Transfer {
     }
 
     void Report(qint64 done) {
-        if (announced <= 0) {
+        if (announced <= 0 || !positions) {
             return;  // no length, no bar
         }
         const int position = ProgressPosition(done, announced);
@@ -231,11 +232,14 @@ TOutcome THttpGetThread::Execute() {
     if (!file.IsOpen()) {
         return fail(file.Error());
     }
+    // A chain's downloads share one multi handle, and with it the connections it keeps open.
     CURL* curl = curl_easy_init();
-    CURLM* multi = curl_multi_init();
+    CURLM* ownMulti = options_.connections ? nullptr : curl_multi_init();
+    CURLM* multi =
+        options_.connections ? static_cast<CURLM*>(options_.connections->Handle()) : ownMulti;
     if (!curl || !multi) {
         curl_easy_cleanup(curl);
-        curl_multi_cleanup(multi);
+        curl_multi_cleanup(ownMulti);
         return fail("the network library cannot start");
     }
     SetWaker([multi] { curl_multi_wakeup(multi); });
@@ -244,6 +248,8 @@ TOutcome THttpGetThread::Execute() {
     t.curl = curl;
     t.file = &file;
     t.recorder = options_.recorder;
+    t.sinceReport.start();
+    t.positions = options_.positions;
     char error[CURL_ERROR_SIZE] = {};
     const QByteArray caFile = options_.caFile.toUtf8();
     curl_slist* headers = nullptr;
@@ -272,9 +278,6 @@ TOutcome THttpGetThread::Execute() {
         curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, &Transfer::OnDebug);
         curl_easy_setopt(curl, CURLOPT_DEBUGDATA, &t);
         curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
-    }
-    if (options_.connections) {
-        curl_easy_setopt(curl, CURLOPT_SHARE, options_.connections->Handle());
     }
     if (!caFile.isEmpty()) {
         curl_easy_setopt(curl, CURLOPT_CAINFO, caFile.constData());
@@ -318,7 +321,7 @@ TOutcome THttpGetThread::Execute() {
     const QString curlError =
         error[0] ? QString::fromLocal8Bit(error) : QString::fromLatin1(curl_easy_strerror(code));
     curl_easy_cleanup(curl);
-    curl_multi_cleanup(multi);
+    curl_multi_cleanup(ownMulti);
     curl_slist_free_all(headers);
 
     if (cancelled) {
@@ -361,13 +364,9 @@ TOutcome THttpGetThread::Execute() {
 
 TConnectionPool::TConnectionPool() {
     InitCurl();
-    CURLSH* share = curl_share_init();
-    curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT);
-    curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
-    curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
-    share_ = share;
+    multi_ = curl_multi_init();
 }
 
 TConnectionPool::~TConnectionPool() {
-    curl_share_cleanup(static_cast<CURLSH*>(share_));
+    curl_multi_cleanup(static_cast<CURLM*>(multi_));
 }

@@ -34,6 +34,7 @@ class TResponseRecorder {
 struct THttpGetOptions {
     QString caFile;                          // extra trusted certificates (PEM)
     TConnectionPool* connections = nullptr;  // kept-alive connections to reuse
+    bool positions = true;                   // tell progress positions (a bar in a window)
     TResponseRecorder* recorder = nullptr;   // sees every answer as received
     // A file that appeared under the name meanwhile is kept: the body goes to the next free
     // name of the form "name (2).swf" instead. Otherwise an existing file is replaced.
@@ -76,16 +77,16 @@ class THttpGetThread final : public TJob {
     TDownloadResult result_;
 };
 
-// Connections kept open between downloads of one chain, so a run of movies from one site pays
-// for one connection. Used by one download at a time.
+// Connections kept open between the downloads of one chain, so a run of movies from one site
+// pays for one connection. Used by one download at a time.
 class TConnectionPool {
   public:
     TConnectionPool();
     ~TConnectionPool();
     TConnectionPool(const TConnectionPool&) = delete;
     TConnectionPool& operator=(const TConnectionPool&) = delete;
-    void* Handle() const { return share_; }
+    void* Handle() const { return multi_; }
 
   private:
-    void* share_;
+    void* multi_;
 };

@@ -3,14 +3,57 @@
 #include <QMetaObject>
 #include <exception>
 
+TJobThread::TJobThread()
+    : thread_([this] {
+          std::unique_lock<std::mutex> lock(mutex_);
+          for (;;) {
+              wake_.wait(lock, [this] { return ending_ || !bodies_.empty(); });
+              if (bodies_.empty()) {
+                  return;
+              }
+              std::function<void()> body = std::move(bodies_.front());
+              bodies_.pop_front();
+              lock.unlock();
+              body();
+              lock.lock();
+          }
+      }) {}
+
+TJobThread::~TJobThread() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ending_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+}
+
+void TJobThread::Run(std::function<void()> body) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        bodies_.push_back(std::move(body));
+    }
+    wake_.notify_all();
+}
+
 TJob::TJob(QObject* owner) : QObject(owner) {}
 
 TJob::~TJob() {
     Stop();
 }
 
-void TJob::Start() {
+void TJob::Start(TJobThread* on) {
     running_ = true;
+    if (on) {
+        ended_ = std::make_shared<Ended>();
+        on->Run([this, ended = ended_] {
+            Run();
+            std::lock_guard<std::mutex> lock(ended->mutex);
+            ended->ended = true;  // the last touch of the job
+            ended->changed.notify_all();
+        });
+        return;
+    }
     try {
         thread_ = std::thread([this] { Run(); });
     } catch (...) {
@@ -36,6 +79,10 @@ void TJob::Stop() {
     if (thread_.joinable()) {
         Cancel();
         thread_.join();
+    } else if (ended_) {
+        Cancel();
+        std::unique_lock<std::mutex> lock(ended_->mutex);
+        ended_->changed.wait(lock, [this] { return ended_->ended; });
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <QObject>
 #include <atomic>
+#include <condition_variable>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -9,8 +11,27 @@
 
 #include "platform/Outcome.h"
 
+// A thread that runs the bodies of jobs one after another, so that a run of many small jobs (a
+// chain of downloads) pays for one thread. Ends once it has run what it was given.
+class TJobThread {
+  public:
+    TJobThread();
+    ~TJobThread();
+    TJobThread(const TJobThread&) = delete;
+    TJobThread& operator=(const TJobThread&) = delete;
+    void Run(std::function<void()> body);
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<std::function<void()>> bodies_;
+    bool ending_ = false;
+    std::thread thread_;
+};
+
 // A piece of background work, owned by whoever started it (its parent). The body runs once, on
-// a thread of its own; what it reports and its end (Finished) arrive on the owner's thread.
+// a thread of its own or a job thread's; what it reports and its end (Finished) arrive on the
+// owner's thread.
 // Cancel() asks the body to stop at its next chance. Destroying a job cancels it and waits for
 // its body; nothing it reported is delivered afterwards.
 //
@@ -22,8 +43,9 @@ class TJob : public QObject {
     explicit TJob(QObject* owner = nullptr);
     ~TJob() override;
 
-    // Runs the body; throws std::system_error when the system cannot start a thread.
-    void Start();
+    // Runs the body on a thread of its own, or on a job thread; throws std::system_error when
+    // the system cannot start a thread.
+    void Start(TJobThread* on = nullptr);
     // From any thread.
     void Cancel();
     // Started, and Finished not yet delivered.
@@ -48,6 +70,13 @@ class TJob : public QObject {
     void Run();
 
     std::thread thread_;
+    // The body has ended (for a body run on a job thread).
+    struct Ended {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool ended = false;
+    };
+    std::shared_ptr<Ended> ended_;
     std::atomic<bool> cancelled_{false};
     std::mutex wakeMutex_;
     std::function<void()> wake_;

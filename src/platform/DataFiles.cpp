@@ -8,6 +8,12 @@ QString BesideOrInstalled(const QString& executableFolder, const QString& name) 
     if (QFileInfo::exists(beside)) {
         return beside;
     }
-    const QString installed = QDir::cleanPath(executableFolder + "/../share/vimbrel/" + name);
-    return QFileInfo::exists(installed) ? installed : beside;
+    // bin/ and libexec/vimbrel/ of an installed prefix.
+    for (const char* up : {"/../", "/../../"}) {
+        const QString installed = QDir::cleanPath(executableFolder + up + "share/vimbrel/" + name);
+        if (QFileInfo::exists(installed)) {
+            return installed;
+        }
+    }
+    return beside;
 }

@@ -25,7 +25,7 @@ if(NOT result EQUAL 0)
   message(FATAL_ERROR "install failed: ${result}")
 endif()
 set(id org.vimbrel.Vimbrel)
-foreach(path bin/vimbrel share/vimbrel/help.chm share/vimbrel/ruffle/ruffle.js
+foreach(path bin/vimbrel libexec/vimbrel/vimbrel-gui share/vimbrel/help.chm share/vimbrel/ruffle/ruffle.js
              share/applications/${id}.desktop share/metainfo/${id}.metainfo.xml
              share/icons/hicolor/scalable/apps/${id}.svg share/icons/hicolor/16x16/apps/${id}.png
              share/icons/hicolor/48x48/apps/${id}.png share/icons/hicolor/256x256/apps/${id}.png
@@ -34,6 +34,11 @@ foreach(path bin/vimbrel share/vimbrel/help.chm share/vimbrel/ruffle/ruffle.js
     message(FATAL_ERROR "missing after install: ${path}")
   endif()
 endforeach()
+# The installed program starts from its own tree.
+execute_process(COMMAND ${PREFIX}/bin/vimbrel --version OUTPUT_VARIABLE version RESULT_VARIABLE result)
+if(NOT result EQUAL 0 OR NOT version MATCHES "vimbrel ${VERSION}")
+  message(FATAL_ERROR "the installed program does not start: ${result} ${version}")
+endif()
 file(GLOB wasm ${PREFIX}/share/vimbrel/ruffle/*.wasm)
 if(NOT wasm)
   message(FATAL_ERROR "the player runtime was installed without its .wasm files")

@@ -14,31 +14,12 @@
 #include "logic/PageScan.h"
 #include "support/Headless.h"
 #include "support/ListRows.h"
-#include "support/PageServer.h"
+#include "support/ManyMoviesSite.h"
 #include "support/TestEnvironment.h"
 #include "web/WebBrowser.h"
 #include "widgets/StatusBar.h"
 
 namespace {
-constexpr int kPerDocument = 2000;
-
-// A document's embeds, and a handler that walks them when its top asks, answering the time.
-std::string Document(const std::string& name, const std::string& frames) {
-    std::string html = "<html><body>";
-    for (int i = 0; i < kPerDocument; ++i) {
-        html += "<embed src='" + name + "-" + std::to_string(i) + ".swf'>";
-    }
-    html += frames + R"(<script>
-addEventListener('message', (e) => {
-  if (e.data !== 'walk') return;
-  const t = performance.now();
-  const found = Array.from(document.querySelectorAll('embed'), (x) => x.getAttribute('src'));
-  e.source.postMessage({walked: found.length, ms: performance.now() - t}, '*');
-});
-</script></body></html>)";
-    return html;
-}
-
 double Ms(const QElapsedTimer& t) {
     return static_cast<double>(t.nsecsElapsed()) / 1e6;
 }
@@ -51,17 +32,7 @@ int main(int argc, char** argv) {
     qputenv("XDG_DATA_HOME", (xdg.path() + "/data").toUtf8());
     QApplication app(argc, argv);
 
-    PageServer a;
-    PageServer b;
-    const std::string atA = "http://127.0.0.1:" + std::to_string(a.Port());
-    const std::string atB = "http://localhost:" + std::to_string(b.Port());
-    auto frame = [](const std::string& url) { return "<iframe src='" + url + "'></iframe>"; };
-    a.Add("/top.html", Document("top", frame(atA + "/f1.html") + frame(atB + "/f2.html") +
-                                           frame(atB + "/f3.html")));
-    a.Add("/f1.html", Document("f1", ""));
-    b.Add("/f2.html", Document("f2", frame(atA + "/f4.html")));
-    b.Add("/f3.html", Document("f3", ""));
-    a.Add("/f4.html", Document("f4", ""));
+    const TManyMoviesSite site;
 
     TMainFrm frm(TestFolders());
     frm.resize(900, 600);
@@ -75,7 +46,7 @@ int main(int argc, char** argv) {
             shownMs = Ms(sinceLoad);
         }
     });
-    frm.UrlComBox->setEditText(QString::fromStdString(atA + "/top.html"));
+    frm.UrlComBox->setEditText(QString::fromStdString(site.Top()));
     frm.LbSpeedButton6Click();
     if (!WaitUntil([&] { return shownMs >= 0; }, 60000)) {
         std::printf("the page scan did not finish\n");

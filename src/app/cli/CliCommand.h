@@ -9,6 +9,8 @@
 
 #include "app/cli/CliOutput.h"
 
+class TWarcWriter;
+
 // Exit statuses: everything worked, something failed (each failure told on standard error), the
 // command was not understood (a one-line hint on standard error).
 enum ExitStatus { kExitOk = 0, kExitFailure = 1, kExitUsage = 2 };
@@ -35,8 +37,8 @@ struct UsageError {
     QString text;
 };
 
-// profileFolder: where a browser profile of this process's own may go.
-std::vector<std::unique_ptr<TCliCommand>> CliCommands(const QString& profileFolder);
+// The commands that need no browser: get, cache, tabs.
+std::vector<std::unique_ptr<TCliCommand>> CoreCommands();
 
 // Shared by the commands.
 struct CliAddressOptions {
@@ -49,3 +51,7 @@ struct CliAddressOptions {
 QString WritableFolder(const QString& path);
 // A whole number of seconds given to an option, in milliseconds.
 int Milliseconds(const QCommandLineParser& parser, const QString& option);
+// The options --json and --warc FILE, and the archive --warc names, opened (nothing without).
+void AddJsonOption(QCommandLineParser& parser);
+void AddWarcOption(QCommandLineParser& parser);
+std::unique_ptr<TWarcWriter> OpenWarc(const QCommandLineParser& parser);

@@ -43,6 +43,7 @@ TCliDownloads::TCliDownloads(TCore& core, TCliOutput& output, TWarcWriter* warc,
     chain.SetHttpOptions(QString(), warc);
     // Other programs may be saving into the same folder: their files are theirs.
     chain.KeepOthersFiles(true);
+    chain.TellPositions(false);  // the bar shows bytes
     connect(&chain, &TDownloadChain::BytesReceived, this, [this](qint64 bytes, qint64 total) {
         output_.Progress(core_.Chain().DownloadUrl, bytes, total);
     });

@@ -6,8 +6,10 @@
 #include <QFileInfo>
 #include <QTextStream>
 
+#include "Version.h"
 #include "app/cli/CliCommand.h"
 #include "logic/AddressResolution.h"
+#include "logic/WarcWriter.h"
 
 namespace {
 QStringList Lines(QIODevice& device) {
@@ -87,4 +89,27 @@ int Milliseconds(const QCommandLineParser& parser, const QString& option) {
                          parser.value(option) + "'"};
     }
     return static_cast<int>(seconds * 1000);
+}
+
+void AddJsonOption(QCommandLineParser& parser) {
+    parser.addOption({"json", "Write JSON Lines with named fields."});
+}
+
+void AddWarcOption(QCommandLineParser& parser) {
+    parser.addOption({"warc",
+                      "Also record every request and answer in the web archive FILE "
+                      "(WARC 1.1; gzip-compressed records when it ends in .gz).",
+                      "FILE"});
+}
+
+std::unique_ptr<TWarcWriter> OpenWarc(const QCommandLineParser& parser) {
+    if (!parser.isSet("warc")) {
+        return nullptr;
+    }
+    auto warc = std::make_unique<TWarcWriter>(parser.value("warc"));
+    const TOutcome opened = warc->Open("Vimbrel " VIMBREL_VERSION);
+    if (!opened) {
+        throw UsageError{opened.reason};
+    }
+    return warc;
 }

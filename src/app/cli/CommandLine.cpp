@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QRegularExpression>
@@ -17,8 +16,25 @@
 #include "platform/UserFolders.h"
 
 namespace {
+// Every command of the program, in the order its help lists them.
+struct CommandEntry {
+    const char* name;
+    const char* summary;
+};
+const CommandEntry kCommands[] = {
+    {"scan", "Load pages as the window's browser does and list their movies."},
+    {"get", "Download movies one after another, named as the window names them."},
+    {"cache", "List the movies of the browsers' caches, as the cache tab does."},
+    {"tabs", "List the pages open in the desktop's browsers."},
+};
+
 bool IsCommandName(const QString& name) {
-    return name == "scan" || name == "get" || name == "cache" || name == "tabs";
+    for (const CommandEntry& command : kCommands) {
+        if (name == command.name) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void Print(FILE* to, const QString& text) {
@@ -32,32 +48,20 @@ int Usage(const QString& command, const QString& text) {
     return kExitUsage;
 }
 
-QString Overview(const std::vector<std::unique_ptr<TCliCommand>>& commands) {
+QString Overview() {
     QString text =
         "Usage: vimbrel [URL]\n"
         "       vimbrel COMMAND [OPTIONS] [URL...]\n\n"
         "Vimbrel finds Flash movies on web pages and in the browsers' caches, plays and saves "
         "them.\nWith no command it opens its window (on URL when one is given).\n\nCommands:\n";
-    for (const auto& command : commands) {
-        text += QString("  %1  %2\n").arg(command->Name(), -6).arg(command->Summary());
+    for (const CommandEntry& command : kCommands) {
+        text += QString("  %1  %2\n").arg(command.name, -6).arg(command.summary);
     }
     return text +
            "\nOptions:\n  -h, --help     Show this help; 'vimbrel COMMAND --help' shows a "
            "command's.\n  -v, --version  Show the version.\n";
 }
 
-// The application a command runs in: the web engine's needs a GUI application, off screen.
-std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char** argv, bool browser) {
-    if (!browser) {
-        return std::make_unique<QCoreApplication>(argc, argv);
-    }
-    qputenv("QT_QPA_PLATFORM", "offscreen");  // no display is needed, or used
-    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS")) {
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --log-level=3");
-    }
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    return std::make_unique<QApplication>(argc, argv);
-}
 // Standard error carries the command's failures: the libraries' chatter is left out, all but
 // what stops the program.
 void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
@@ -75,20 +79,29 @@ bool WantsCommandLine(int argc, char** argv) {
     return argc > 2 || first.startsWith('-') || IsCommandName(first) || first == "help";
 }
 
-int RunCommandLine(int argc, char** argv) {
+QString CommandSummary(const QString& name) {
+    for (const CommandEntry& command : kCommands) {
+        if (name == command.name) {
+            return command.summary;
+        }
+    }
+    return QString();
+}
+
+int RunCommandLine(int argc, char** argv, const TCommandSet& set) {
     const QString name = QString::fromLocal8Bit(argv[1]);
     if (qEnvironmentVariableIsEmpty("VIMBREL_DEBUG")) {
         qInstallMessageHandler(QuietMessages);
     }
     // Goes last, once the web engine has let go of the profile in it.
     QTemporaryDir profileFolder(QDir::tempPath() + "/vimbrel-XXXXXX");
-    auto app = MakeApplication(argc, argv, name == "scan");
+    auto app = set.makeApplication(argc, argv);
     app->setApplicationName("vimbrel");
     app->setApplicationVersion(VIMBREL_VERSION);
     UseProgramFolders(UserFoldersFromEnvironment());
-    auto commands = CliCommands(profileFolder.path());
+    auto commands = set.commands(profileFolder.path());
     if (name == "-h" || name == "--help" || name == "help") {
-        Print(stdout, Overview(commands));
+        Print(stdout, Overview());
         return kExitOk;
     }
     if (name == "-v" || name == "--version") {

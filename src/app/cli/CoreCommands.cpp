@@ -1,0 +1,136 @@
+// The commands that need no browser: get movies, list the cache's movies, list the open tabs.
+#include <QJsonObject>
+
+#include "app/cli/CliCommand.h"
+#include "app/cli/CliDownloads.h"
+#include "app/cli/CommandLine.h"
+#include "logic/WarcWriter.h"
+#include "platform/OpenTabs.h"
+
+namespace {
+class TGetCommand : public TCliCommand {
+  public:
+    explicit TGetCommand(const TUserFolders& folders) : core_(folders) {}
+    QString Name() const override { return "get"; }
+    QString Summary() const override { return CommandSummary(Name()); }
+    void AddOptions(QCommandLineParser& parser) override {
+        parser.addOption({"to", "Save into DIR (the current folder by default).", "DIR", "."});
+        AddWarcOption(parser);
+        AddJsonOption(parser);
+        CliAddressOptions::Add(parser, "movies to download");
+    }
+    void Start(const QCommandLineParser& parser, std::function<void(int)> done) override {
+        const QString folder = WritableFolder(parser.value("to"));
+        std::vector<FoundMovie> movies;
+        for (const QString& address : CliAddressOptions::Read(parser)) {
+            movies.push_back({address, MovieSource::CommandLine, QString()});
+        }
+        warc_ = OpenWarc(parser);
+        output_ = std::make_unique<TCliOutput>(parser.isSet("json"));
+        downloads_ = std::make_unique<TCliDownloads>(core_, *output_, warc_.get());
+        downloads_->Run(QString(), movies, folder, [this, done] {
+            done(output_->Failed() || (warc_ && !warc_->Error().isEmpty()) ? kExitFailure
+                                                                           : kExitOk);
+        });
+    }
+    void Cancel() override { core_.CancelAll(); }
+
+  private:
+    TCore core_;
+    std::unique_ptr<TWarcWriter> warc_;
+    std::unique_ptr<TCliOutput> output_;
+    std::unique_ptr<TCliDownloads> downloads_;
+};
+
+class TCacheCommand : public TCliCommand {
+  public:
+    explicit TCacheCommand(const TUserFolders& folders) : core_(folders) {}
+    QString Name() const override { return "cache"; }
+    QString Summary() const override { return CommandSummary(Name()); }
+    void AddOptions(QCommandLineParser& parser) override {
+        parser.addOption({"copy", "Copy them into DIR.", "DIR"});
+        AddJsonOption(parser);
+    }
+    void Start(const QCommandLineParser& parser, std::function<void(int)> done) override {
+        if (!parser.positionalArguments().isEmpty()) {
+            throw UsageError{"cache takes no addresses"};
+        }
+        const QString folder =
+            parser.isSet("copy") ? WritableFolder(parser.value("copy")) : QString();
+        output_ = std::make_unique<TCliOutput>(parser.isSet("json"));
+        QObject::connect(&core_, &TCore::CacheScanFinished, &core_, [this, folder, done] {
+            TMovieListModel& movies = core_.CacheMovies();
+            if (folder.isEmpty()) {
+                for (int i = 0; i < movies.Count(); ++i) {
+                    output_->Result(movies.Row(i).localFile, Json(movies.Row(i), QString()));
+                }
+                done(kExitOk);
+                return;
+            }
+            movies.SetAllTicked(true);
+            QObject::connect(&core_, &TCore::CopyFinished, &core_,
+                             [this, done] { done(output_->Failed() ? kExitFailure : kExitOk); });
+            QObject::connect(&core_, &TCore::FileCopied, &core_,
+                             [this](int row, const QString& target, const TOutcome& outcome) {
+                                 const MovieRow& movie = core_.CacheMovies().Row(row);
+                                 if (outcome) {
+                                     output_->Result(target, Json(movie, target));
+                                 } else {
+                                     output_->Failure(movie.localFile + ": " + outcome.reason);
+                                 }
+                             });
+            core_.StartCopy(folder);
+        });
+        core_.StartCacheScan();
+    }
+    void Cancel() override { core_.CancelAll(); }
+
+  private:
+    static QJsonObject Json(const MovieRow& row, const QString& copy) {
+        QJsonObject json{{"index", row.index}, {"address", row.address},
+                         {"found", "cache"},   {"browser", row.browser},
+                         {"size", row.size},   {"saved", row.localFile}};
+        if (!copy.isEmpty()) {
+            json["copy"] = copy;
+        }
+        return json;
+    }
+
+    TCore core_;
+    std::unique_ptr<TCliOutput> output_;
+};
+
+class TTabsCommand : public TCliCommand {
+  public:
+    explicit TTabsCommand(const TUserFolders& folders) : folders_(folders) {}
+    QString Name() const override { return "tabs"; }
+    QString Summary() const override { return CommandSummary(Name()); }
+    void AddOptions(QCommandLineParser& parser) override { AddJsonOption(parser); }
+    void Start(const QCommandLineParser& parser, std::function<void(int)> done) override {
+        if (!parser.positionalArguments().isEmpty()) {
+            throw UsageError{"tabs takes no addresses"};
+        }
+        TCliOutput output(parser.isSet("json"));
+        const TOpenTabs open = OpenBrowserTabs(folders_);
+        if (!open.error.isEmpty()) {
+            output.Failure(open.error);
+        }
+        for (const QString& address : open.tabs) {
+            output.Result(address, QJsonObject{{"address", address}});
+        }
+        done(output.Failed() ? kExitFailure : kExitOk);
+    }
+
+  private:
+    const TUserFolders folders_;
+};
+}  // namespace
+
+std::vector<std::unique_ptr<TCliCommand>> CoreCommands() {
+    const TUserFolders folders = UserFoldersFromEnvironment();
+    std::vector<std::unique_ptr<TCliCommand>> commands;
+    commands.push_back(std::make_unique<TGetCommand>(folders));
+    commands.push_back(std::make_unique<TCacheCommand>(folders));
+    commands.push_back(std::make_unique<TTabsCommand>(folders));
+    return commands;
+}

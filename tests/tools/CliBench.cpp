@@ -1,0 +1,175 @@
+// Benchmarks of the command line beside the tools archivists use instead, each run in the same
+// run so that only the ratios compare on a shared machine:
+// - get of 1,000 movies of 20 kB from a loopback server that keeps connections open, beside
+//   wget -q -i LIST;
+// - scan of the 10,000-movie page, from process start to the last line, beside chromium's
+//   --dump-dom of the same page;
+// - one scan reading 200 pages from standard input: the memory of the program and its browser
+//   processes after page 200 beside after page 20.
+#include <httplib.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <thread>
+
+#include "support/ManyMoviesSite.h"
+
+namespace {
+QString Program() {
+    return QCoreApplication::applicationDirPath() + "/vimbrel";
+}
+
+double Seconds(const std::function<void()>& run) {
+    QElapsedTimer t;
+    t.start();
+    run();
+    return static_cast<double>(t.nsecsElapsed()) / 1e9;
+}
+
+void RunToEnd(const QString& program, const QStringList& arguments) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p.start(program, arguments);
+    p.waitForFinished(-1);
+    p.readAllStandardOutput();
+}
+
+// Resident memory of a process and every process below it, in kB.
+long TreeRssKb(qint64 pid) {
+    long total = 0;
+    QFile status(QString("/proc/%1/status").arg(pid));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("VmRSS:")) {
+                total += line.mid(6).trimmed().split(' ').first().toLong();
+            }
+        }
+    }
+    for (const QString& task :
+         QDir(QString("/proc/%1/task").arg(pid)).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile children(QString("/proc/%1/task/%2/children").arg(pid).arg(task));
+        if (children.open(QIODevice::ReadOnly)) {
+            for (const QByteArray& child : children.readAll().split(' ')) {
+                if (!child.trimmed().isEmpty()) {
+                    total += TreeRssKb(child.trimmed().toLongLong());
+                }
+            }
+        }
+    }
+    return total;
+}
+
+void GetBench() {
+    httplib::Server server;  // keeps connections open, as a site's server does
+    server.set_tcp_nodelay(true);
+    server.set_keep_alive_max_count(1000);
+    const std::string movie = "FWS" + std::string(20 * 1024 - 3, 'm');
+    server.Get(R"(/m/(\d+)\.swf)", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_content(movie, "application/x-shockwave-flash");
+    });
+    const int port = server.bind_to_any_port("127.0.0.1");
+    std::thread serving([&] { server.listen_after_bind(); });
+    QTemporaryDir dir;
+    QFile list(dir.filePath("list.txt"));
+    list.open(QIODevice::WriteOnly);
+    for (int i = 0; i < 1000; ++i) {
+        list.write(QString("http://127.0.0.1:%1/m/%2.swf\n").arg(port).arg(i).toUtf8());
+    }
+    list.close();
+    QDir().mkpath(dir.filePath("vimbrel"));
+    QDir().mkpath(dir.filePath("wget"));
+    const double ours = Seconds([&] {
+        RunToEnd(Program(), {"get", "--to", dir.filePath("vimbrel"), "--input", list.fileName()});
+    });
+    const double wget = Seconds([&] {
+        RunToEnd("wget", {"-q", "-P", dir.filePath("wget"), "-i", list.fileName()});
+    });
+    std::fflush(stdout);
+    std::printf(
+        "get 1,000 movies of 20 kB: vimbrel %.2f s (%lld files), wget %.2f s (%lld files); "
+        "throughput vimbrel / wget %.2f\n",
+        ours, static_cast<long long>(QDir(dir.filePath("vimbrel")).entryList(QDir::Files).size()),
+        wget, static_cast<long long>(QDir(dir.filePath("wget")).entryList(QDir::Files).size()),
+        wget / ours);
+    server.stop();
+    serving.join();
+}
+
+void ScanBench() {
+    const TManyMoviesSite site;
+    const QString top = QString::fromStdString(site.Top());
+    QProcess ours;
+    double oursSeconds = 0;
+    int rows = 0;
+    oursSeconds = Seconds([&] {
+        ours.start(Program(), {"scan", top});
+        ours.waitForFinished(-1);
+        rows = static_cast<int>(ours.readAllStandardOutput().count('\n'));
+    });
+    QTemporaryDir profile;
+    int bytes = 0;
+    const double chromium = Seconds([&] {
+        QProcess c;
+        c.start("chromium",
+                {"--headless=new", "--no-sandbox", "--disable-gpu",
+                 "--disable-background-networking", "--disable-component-update", "--no-first-run",
+                 "--user-data-dir=" + profile.path(), "--dump-dom", top});
+        c.waitForFinished(-1);
+        bytes = static_cast<int>(c.readAllStandardOutput().size());
+    });
+    std::printf(
+        "scan of the 10,000-movie page, start to last line: vimbrel %.2f s (%d rows), "
+        "chromium --dump-dom %.2f s (%d bytes); ratio vimbrel / chromium %.2f\n",
+        oursSeconds, rows, chromium, bytes, oursSeconds / chromium);
+}
+
+void MemoryBench() {
+    PageServer pages;
+    for (int i = 0; i < 200; ++i) {
+        pages.Add("/p" + std::to_string(i) + ".html",
+                  "<embed src='m" + std::to_string(i) + ".swf'>" + std::string(20000, ' '));
+    }
+    QProcess scan;
+    scan.start(Program(), {"scan", "--json", "-"});
+    for (int i = 0; i < 200; ++i) {
+        scan.write(QString("http://127.0.0.1:%1/p%2.html\n").arg(pages.Port()).arg(i).toUtf8());
+    }
+    scan.closeWriteChannel();
+    long at20 = 0;
+    long at200 = 0;
+    int seen = 0;
+    while (scan.state() != QProcess::NotRunning || scan.canReadLine()) {
+        if (!scan.canReadLine()) {
+            scan.waitForReadyRead(100);
+            continue;
+        }
+        scan.readLine();
+        ++seen;
+        if (seen == 20) {
+            at20 = TreeRssKb(scan.processId());
+        } else if (seen == 200) {
+            at200 = TreeRssKb(scan.processId());
+        }
+    }
+    std::printf(
+        "scan of 200 pages from standard input: %d pages listed; memory after page 20 "
+        "%ld kB, after page 200 %ld kB (growth %ld kB)\n",
+        seen, at20, at200, at200 - at20);
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    GetBench();
+    ScanBench();
+    MemoryBench();
+    return 0;
+}
