@@ -51,10 +51,10 @@ TFlashPlayer::~TFlashPlayer() {
 void TFlashPlayer::SetMovie(const QString& movie) {
     movie_ = movie;
     const int request = ++request_;
+    // The movie playing goes at once: a new one that cannot be played shows nothing.
+    RunWhenReady("vimbrelStop();");
     if (!IsHttpAddress(movie)) {
-        // Addresses come from web pages: another scheme is neither fetched nor read from disk.
-        RunWhenReady("vimbrelStop();");
-        return;
+        return;  // addresses come from web pages: another scheme is neither fetched nor read
     }
     // Every movie the preview fetches is kept in the store, where the cache tab lists it.
     TUrlCacheStore& store = TUrlCacheStore::Shared();

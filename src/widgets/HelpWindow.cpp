@@ -1,6 +1,9 @@
 #include "widgets/HelpWindow.h"
 
 #include <QAccessibleWidget>
+#include <QDesktopServices>
+#include <QSignalBlocker>
+#include <QTreeWidgetItemIterator>
 
 #include <QHBoxLayout>
 #include <QPointer>
@@ -28,7 +31,9 @@ QUrl PageUrl(const QString& local) {
 
 TChmBrowser::TChmBrowser(std::shared_ptr<ChmFile> file, QWidget* parent)
     : QTextBrowser(parent), file_(std::move(file)) {
-    setOpenExternalLinks(true);  // web links go to the desktop's browser
+    // Links are followed here: help pages in this window, web pages in the desktop's browser.
+    setOpenLinks(false);
+    setOpenExternalLinks(false);
 }
 
 QVariant TChmBrowser::loadResource(int type, const QUrl& url) {
@@ -88,6 +93,7 @@ THelpWindow::THelpWindow(std::shared_ptr<ChmFile> file) : file_(std::move(file))
     });
     connect(Page, &QTextBrowser::sourceChanged, this,
             [this] { setWindowTitle(Page->documentTitle()); });
+    connect(Page, &QTextBrowser::anchorClicked, this, &THelpWindow::FollowLink);
     if (!toc.empty()) {
         Contents->setCurrentItem(Contents->topLevelItem(0));
     }
@@ -105,6 +111,27 @@ void THelpWindow::AddEntries(QTreeWidgetItem* parent, const std::vector<TocEntry
 
 void THelpWindow::OpenPage(const QString& local) {
     Page->setSource(PageUrl(local));
+}
+
+void THelpWindow::FollowLink(const QUrl& link) {
+    const QUrl target = Page->source().resolved(link);
+    if (target.scheme() == "http" || target.scheme() == "https") {
+        QDesktopServices::openUrl(target);
+        return;
+    }
+    if (target.scheme() != "chm") {
+        return;  // nothing else leaves the help
+    }
+    Page->setSource(target);
+    // The contents follow the page.
+    const QString local = target.path().mid(1);
+    for (QTreeWidgetItemIterator it(Contents); *it; ++it) {
+        if ((*it)->data(0, kLocalRole).toString().compare(local, Qt::CaseInsensitive) == 0) {
+            const QSignalBlocker quiet(Contents);
+            Contents->setCurrentItem(*it);
+            break;
+        }
+    }
 }
 
 int THelpWindow::OpenCount() {

@@ -33,6 +33,9 @@ class THelpWindow : public QWidget {
 
     // Opens a page by its path in the help file ("web.html").
     void OpenPage(const QString& local);
+    // A link clicked on a page: another help page opens here, a web page in the desktop's
+    // browser; nothing else is followed.
+    void FollowLink(const QUrl& link);
 
     static int OpenCount();
     static void CloseAll();

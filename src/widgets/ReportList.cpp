@@ -52,16 +52,13 @@ void TReportList::keyPressEvent(QKeyEvent* event) {
         const QModelIndex tick = current.siblingAtColumn(0);
         const bool ticked = tick.data(Qt::CheckStateRole).toInt() == Qt::Checked;
         model()->setData(tick, ticked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
-        if (QAccessible::isActive()) {
-            QAccessible::State changed;
-            changed.checked = true;
-            QAccessibleInterface* list = QAccessible::queryAccessibleInterface(this);
-            QAccessibleTableInterface* table = list ? list->tableInterface() : nullptr;
-            QAccessibleInterface* cell = table ? table->cellAt(tick.row(), 0) : nullptr;
-            if (cell) {
-                QAccessibleStateChangeEvent stateChange(cell, changed);
-                QAccessible::updateAccessibility(&stateChange);
-            }
+        QAccessible::State changed;
+        changed.checked = true;
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(this);
+        QAccessibleTableInterface* table = list ? list->tableInterface() : nullptr;
+        if (QAccessibleInterface* cell = table ? table->cellAt(tick.row(), 0) : nullptr) {
+            QAccessibleStateChangeEvent stateChange(cell, changed);
+            QAccessible::updateAccessibility(&stateChange);
         }
         event->accept();
         return;

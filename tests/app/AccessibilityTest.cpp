@@ -8,10 +8,10 @@
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTreeWidget>
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
+#include "support/ListRows.h"
 #include "support/TestEnvironment.h"
 #include "web/FlashPlayer.h"
 #include "widgets/LbSpeedButton.h"
@@ -95,4 +95,59 @@ TEST(Accessibility, TabReachesTheFlatButtonsWhichSpaceAndEnterPress) {
     QTest::keyClick(frm.LbSpeedButton6, Qt::Key_Space);
     QTest::keyClick(frm.LbSpeedButton6, Qt::Key_Return);
     EXPECT_EQ(clicks.count(), 2);
+}
+
+// Space on the current row ticks or unticks it whichever column has the focus, in both lists,
+// and a screen reader finds the new state. (Whether it is told at once cannot be seen here: the
+// off-screen platform has no accessibility bridge, so no event reaches a test.)
+TEST(Accessibility, SpaceTicksTheCurrentRowAndAScreenReaderHearsIt) {
+    TMainFrm frm(TestFolders());
+    frm.show();
+    ListMovies(frm, {"http://h/a.swf", "http://h/b.swf"});
+    AddCacheRow(frm, 1, "/c/one.swf");
+    for (TReportList* list : {frm.ListView1, frm.ListView2}) {
+        list->setFocus();
+        list->setCurrentIndex(list->model()->index(0, 1));  // the focus on a column without a box
+        QTest::keyClick(list, Qt::Key_Space);
+        EXPECT_TRUE(Ticked(list, 0)) << list->objectName().toStdString();
+        QAccessibleInterface* cell = Reader(list)->tableInterface()->cellAt(0, 0);
+        ASSERT_NE(cell, nullptr);
+        EXPECT_TRUE(cell->state().checked);
+        QTest::keyClick(list, Qt::Key_Space);
+        EXPECT_FALSE(Ticked(list, 0));
+        EXPECT_FALSE(cell->state().checked);
+    }
+}
+
+// What the columns do not say: where a saved movie went, why a row failed, where a cached movie
+// came from, in each row's tooltip and what a screen reader reads for it.
+TEST(Accessibility, RowsTellWhereTheirFilesWentAndCameFrom) {
+    TMainFrm frm(TestFolders());
+    frm.show();
+    ListMovies(frm, {"http://h/red.swf", "http://h/gone.swf"});
+    frm.Core().WebMovies().SetStatus(0, MovieStatus::Saved, {}, "/movies/red (2).swf");
+    frm.Core().WebMovies().SetStatus(1, MovieStatus::Failed, "HTTP 404 Not Found");
+    MovieRow cached;
+    cached.index = 1;
+    cached.localFile = "/store/red[2].swf";
+    cached.address = "http://other/red.swf";
+    cached.browser = "Chromium";
+    frm.Core().CacheMovies().Append(cached);
+    QCoreApplication::processEvents();  // the lists lay their rows out
+    const struct {
+        TReportList* list;
+        int row;
+        QString told;
+    } rows[] = {{frm.ListView1, 0, "Saved to /movies/red (2).swf"},
+                {frm.ListView1, 1, "HTTP 404 Not Found"},
+                {frm.ListView2, 0, "http://other/red.swf, from the cache of Chromium"}};
+    for (const auto& r : rows) {
+        for (int column = 0; column < r.list->model()->columnCount(); ++column) {
+            EXPECT_EQ(r.list->model()->index(r.row, column).data(Qt::ToolTipRole).toString(),
+                      r.told);
+            QAccessibleInterface* cell = Reader(r.list)->tableInterface()->cellAt(r.row, column);
+            ASSERT_NE(cell, nullptr);
+            EXPECT_EQ(cell->text(QAccessible::Description), r.told);
+        }
+    }
 }

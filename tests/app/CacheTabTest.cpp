@@ -60,6 +60,16 @@ TEST(CacheTab, ListsTheMoviesOfEverySourceOnce) {
                                 : names[i].contains("z[") ? movies.zipped
                                                           : movies.a;
         EXPECT_EQ(ReadAll(path), want) << names[i].toStdString();
+        // The row tells where its movie came from: the address, and whose cache held it.
+        const QString told = frm.ListView2->model()->index(i, 1).data(Qt::ToolTipRole).toString();
+        const QHash<QString, QString> holder = {{"prev", "Vimbrel's preview"},
+                                                {"own", "Vimbrel's browser"},
+                                                {"chr", "Chromium"},
+                                                {"ff", "Firefox"}};
+        EXPECT_TRUE(told.startsWith("http://") &&
+                    told.contains("/" + names[i].section('[', 0, 0)) &&
+                    told.endsWith(holder[Source(names[i])]))
+            << told.toStdString();
         EXPECT_EQ(Cell(frm.ListView2, i, 2), QString::number(want.size()));
     }
 

@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
 #include <QTreeWidget>
 
 #include "TestUtil.h"
@@ -121,6 +123,40 @@ TEST_F(HelpTest, TheWindowShowsTheContentsAndThePagesWithTheirImages) {
 
     EXPECT_EQ(OpenHelp("/nonexistent/help.chm"), nullptr);  // shows and reports nothing
     EXPECT_EQ(THelpWindow::OpenCount(), 1);
+}
+
+// A link to another help page opens it in the help window, its contents following; only web
+// links go to the desktop, and nothing else is followed.
+TEST_F(HelpTest, LinksBetweenHelpPagesStayInTheHelpWindow) {
+    TUrlOpenings desktop;
+    THelpWindow* window = OpenHelp(BuiltHelp());
+    ASSERT_NE(window, nullptr);
+    window->show();
+    QCoreApplication::processEvents();
+    QTextDocument* page = window->Page->document();
+    QPoint link;
+    for (QTextBlock block = page->begin(); block.isValid() && link.isNull(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            if (it.fragment().charFormat().anchorHref() == "cache.html") {
+                QTextCursor at(page);
+                at.setPosition(it.fragment().position() + 1);
+                link = window->Page->cursorRect(at).center();
+                break;
+            }
+        }
+    }
+    ASSERT_FALSE(link.isNull());
+    QTest::mouseClick(window->Page->viewport(), Qt::LeftButton, {}, link);
+    EXPECT_EQ(window->Page->source().path(), "/cache.html");
+    EXPECT_EQ(window->Contents->currentItem()->text(0), "Copying cached movies");
+    EXPECT_TRUE(desktop.opened.isEmpty()) << desktop.opened.join(' ').toStdString();
+
+    for (const char* other :
+         {"https://example.org/flash", "file:///etc/passwd", "javascript:x()"}) {
+        window->FollowLink(QUrl(other));
+    }
+    EXPECT_EQ(desktop.opened, QStringList{"https://example.org/flash"});
+    EXPECT_EQ(window->Page->source().path(), "/cache.html");
 }
 
 TEST(BesideOrInstalled, BesideTheProgramFirstThenItsInstalledDataFolder) {
