@@ -33,9 +33,36 @@
         return movie || src || attr(object, 'data');
     }
 
-    // What only the deep scan reads: links, the player's own elements, flashvars, data-*.
+    // Script text in attributes: event handlers, and javascript: links (decoded as the engine
+    // decodes them before running them).
+    function handlerScripts(doc) {
+        const out = [];
+        for (const el of doc.getElementsByTagName('*')) {
+            for (const a of el.attributes) {
+                if (a.name.startsWith('on')) {
+                    out.push(a.value);
+                }
+            }
+        }
+        for (const link of doc.querySelectorAll('a[href], area[href]')) {
+            const href = attr(link, 'href').trim();
+            if (/^javascript:/i.test(href)) {
+                try {
+                    out.push(decodeURIComponent(href.slice(11)));
+                } catch (e) {
+                    out.push(href.slice(11));
+                }
+            }
+        }
+        return out;
+    }
+
+    // What only the deep scan reads: links, external scripts (by the address the engine
+    // fetched), script in attributes, the player's own elements, flashvars, data-*.
     function describeDeep(doc, d) {
         d.links = Array.from(doc.querySelectorAll('a[href], area[href]'), (e) => attr(e, 'href'));
+        d.scriptSources = Array.from(doc.querySelectorAll('script[src]'), (s) => s.src);
+        d.handlers = handlerScripts(doc);
         d.embedLike = Array.from(doc.getElementsByTagName('ruffle-embed'), (e) => attr(e, 'src'))
             .concat(Array.from(doc.getElementsByTagName('ruffle-object'), objectMovie));
         d.flashVars = Array.from(doc.getElementsByTagName('param'))
@@ -60,6 +87,7 @@
         }
         const d = {
             url: doc.URL,
+            base: doc.baseURI,
             objects: Array.from(doc.getElementsByTagName('object'), (o) => ({
                 codeBase: attr(o, 'codebase'),
                 classId: attr(o, 'classid'),

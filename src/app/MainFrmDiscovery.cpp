@@ -2,12 +2,14 @@
 // finished page for Flash movies.
 #include <QAction>
 #include <QComboBox>
+#include <QWebEngineProfile>
 
 #include "app/MainFrm.h"
 #include "logic/AddressResolution.h"
 #include "logic/PageScan.h"
 #include "platform/OpenTabs.h"
 #include "web/NetworkMovies.h"
+#include "web/ScriptCache.h"
 #include "web/WebBrowser.h"
 
 namespace {
@@ -76,10 +78,15 @@ void TMainFrm::WebBrowser1DocumentComplete(bool loaded) {
                 return;
             }
             // The page scan's rows first, then what only the deep scan finds.
-            const FoundMovieList found =
-                ScanLoadedPage(*snapshot, deep, deep ? NetworkMovies->Movies() : QStringList());
-            pageScanned_ = true;
-            FinishPageScan(found);
+            ScanLoadedPageLater(
+                this, WebBrowser1->page()->profile()->cachePath(), std::move(*snapshot), deep,
+                [this] { return NetworkMovies->Movies(); },
+                [this, scan](const FoundMovieList& found) {
+                    if (scan == pageScan_) {
+                        pageScanned_ = true;
+                        FinishPageScan(found);
+                    }
+                });
         },
         kFrameBudgetMs, deep);
 }

@@ -3,6 +3,7 @@
 #include <QUrl>
 
 #include "logic/AddressResolution.h"
+#include "logic/ScriptStrings.h"
 
 namespace {
 // The address without its fragment, which never reaches the server.
@@ -18,10 +19,24 @@ void AddIfMovie(const QString& page, const QString& address, FoundMovieList& fou
     }
 }
 
-void ScanFramesDeep(const DocumentSnapshot& document, FoundMovieList& found) {
+void ScanFramesDeep(const DocumentSnapshot& document, FoundMovieList& found,
+                    const ScriptTexts& scripts) {
     for (const DocumentSnapshot& frame : document.frames) {
-        ScanDocumentDeep(frame, found);
-        ScanFramesDeep(frame, found);
+        ScanDocumentDeep(frame, found, scripts);
+        ScanFramesDeep(frame, found, scripts);
+    }
+}
+
+void AddScriptMovies(const QString& base, const QString& script, FoundMovieList& found) {
+    for (const QString& movie : ScriptMovieStrings(script)) {
+        AddFoundMovie(ResolveMovieAddress(base, movie), base, found);
+    }
+}
+
+void CollectSources(const DocumentSnapshot& document, QStringList& out) {
+    out << document.scriptSources;
+    for (const DocumentSnapshot& frame : document.frames) {
+        CollectSources(frame, out);
     }
 }
 }  // namespace
@@ -39,17 +54,26 @@ QStringList FlashVarsMovies(const QString& flashVars) {
     return movies;
 }
 
-void ScanDocumentDeep(const DocumentSnapshot& document, FoundMovieList& found) {
-    const QString& page = document.url;
+void ScanDocumentDeep(const DocumentSnapshot& document, FoundMovieList& found,
+                      const ScriptTexts& scripts) {
+    // Scripts run by the document resolve their addresses against it, wherever they came from.
+    const QString& page = document.Base();
     for (const QString& href : document.links) {
         AddIfMovie(page, href, found);
     }
     for (const QString& script : document.scripts) {
-        for (const QChar quote : {QChar('\''), QChar('`')}) {
-            for (const QString& movie : QuotedMovieCandidates(script, quote)) {
-                AddFoundMovie(ResolveMovieAddress(page, movie), page, found);
-            }
+        AddScriptMovies(page, script, found);
+    }
+    for (const QString& source : document.scriptSources) {
+        const auto text = scripts.find(source);
+        if (text == scripts.end()) {
+            ++found.scriptsUnread;  // not in the cache: fetched by no one
+        } else {
+            AddScriptMovies(page, *text, found);
         }
+    }
+    for (const QString& handler : document.handlers) {
+        AddScriptMovies(page, handler, found);
     }
     for (const ObjectElement& object : document.objects) {
         AddIfMovie(page, object.movie, found);
@@ -67,7 +91,14 @@ void ScanDocumentDeep(const DocumentSnapshot& document, FoundMovieList& found) {
     }
 }
 
-void ScanPageDeep(const DocumentSnapshot& document, FoundMovieList& found) {
-    ScanDocumentDeep(document, found);
-    ScanFramesDeep(document, found);
+void ScanPageDeep(const DocumentSnapshot& document, FoundMovieList& found,
+                  const ScriptTexts& scripts) {
+    ScanDocumentDeep(document, found, scripts);
+    ScanFramesDeep(document, found, scripts);
+}
+
+QStringList ScriptSources(const DocumentSnapshot& document) {
+    QStringList sources;
+    CollectSources(document, sources);
+    return sources;
 }

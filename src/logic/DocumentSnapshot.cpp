@@ -20,6 +20,7 @@ bool ReadDocument(const QJsonObject& json, int depth, DocumentSnapshot* doc) {
         return false;
     }
     doc->url = json.value("url").toString();
+    doc->base = json.value("base").toString();
     for (const auto& v : json.value("objects").toArray()) {
         const QJsonObject o = v.toObject();
         doc->objects.push_back({o.value("codeBase").toString(), o.value("classId").toString(),
@@ -28,6 +29,8 @@ bool ReadDocument(const QJsonObject& json, int depth, DocumentSnapshot* doc) {
     doc->embeds = Strings(json.value("embeds").toArray());
     doc->scripts = Strings(json.value("scripts").toArray());
     doc->links = Strings(json.value("links").toArray());
+    doc->scriptSources = Strings(json.value("scriptSources").toArray());
+    doc->handlers = Strings(json.value("handlers").toArray());
     doc->embedLike = Strings(json.value("embedLike").toArray());
     doc->flashVars = Strings(json.value("flashVars").toArray());
     doc->dataValues = Strings(json.value("dataValues").toArray());

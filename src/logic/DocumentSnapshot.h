@@ -17,15 +17,21 @@ struct ObjectElement {
 // One document of a loaded page with its frame documents, in the order the page holds them.
 struct DocumentSnapshot {
     QString url;
+    QString base;  // what its relative addresses resolve against (document.baseURI)
     std::vector<ObjectElement> objects;
     QStringList embeds;   // src attributes as written
     QStringList scripts;  // script texts
     // Described for the deep scan only:
-    QStringList links;       // href of A and AREA elements, as written
-    QStringList embedLike;   // movies of the player's own elements (ruffle-embed, ruffle-object)
-    QStringList flashVars;   // flashvars of PARAM elements and attributes
-    QStringList dataValues;  // data-* attribute values that mention ".swf"
+    QStringList links;          // href of A and AREA elements, as written
+    QStringList scriptSources;  // the addresses its external scripts were fetched from
+    QStringList handlers;       // script in event handler attributes and javascript: links
+    QStringList embedLike;      // movies of the player's own elements (ruffle-embed, ruffle-object)
+    QStringList flashVars;      // flashvars of PARAM elements and attributes
+    QStringList dataValues;     // data-* attribute values that mention ".swf"
     std::vector<DocumentSnapshot> frames;
+
+    // The address relative movie addresses resolve against: its base, else its own address.
+    const QString& Base() const { return base.isEmpty() ? url : base; }
 };
 
 class QJsonObject;

@@ -77,14 +77,10 @@ void ScanEmbedElements(const QString& page, const QStringList& sources, FoundMov
 }
 
 QStringList ScriptMovieCandidates(const QString& script) {
-    return QuotedMovieCandidates(script, '"');
-}
-
-QStringList QuotedMovieCandidates(const QString& script, QChar quote) {
-    // Positions of every quote; however many there are, the whole script is scanned.
+    // Positions of every double quote; however many there are, the whole script is scanned.
     std::vector<int> quotes;
     for (int i = 0; i < script.size(); ++i) {
-        if (script[i] == quote) {
+        if (script[i] == '"') {
             quotes.push_back(i);
         }
     }
@@ -113,9 +109,10 @@ void ScanScriptElements(const QString& page, const QStringList& scripts, FoundMo
 }
 
 void ScanDocument(const DocumentSnapshot& document, FoundMovieList& found) {
-    ScanObjectElements(document.url, document.objects, found);
-    ScanEmbedElements(document.url, document.embeds, found);
-    ScanScriptElements(document.url, document.scripts, found);
+    // Movies resolve against the document's base, as the engine fetches them.
+    ScanObjectElements(document.Base(), document.objects, found);
+    ScanEmbedElements(document.Base(), document.embeds, found);
+    ScanScriptElements(document.Base(), document.scripts, found);
 }
 
 void ScanFrames(const DocumentSnapshot& document, FoundMovieList& found) {
@@ -133,12 +130,12 @@ void ScanPage(const DocumentSnapshot& document, FoundMovieList& found) {
 }
 
 FoundMovieList ScanLoadedPage(const DocumentSnapshot& document, bool deep,
-                              const QStringList& network) {
+                              const QStringList& network, const ScriptTexts& scripts) {
     FoundMovieList found;
     ScanPage(document, found);
     if (deep) {
         found.SetSource(MovieSource::DeepScan);
-        ScanPageDeep(document, found);
+        ScanPageDeep(document, found, scripts);
         found.SetSource(MovieSource::Network);
         for (const QString& url : network) {
             found.Add(url, document.url);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -40,6 +41,8 @@ class FoundMovieList {
     void SetSource(MovieSource source) { source_ = source; }
     const std::vector<FoundMovie>& Movies() const { return movies_; }
     QStringList Addresses() const;
+    // External scripts the deep scan could not read (not in the browser's cache).
+    int scriptsUnread = 0;
 
   private:
     std::vector<FoundMovie> movies_;
@@ -59,17 +62,19 @@ void ScanEmbedElements(const QString& page, const QStringList& sources, FoundMov
 void ScanScriptElements(const QString& page, const QStringList& scripts, FoundMovieList& found);
 void AddFoundMovie(const QString& address, const QString& page, FoundMovieList& found);
 
-// What a loaded page lists: the page scan's movies, then, with the deep scan, the deep scan's
-// and those the page fetched (network), each once.
-FoundMovieList ScanLoadedPage(const DocumentSnapshot& document, bool deep,
-                              const QStringList& network);
+// The texts of a page's external scripts, by the address they were fetched from.
+using ScriptTexts = QHash<QString, QString>;
 
-// The movie addresses a script names between pairs of double quotes, before resolution.
+// What a loaded page lists: the page scan's movies, then, with the deep scan, the deep scan's
+// (scripts: the texts of its external scripts that could be read) and those the page fetched
+// (network), each once.
+FoundMovieList ScanLoadedPage(const DocumentSnapshot& document, bool deep,
+                              const QStringList& network, const ScriptTexts& scripts = {});
+
+// The movie addresses a script names between pairs of double quotes, before resolution: the
+// texts between the 1st and 2nd, 3rd and 4th … quotes (nothing when their count is odd), spaces
+// encoded, without an apostrophe, at least four characters, naming a movie.
 QStringList ScriptMovieCandidates(const QString& script);
-// The same rule for another quote character: the texts between the 1st and 2nd, 3rd and 4th …
-// quotes (nothing when their count is odd), spaces encoded, without an apostrophe, at least four
-// characters, naming a movie.
-QStringList QuotedMovieCandidates(const QString& script, QChar quote);
 
 // Whether an address names a movie: its part before any "?" ends in ".swf" (any case).
 bool NamesMovie(const QString& address);

@@ -11,6 +11,7 @@
 #include <QSet>
 #include <QtEndian>
 #include <cstring>
+#include <functional>
 #include <mutex>
 
 #include "platform/BodyDecoding.h"
@@ -184,29 +185,49 @@ std::optional<QByteArray> ReadMovieBody(QIODevice& file, const CachedResponse& r
     return body;
 }
 
-QStringList MovieResponsesAmong(const QString& folder, const QStringList& urls, QStringList* seen) {
-    QStringList movies;
-    const QSet<QString> wanted(urls.begin(), urls.end());
+// Every whole entry of a Chromium cache folder whose address is wanted, read from its header
+// and key first so that the others cost little.
+void ForEachWantedEntry(const QString& folder, const QSet<QString>& wanted,
+                        const std::function<void(QFile&, const CachedResponse&)>& take) {
     for (const QFileInfo& f : QDir(folder).entryInfoList({"*_0"}, QDir::Files)) {
         QFile file(f.absoluteFilePath());
         if (!IsEntryName(QFile::encodeName(f.fileName()).constData(), BrowserFamily::Chromium) ||
-            !file.open(QIODevice::ReadOnly)) {
+            !file.open(QIODevice::ReadOnly) || !wanted.contains(ReadSimpleCacheUrl(file))) {
             continue;
         }
-        const QString url = ReadSimpleCacheUrl(file);
-        if (!wanted.contains(url)) {
-            continue;
-        }
-        const auto response = ReadSimpleCacheEntry(file);
-        if (!response) {
-            continue;  // still being written
-        }
-        seen->append(url);
-        if (ReadMovieBody(file, *response)) {
-            movies << url;
+        if (const auto response = ReadSimpleCacheEntry(file)) {  // else still being written
+            take(file, *response);
         }
     }
+}
+
+QStringList MovieResponsesAmong(const QString& folder, const QStringList& urls, QStringList* seen) {
+    QStringList movies;
+    ForEachWantedEntry(folder, QSet<QString>(urls.begin(), urls.end()),
+                       [&](QFile& file, const CachedResponse& response) {
+                           seen->append(response.url);
+                           if (ReadMovieBody(file, response)) {
+                               movies << response.url;
+                           }
+                       });
     return movies;
+}
+
+QHash<QString, QByteArray> CachedBodies(const QString& folder, const QSet<QString>& urls) {
+    QHash<QString, QByteArray> bodies;
+    ForEachWantedEntry(folder, urls, [&](QFile& file, const CachedResponse& response) {
+        if (response.status != 200 || !response.complete || response.bodySize > kMaxDecodedBody ||
+            !file.seek(response.bodyOffset)) {
+            return;
+        }
+        const QByteArray stored = file.read(response.bodySize);
+        if (stored.size() == response.bodySize) {
+            if (auto body = DecodeBody(stored, response.Header("Content-Encoding"))) {
+                bodies.insert(response.url, *body);
+            }
+        }
+    });
+    return bodies;
 }
 
 bool IsMovieAddress(const QString& address) {

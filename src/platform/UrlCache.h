@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -30,6 +32,10 @@ std::optional<QByteArray> ReadMovieBody(QIODevice& file, const CachedResponse& r
 // Which of the addresses a Chromium cache folder holds as Flash movies; seen gets every one of
 // them it holds whole, movie or not.
 QStringList MovieResponsesAmong(const QString& folder, const QStringList& urls, QStringList* seen);
+
+// The decoded bodies of the whole answers a Chromium cache folder holds for these addresses (the
+// scripts a page fetched, say); an answer decoding to more than kMaxDecodedBody is left out.
+QHash<QString, QByteArray> CachedBodies(const QString& folder, const QSet<QString>& urls);
 
 // Whether a cached response is a Flash movie: its address names a ".swf" file, its type is
 // Flash's, or its (decoded) body starts with a movie signature.

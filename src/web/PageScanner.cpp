@@ -4,6 +4,7 @@
 
 #include "web/BrowserPage.h"
 #include "web/NetworkMovies.h"
+#include "web/ScriptCache.h"
 
 namespace {
 constexpr int kFrameBudgetMs = 2000;  // as the window gives the frames
@@ -61,13 +62,20 @@ void TPageScanner::ScanDocument() {
                 End(TOutcome::Failed(error));
                 return;
             }
-            found_ = ScanLoadedPage(*snapshot, options_.deep,
-                                    options_.deep ? network_->Movies() : QStringList());
-            scanned_ = true;
-            timeout_.stop();
-            if (!wait_.isActive()) {
-                wait_.start(options_.waitMs);
-            }
+            ScanLoadedPageLater(
+                page_, profile_->cachePath(), std::move(*snapshot), options_.deep,
+                [network = network_] { return network->Movies(); },
+                [this, scan](const FoundMovieList& found) {
+                    if (scan != scans_ || !done_) {
+                        return;
+                    }
+                    found_ = found;
+                    scanned_ = true;
+                    timeout_.stop();
+                    if (!wait_.isActive()) {
+                        wait_.start(options_.waitMs);
+                    }
+                });
         },
         kFrameBudgetMs, options_.deep);
 }
@@ -81,6 +89,7 @@ void TPageScanner::End(const TOutcome& outcome) {
     result_.outcome = outcome;
     if (outcome) {
         result_.movies = found_.Movies();
+        result_.scriptsUnread = found_.scriptsUnread;
     }
     const auto done = std::move(done_);
     done_ = nullptr;

@@ -18,6 +18,7 @@ struct TPageScanResult {
     TOutcome outcome;  // failed when the page did not load or could not be read
     QString page;      // the address loaded
     std::vector<FoundMovie> movies;
+    int scriptsUnread = 0;  // external scripts the deep scan found no copy of in the cache
 };
 
 // Scans pages without a window, one after another, as the window's browser does: the same page,

@@ -108,3 +108,17 @@ TEST_F(BrowserScanTest, GoFollowsTheAddressRules) {
     frm.LbSpeedButton6Click();
     EXPECT_TRUE(statuses.isEmpty());
 }
+
+// Relative movies resolve against the document's base: a <base href>, and for a frame written
+// inline (srcdoc) the base of the document holding it.
+TEST_F(BrowserScanTest, RelativeMoviesResolveAgainstTheDocumentsBase) {
+    pagesA.Add("/based/page.html",
+               WithPorts("<base href='http://127.0.0.1:{A}/assets/'><embed src='game.swf'>"
+                         "<iframe srcdoc=\"<embed src='sd.swf'>\"></iframe>",
+                         pagesA.Port(), pagesB.Port()));
+    pagesA.Add("/plain/page.html", "<iframe srcdoc=\"<embed src='inline.swf'>\"></iframe>");
+    ASSERT_TRUE(Open(A("/based/page.html")));
+    EXPECT_EQ(Rows(1), QStringList({A("/assets/game.swf"), A("/assets/sd.swf")}));
+    ASSERT_TRUE(Open(A("/plain/page.html")));
+    EXPECT_EQ(Rows(1), QStringList({A("/plain/inline.swf")}));
+}

@@ -42,6 +42,11 @@ const struct {
     {"flashvars-attribute", "<embed src='plain.swf' flashvars='intro=attr.swf&autoplay=1'>",
      "attr.swf"},
     {"data-attribute", "<div data-movie=' data.swf ' data-other='x.png'></div>", "data.swf"},
+    {"apostrophe-elsewhere",
+     "<script>loadMovie('intro.swf'); var s = \"it's here\"; // don't\n</script>", "intro.swf"},
+    {"concatenated", "<script>f('games/' + 'level1.swf');</script>", "games/level1.swf"},
+    {"event-handler", "<button onclick=\"play('click.swf')\">play</button>", "click.swf"},
+    {"javascript-link", "<a href=\"javascript:play('js%20link.swf')\">play</a>", "js%20link.swf"},
 };
 
 class DeepScanTest : public ::testing::Test {
@@ -141,4 +146,29 @@ TEST(FlashVarsMovies, ValuesNamingMoviesDecoded) {
               QStringList({"m/x.swf", "y.SWF?v=2"}));
     EXPECT_EQ(FlashVarsMovies("u=http%3A%2F%2Fh%2Fz.swf&&=&x=my+game.swf"),
               QStringList({"http://h/z.swf", "my game.swf"}));
+}
+
+// External scripts of the page's own origin and of another, read from the browser's cache, name
+// movies in every kind of literal; each resolves against the page that runs it.
+TEST_F(DeepScanTest, ExternalScriptsOfBothOriginsAreReadAsThePageRunsThem) {
+    PageServer other;
+    pages.Add("/ext/page.html",
+              WithPorts("<embed src='plain.swf'><script src='own.js'></script>"
+                        "<script src='http://localhost:{B}/lib/other.js'></script>"
+                        "<script src='missing.js'></script>",
+                        pages.Port(), other.Port()),
+              "text/html");
+    pages.Add("/ext/own.js", "var a = \"dq.swf\", b = 'sq.swf';", "text/javascript");
+    other.Add("/lib/other.js", "swfobject.embedSWF(`tpl.swf`, 'box'); f('lib/' + 'cat.swf');",
+              "text/javascript");
+    for (const bool deep : {false, true}) {
+        frm.DeepScan1->setChecked(deep);
+        ASSERT_TRUE(Open(A("/ext/page.html")));
+        QStringList want = {A("/ext/plain.swf")};
+        if (deep) {
+            want << A("/ext/dq.swf") << A("/ext/sq.swf") << A("/ext/tpl.swf")
+                 << A("/ext/lib/cat.swf");
+        }
+        EXPECT_EQ(Rows(), want) << (deep ? "on" : "off");
+    }
 }

@@ -20,8 +20,12 @@ void TCliOutput::Result(const QString& plain, const QJsonObject& json) {
 }
 
 void TCliOutput::Failure(const QString& text) {
-    EndProgress();
+    Note(text);
     failed_ = true;
+}
+
+void TCliOutput::Note(const QString& text) {
+    EndProgress();
     std::fprintf(stderr, "vimbrel: %s\n", text.toLocal8Bit().constData());
 }
 

@@ -15,6 +15,8 @@ class TCliOutput {
     void Result(const QString& plain, const QJsonObject& json);
     // "vimbrel: " and the text on standard error; the run has failed.
     void Failure(const QString& text);
+    // The same for something worth knowing that is no failure.
+    void Note(const QString& text);
     bool Failed() const { return failed_; }
 
     // The bar for one transfer: name, bytes so far and announced (0: unknown).

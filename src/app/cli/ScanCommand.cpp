@@ -83,6 +83,12 @@ class TScanCommand : public TCliCommand {
                 Next();
                 return;
             }
+            if (result.scriptsUnread > 0) {
+                output_->Note(QString("%1: %2 external scripts were not in the browser's cache "
+                                      "and were not read")
+                                  .arg(result.page)
+                                  .arg(result.scriptsUnread));
+            }
             if (folder_.isEmpty()) {
                 int index = 0;
                 for (const FoundMovie& movie : result.movies) {

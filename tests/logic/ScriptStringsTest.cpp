@@ -1,0 +1,41 @@
+#include <gtest/gtest.h>
+
+#include "TestUtil.h"
+#include "logic/ScriptStrings.h"
+
+// Each kind of literal with its escapes, and what must not derail the reading: quotes inside
+// comments, regular expressions and other strings.
+TEST(ScriptStrings, ReadsEveryLiteralAsTheEngineDoes) {
+    const struct {
+        const char* script;
+        QStringList strings;
+    } cases[] = {
+        {R"(loadMovie('intro.swf'); var s = "it's here";)", {"intro.swf", "it's here"}},
+        {R"(a('it\'s.swf', "say \"hi\".swf", 'back\\slash'))",
+         {"it's.swf", "say \"hi\".swf", "back\\slash"}},
+        {R"(x('\x61.swf', '\u0062.swf', '\u{1F600}', 'tab\tnew\n'))",
+         {"a.swf", "b.swf", QString::fromUtf8("\xF0\x9F\x98\x80"), "tab\tnew\n"}},
+        {"f('line \\\ncontinued.swf')", {"line continued.swf"}},
+        {"// don't 'skip.swf'\nf('kept.swf'); /* it's \"no\" */ g(\"also.swf\")",
+         {"kept.swf", "also.swf"}},
+        {R"(var r = /it's "a" [/']/g; f('after.swf'); n = a / b / 'c';)", {"after.swf", "c"}},
+        {R"(if (x) return /'/.test(s); f("r.swf"))", {"r.swf"}},
+        {"`plain.swf`", {"plain.swf"}},
+        {"`games/${name + 'x'}.swf`", {"games/", "x", ".swf"}},
+        {"`${`inner.swf`}`", {"", "inner.swf", ""}},
+        {"'games/' + 'level1.swf'", {"games/level1.swf"}},
+        {"'a/' +\n /* joined */ \"b\" + `c.swf`", {"a/bc.swf"}},
+        {"'a' + x + 'b'", {"a", "b"}},
+        {"f('end.swf", {"end.swf"}},
+        {"f('one\nf('two.swf')", {"one", "two.swf"}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ScriptStrings(QString::fromUtf8(c.script)), c.strings) << c.script;
+    }
+}
+
+TEST(ScriptStrings, MoviesAreTheStringsThatNameOne) {
+    EXPECT_EQ(ScriptMovieStrings("swfobject.embedSWF('games/' + 'level one.swf', 'box'); "
+                                 "x = 'a.swf.bak'; y = `b.SWF?v=2`; z = '.swf';"),
+              QStringList({"games/level%20one.swf", "b.SWF?v=2", ".swf"}));
+}
