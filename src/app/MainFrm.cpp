@@ -41,7 +41,7 @@ TReportList* MakeList(QWidget* parent, const char* name, TMovieListModel& movies
 }  // namespace
 
 TMainFrm::TMainFrm(const TUserFolders& folders, QWidget* parent)
-    : QMainWindow(parent), core_(new TCore(folders, this)) {
+    : QMainWindow(parent), core_(new TCore(folders, this)), settings_(folders) {
     setObjectName("MainFrm");
     setWindowTitle("Vimbrel v" VIMBREL_VERSION);
     setFont(FormFont(13));
@@ -80,6 +80,8 @@ void TMainFrm::CreateMenus() {
     N7 = AddMenuSeparator(Edit1, "N7");
     DeepScan1 = AddMenuItem(Edit1, "DeepScan1", "Dee&p Scan");
     DeepScan1->setCheckable(true);  // off at every start: nothing is stored
+    SaveLoads1 = AddMenuItem(Edit1, "SaveLoads1", "Save &Loaded Files");
+    SaveLoads1->setCheckable(true);
 
     Help1 = menuBar()->addMenu("&Help");
     Help1->setObjectName("Help1");
@@ -163,7 +165,7 @@ void TMainFrm::CreateControls() {
     Panel5 = MakePanel(TabSheet1, "Panel5", Bevel::None);
     web->AddAligned(Panel5, AlignLayout::Top, 193);
     auto* webList = new AlignLayout(Panel5);
-    ListView1 = MakeList(Panel5, "ListView1", core_->WebMovies(), {50, 400, 75});
+    ListView1 = MakeList(Panel5, "ListView1", core_->WebMovies(), {50, 400, 75, 50});
     webList->AddAligned(ListView1, AlignLayout::Client);
 
     Panel6 = MakePanel(TabSheet1, "Panel6", Bevel::Lowered);
@@ -223,6 +225,14 @@ void TMainFrm::ConnectHandlers() {
     connect(core_, &TCore::StatusChanged, this, &TMainFrm::ShowStatus);
     connect(core_, &TCore::ProgressChanged, this, &TMainFrm::SetProgress);
     connect(core_, &TCore::CacheScanFinished, this, &TMainFrm::FinishCacheScan);
+    connect(ShockwaveFlash1, &TFlashPlayer::FileLoaded, core_, &TCore::RecordLoad);
+    // Remembered options: as they were last time, on at the first start.
+    SaveLoads1->setChecked(settings_.SaveLoadedFiles());
+    core_->Chain().SaveLoads(SaveLoads1->isChecked());
+    connect(SaveLoads1, &QAction::toggled, this, [this](bool on) {
+        settings_.SetSaveLoadedFiles(on);
+        core_->Chain().SaveLoads(on);
+    });
     ListView1->viewport()->installEventFilter(this);
     ListView2->viewport()->installEventFilter(this);
     ConnectSelection(ListView1);

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "logic/Core.h"
+#include "platform/Settings.h"
 #include "platform/UserFolders.h"
 
 class QAction;
@@ -110,6 +111,7 @@ class TMainFrm : public QMainWindow {
     QAction* ClearList1;
     QAction* N7;
     QAction* DeepScan1;
+    QAction* SaveLoads1;
     QMenu* Help1;
     QAction* Content1;
     QAction* N2;
@@ -176,6 +178,7 @@ class TMainFrm : public QMainWindow {
     void NameControlsForScreenReaders();
 
     TCore* core_;
+    TSettings settings_;
     bool changingPageInCode_ = false;
     int pageScan_ = 0;          // the latest document's scan
     bool pageScanned_ = false;  // this navigation's page has been scanned

@@ -100,7 +100,8 @@ void TMainFrm::ListView1SelectItem(int row, bool selected) {
 
 void TMainFrm::ListView2SelectItem(int row, bool selected) {
     if (row >= 0 && row < core_->CacheMovies().Count()) {
-        ShockwaveFlash1->SetMovieFile(core_->CacheMovies().Row(row).localFile);
+        const MovieRow& movie = core_->CacheMovies().Row(row);
+        ShockwaveFlash1->SetMovieFile(movie.localFile, movie.address);
     }
     emit RowSelectionChanged(ListView2, row, selected);
 }

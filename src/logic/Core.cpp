@@ -78,6 +78,14 @@ QStringList TCore::StartCopy(const QString& folder) {
     return files;
 }
 
+void TCore::RecordLoad(const QString& movie, const TLoadedFile& file, bool limitReached) {
+    webMovies_.RecordLoad(movie, file);
+    cacheMovies_.RecordLoad(movie, file);
+    if (limitReached) {
+        emit StatusChanged("Stopped recording what " + movie + " loads: " + file.refused);
+    }
+}
+
 void TCore::FinishTransfer() {
     emit ProgressChanged(0);
     emit StatusChanged("Done");

@@ -43,6 +43,9 @@ class TCore : public QObject {
     void StartCacheScan();
     // The end of a copy: the bar empty, the status "Done".
     void FinishTransfer();
+    // A file the movie known as movie (an address, or a cached copy's path) loaded while it
+    // played; when its loads have passed a limit, the status says so.
+    void RecordLoad(const QString& movie, const TLoadedFile& file, bool limitReached);
 
   signals:
     void StatusChanged(const QString& text);

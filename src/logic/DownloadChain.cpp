@@ -6,6 +6,7 @@
 
 #include "logic/AddressResolution.h"
 #include "logic/MovieList.h"
+#include "logic/SavedLoads.h"
 #include "logic/TargetNames.h"
 
 TDownloadChain::TDownloadChain(TMovieListModel& list, QObject* parent)
@@ -13,6 +14,7 @@ TDownloadChain::TDownloadChain(TMovieListModel& list, QObject* parent)
 
 TDownloadChain::~TDownloadChain() {
     delete job_;  // before the connections and the thread it uses
+    delete saving_;
 }
 
 void TDownloadChain::SetHttpOptions(const QString& caFile, TResponseRecorder* recorder) {
@@ -44,8 +46,10 @@ bool TDownloadChain::Start(const QString& folder) {
 
 void TDownloadChain::Cancel() {
     cancelled_ = true;
-    if (job_) {
-        job_->Cancel();
+    for (TJob* job : std::initializer_list<TJob*>{job_, saving_}) {
+        if (job) {
+            job->Cancel();
+        }
     }
 }
 
@@ -57,6 +61,7 @@ QString TDownloadChain::TargetFileFor(const QString& address) const {
 void TDownloadChain::SelectNextDownload() {
     DownloadUrl.clear();
     TargetFile.clear();
+    loadsFolder_.clear();
     DownloadRow = -1;
     downloadRowRef_ = QPersistentModelIndex();
     for (int i = 0; i < list_.Count(); ++i) {
@@ -78,15 +83,28 @@ void TDownloadChain::SelectNextDownload() {
         downloadRowRef_ = ref;
         DownloadUrl = row.address;
         const QString name = MovieFileName(DownloadUrl);
-        if (!name.isEmpty()) {
-            TargetFile = UniqueTargetPath(TargetFolder, name, savedInCommand_,
-                                          [](const QString& p) { return QFileInfo::exists(p); });
+        auto exists = [](const QString& p) { return QFileInfo::exists(p); };
+        if (name.isEmpty()) {
+            return;
+        }
+        if (saveLoads_ && row.LoadsKept() > 0) {
+            // A folder of its own, named after the movie, holds it and what it loads.
+            const QString stem = QFileInfo(name).completeBaseName();
+            loadsFolder_ = UniqueTargetPath(TargetFolder, stem.isEmpty() ? name : stem,
+                                            savedInCommand_, exists) +
+                           "/";
+            TargetFile = loadsFolder_ + name;
+        } else {
+            TargetFile = UniqueTargetPath(TargetFolder, name, savedInCommand_, exists);
         }
         return;
     }
 }
 
 void TDownloadChain::StartDownload() {
+    if (!loadsFolder_.isEmpty()) {
+        QDir().mkpath(loadsFolder_);
+    }
     THttpGetThread::Options options;
     options.caFile = caFile_;
     options.connections = connections_.get();
@@ -102,12 +120,30 @@ void TDownloadChain::StartDownload() {
         const TDownloadResult result = job_->Result();
         job_->deleteLater();  // it is still delivering this signal
         job_ = nullptr;
-        FinishDownload(result);
+        if (result.saved && !loadsFolder_.isEmpty() && downloadRowRef_.isValid()) {
+            SaveLoadsOf(result);
+        } else {
+            FinishDownload(result);
+        }
     });
     if (!thread_) {
         thread_ = std::make_unique<TJobThread>();
     }
     job_->Start(thread_.get());
+}
+
+void TDownloadChain::SaveLoadsOf(const TDownloadResult& movie) {
+    saving_ = new TSaveLoadsJob(loadsFolder_, DownloadUrl, movie,
+                                list_.Row(downloadRowRef_.row()).loads, this);
+    connect(saving_, &TJob::Finished, this, [this, movie](const TOutcome& outcome) {
+        saving_->deleteLater();
+        saving_ = nullptr;
+        TDownloadResult result = movie;
+        result.saved = outcome.ok;
+        result.reason = outcome.reason;
+        FinishDownload(result);
+    });
+    saving_->Start(thread_.get());
 }
 
 void TDownloadChain::FinishDownload(const TDownloadResult& result) {
@@ -124,6 +160,9 @@ void TDownloadChain::FinishDownload(const TDownloadResult& result) {
     }
     if (result.saved) {
         savedInCommand_.insert(result.file);
+    }
+    if (!loadsFolder_.isEmpty()) {
+        savedInCommand_.insert(loadsFolder_.chopped(1));  // the folder's name is taken too
     }
     emit RowFinished(row, url, result);
     emit ProgressChanged(0);

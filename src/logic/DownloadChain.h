@@ -28,11 +28,14 @@ class TDownloadChain : public QObject {
     void KeepOthersFiles(bool keep) { keepOthersFiles_ = keep; }
     // Whether progress positions are told (a bar shows them), or only bytes received.
     void TellPositions(bool tell) { positions_ = tell; }
+    // Whether a movie that loaded files while it played is saved with them, in a folder of its
+    // own (see SavedLoads.h).
+    void SaveLoads(bool save) { saveLoads_ = save; }
 
     // Starts with the first ticked row not yet saved into folder (ending in "/"); false when
     // there is none to start.
     bool Start(const QString& folder);
-    bool IsRunning() const { return job_ != nullptr; }
+    bool IsRunning() const { return job_ != nullptr || saving_ != nullptr; }
     void Cancel();
 
     // The command's state, as the window's operations name it.
@@ -55,6 +58,7 @@ class TDownloadChain : public QObject {
 
   private:
     void StartDownload();
+    void SaveLoadsOf(const TDownloadResult& movie);
     void FinishDownload(const TDownloadResult& result);
 
     TMovieListModel& list_;
@@ -62,9 +66,12 @@ class TDownloadChain : public QObject {
     TResponseRecorder* recorder_ = nullptr;
     bool keepOthersFiles_ = false;
     bool positions_ = true;
+    bool saveLoads_ = false;
+    QString loadsFolder_;  // the folder of the movie being saved with its loads, if it is
     std::unique_ptr<TConnectionPool> connections_;
     std::unique_ptr<TJobThread> thread_;  // runs the downloads, one after another
     THttpGetThread* job_ = nullptr;       // a child: goes with the chain at the latest
+    class TSaveLoadsJob* saving_ = nullptr;
     bool cancelled_ = false;
     QPersistentModelIndex downloadRowRef_;
     QList<QPersistentModelIndex> failedInCommand_;  // not tried again by this command

@@ -2,6 +2,8 @@
 
 #include "logic/TargetNames.h"
 
+#include <algorithm>
+
 QString StatusText(MovieStatus status) {
     switch (status) {
         case MovieStatus::New:
@@ -24,24 +26,37 @@ int TMovieListModel::rowCount(const QModelIndex& parent) const {
 }
 
 int TMovieListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : (kind_ == Kind::Web ? 3 : 4);
+    return parent.isValid() ? 0 : 4;
+}
+
+int MovieRow::LoadsKept() const {
+    int kept = 0;
+    for (const TLoadedFile& file : loads) {
+        kept += file.localFile.isEmpty() ? 0 : 1;
+    }
+    return kept;
 }
 
 QString TMovieListModel::Description(const MovieRow& row) const {
+    QString text;
     if (kind_ == Kind::Cache) {
-        QString from = row.address.isEmpty() ? QString("Address not known") : row.address;
+        text = row.address.isEmpty() ? QString("Address not known") : row.address;
         if (!row.browser.isEmpty()) {
-            from += ", from the cache of " + row.browser;
+            text += ", from the cache of " + row.browser;
         }
-        return row.reason.isEmpty() ? from : from + ". Copy failed: " + row.reason;
+        if (!row.reason.isEmpty()) {
+            text += ". Copy failed: " + row.reason;
+        }
+    } else if (row.status == MovieStatus::Failed) {
+        text = row.reason;
+    } else if (row.status == MovieStatus::Saved) {
+        text = "Saved to " + row.localFile;
     }
-    if (row.status == MovieStatus::Failed) {
-        return row.reason;
+    if (!row.loads.empty()) {
+        const QString loads = QString("It loaded %1 files while it played").arg(row.loads.size());
+        text = text.isEmpty() ? loads : text + ". " + loads;
     }
-    if (row.status == MovieStatus::Saved) {
-        return "Saved to " + row.localFile;
-    }
-    return QString();
+    return text;
 }
 
 QVariant TMovieListModel::data(const QModelIndex& index, int role) const {
@@ -60,8 +75,10 @@ QVariant TMovieListModel::data(const QModelIndex& index, int role) const {
                     return kind_ == Kind::Web
                                ? StatusText(row.status)
                                : QString::number(static_cast<quint32>(row.size & 0xFFFFFFFF));
-                case LocalPathColumn:
-                    return row.localFile;
+                case LocalPathColumn:  // the web list's loads column
+                    return kind_ == Kind::Cache ? row.localFile
+                           : row.loads.empty()  ? QString()
+                                                : QString::number(row.loads.size());
             }
             return {};
         case Qt::CheckStateRole:
@@ -91,7 +108,7 @@ Qt::ItemFlags TMovieListModel::flags(const QModelIndex& index) const {
 }
 
 QVariant TMovieListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    static const QStringList web = {"Index", "Flash", "Status"};
+    static const QStringList web = {"Index", "Flash", "Status", "Loads"};
     static const QStringList cache = {"Index", "Flash", "Size", "Local Path"};
     const QStringList& names = kind_ == Kind::Web ? web : cache;
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section >= names.size()) {
@@ -193,4 +210,22 @@ void TMovieListModel::SetStatus(int row, MovieStatus status, const QString& reas
         r.localFile = localFile;
     }
     RowChanged(row);
+}
+
+void TMovieListModel::RecordLoad(const QString& movie, const TLoadedFile& file) {
+    for (int row = 0; row < rowCount(); ++row) {
+        MovieRow& r = At(row);
+        if ((kind_ == Kind::Web ? r.address : r.localFile) != movie) {
+            continue;
+        }
+        const auto same = std::find_if(r.loads.begin(), r.loads.end(), [&](const TLoadedFile& f) {
+            return f.address == file.address;
+        });
+        if (same != r.loads.end()) {
+            *same = file;
+        } else {
+            r.loads.push_back(file);
+        }
+        RowChanged(row);
+    }
 }

@@ -5,6 +5,7 @@
 #include <QString>
 #include <vector>
 
+#include "logic/LoadRecorder.h"
 #include "logic/PageScan.h"
 
 enum class MovieStatus { New, Preview, Saved, Failed };
@@ -24,10 +25,13 @@ struct MovieRow {
     QString browser;    // cache: whose cache held it
     int index = 0;      // cache: its running number within its scan
     bool ticked = false;
+    std::vector<TLoadedFile> loads;  // what the movie loaded while it played, one per address
+    int LoadsKept() const;           // of those, the files kept
 };
 
 // A movie list as the window and the command line show it. The web list's columns are "Index",
-// "Flash" and "Status"; the cache list's "Index", "Flash", "Size" and "Local Path". The tick
+// "Flash", "Status" and "Loads" (how many files the movie loaded while it played); the cache
+// list's "Index", "Flash", "Size" and "Local Path". The tick
 // is the first column's check state. A row's tooltip and accessible description tell what its
 // columns do not: why it failed, where it was saved, where a cached movie came from.
 //
@@ -75,6 +79,9 @@ class TMovieListModel : public QAbstractTableModel {
     void SetAllTicked(bool ticked);
     void SetStatus(int row, MovieStatus status, const QString& reason = {},
                    const QString& localFile = {});
+    // A file the movie of the rows known as movie (their address, or a cache row's file)
+    // loaded; a later load of the same address replaces the earlier.
+    void RecordLoad(const QString& movie, const TLoadedFile& file);
 
   private:
     MovieRow& At(int row) { return rows_[static_cast<size_t>(shownFrom_ + row)]; }

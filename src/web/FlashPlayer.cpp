@@ -10,7 +10,9 @@
 
 #include "logic/AddressResolution.h"
 #include "logic/HttpGetThread.h"
+#include "logic/LoadRecorder.h"
 #include "platform/UrlCacheStore.h"
+#include "platform/UserFolders.h"
 #include "web/PlayerServer.h"
 
 namespace {
@@ -24,8 +26,17 @@ QString JsString(const QString& text) {
 
 TFlashPlayer::TFlashPlayer(QWidget* parent, const QString& runtimeFolder)
     : QWebEngineView(parent),
-      server_(std::make_unique<TPlayerServer>(runtimeFolder.isEmpty() ? PlayerRuntimeFolder()
-                                                                      : runtimeFolder)) {
+      loads_(std::make_unique<TLoadRecorder>(
+          ProgramFolders().cacheHome + "/vimbrel/loads",
+          [this](const QString& movie, const TLoadedFile& file, bool limitReached) {
+              // Told on a server thread; heard here only while the player is there.
+              QMetaObject::invokeMethod(
+                  this,
+                  [this, movie, file, limitReached] { emit FileLoaded(movie, file, limitReached); },
+                  Qt::QueuedConnection);
+          })),
+      server_(std::make_unique<TPlayerServer>(
+          runtimeFolder.isEmpty() ? PlayerRuntimeFolder() : runtimeFolder, loads_.get())) {
     // Off the record: the player keeps nothing on disk.
     auto* profile = new QWebEngineProfile(this);
     setPage(new QWebEnginePage(profile, this));
@@ -44,6 +55,8 @@ TFlashPlayer::TFlashPlayer(QWidget* parent, const QString& runtimeFolder)
 
 TFlashPlayer::~TFlashPlayer() {
     fetch_.reset();  // stops a fetch under way
+    loads_->Stop();  // and the loads under way, before the server waits for them
+    server_.reset();
     // The page goes before the profile it was made from.
     delete page();
 }
@@ -71,23 +84,32 @@ void TFlashPlayer::SetMovie(const QString& movie) {
             if (!recorded) {
                 qWarning("%s", qPrintable(recorded.reason));
             }
-            Play(file, movie, request);
+            // Its loads resolve against its folder, as they did on its page.
+            Play(file, PageDirectory(movie), server_->LoadPrefix(movie), request);
         }
     });
     fetch_->Start();
 }
 
-void TFlashPlayer::SetMovieFile(const QString& path) {
+void TFlashPlayer::SetMovieFile(const QString& path, const QString& address) {
     movie_ = path;
-    Play(path, QUrl::fromLocalFile(QFileInfo(path).absolutePath() + "/").toString(), ++request_);
+    const int request = ++request_;
+    if (IsHttpAddress(address)) {
+        Play(path, PageDirectory(address), server_->LoadPrefix(path), request);
+    } else {
+        Play(path, QUrl::fromLocalFile(QFileInfo(path).absolutePath() + "/").toString(), QString(),
+             request);
+    }
 }
 
-void TFlashPlayer::Play(const QString& localFile, const QString& base, int request) {
+void TFlashPlayer::Play(const QString& localFile, const QString& base, const QString& loads,
+                        int request) {
     if (request != request_) {
         return;  // a later selection has taken over
     }
     const QString address = server_->RegisterMovie(localFile);
-    RunWhenReady(QString("vimbrelPlay(%1, %2);").arg(JsString(address), JsString(base)));
+    RunWhenReady(QString("vimbrelPlay(%1, %2, %3);")
+                     .arg(JsString(address), JsString(base), JsString(loads)));
 }
 
 void TFlashPlayer::RunWhenReady(const QString& script) {

@@ -6,10 +6,14 @@
 
 class TPlayerServer;
 class THttpGetThread;
+class TLoadRecorder;
+struct TLoadedFile;
 
 // The preview pane: plays the movie of an address or a local file. A web address is fetched by
 // the program itself and handed to the player from the loopback player server, so the movie's
-// server needs to allow nothing and the player page needs no special rights.
+// server needs to allow nothing and the player page needs no special rights. What the movie
+// loads while it plays goes the same way: fetched by the program, resolved against the movie's
+// folder, and told (FileLoaded) so that it can be saved with the movie.
 class TFlashPlayer : public QWebEngineView {
     Q_OBJECT
   public:
@@ -19,14 +23,21 @@ class TFlashPlayer : public QWebEngineView {
     // Loads and plays the movie of a web address, fetched over http or https; an address of any
     // other scheme plays nothing. The last movie set wins.
     void SetMovie(const QString& movie);
-    // Loads and plays a movie file on this machine.
-    void SetMovieFile(const QString& path);
+    // Loads and plays a movie file on this machine; address: where it came from, when known,
+    // which its loads resolve against.
+    void SetMovieFile(const QString& path, const QString& address = QString());
     QString Movie() const { return movie_; }
 
+  signals:
+    // The movie known as movie (its address, or its file's path) loaded a file; limitReached the
+    // first time its loads passed a limit.
+    void FileLoaded(const QString& movie, const TLoadedFile& file, bool limitReached);
+
   private:
-    void Play(const QString& localFile, const QString& base, int request);
+    void Play(const QString& localFile, const QString& base, const QString& loads, int request);
     void RunWhenReady(const QString& script);
 
+    std::unique_ptr<TLoadRecorder> loads_;  // outlives the server, whose threads use it
     std::unique_ptr<TPlayerServer> server_;
     std::unique_ptr<THttpGetThread> fetch_;  // the movie being fetched, if any
     QString movie_;

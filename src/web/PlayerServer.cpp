@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "logic/LoadRecorder.h"
 #include "platform/DataFiles.h"
 #include "platform/Secrets.h"
 
@@ -50,10 +51,11 @@ QString PlayerRuntimeFolder() {
     return BesideOrInstalled(QCoreApplication::applicationDirPath(), "ruffle");
 }
 
-TPlayerServer::TPlayerServer(const QString& runtimeFolder)
+TPlayerServer::TPlayerServer(const QString& runtimeFolder, TLoadRecorder* loads)
     : runtimeFolder_(runtimeFolder),
       secret_(RandomHex(4)),
-      server_(std::make_unique<httplib::Server>()) {
+      server_(std::make_unique<httplib::Server>()),
+      loads_(loads) {
     for (const QFileInfo& f : QDir(runtimeFolder).entryInfoList(QDir::Files)) {
         runtimeFiles_[f.fileName()] = f.absoluteFilePath();
     }
@@ -84,6 +86,8 @@ TPlayerServer::TPlayerServer(const QString& runtimeFolder)
                 res.status = 200;
                 ServeFile(res, it->second, ContentType(it->first));
             }
+        } else if (rest.startsWith("load/") && loads_) {
+            ServeLoad(rest.mid(5), req, res);
         } else if (rest.startsWith("movie/")) {
             QString path;
             {
@@ -120,6 +124,37 @@ QString TPlayerServer::PlayerPageUrl() const {
     return BaseUrl() + "/player.html";
 }
 
+void TPlayerServer::ServeLoad(const QString& rest, const httplib::Request& req,
+                              httplib::Response& res) {
+    // "<session>/<scheme>/<host and path>", the query as the movie asked for it.
+    const int slash = rest.indexOf('/');
+    QString movie;
+    {
+        std::lock_guard<std::mutex> lock(moviesMutex_);
+        const auto it = sessions_.find(rest.left(slash));
+        if (slash < 0 || it == sessions_.end()) {
+            return;  // 404
+        }
+        movie = it->second;
+    }
+    // The raw target keeps the movie's own percent-encoding.
+    const QString target = QString::fromStdString(req.target);
+    const QString prefix = "/" + secret_ + "/load/" + rest.left(slash) + "/";
+    const QString address = target.mid(prefix.size());
+    const int schemeEnd = address.indexOf('/');
+    const QString url = address.left(schemeEnd) + "://" + address.mid(schemeEnd + 1);
+    const TLoadRecorder::Answer answer = loads_->Fetch(movie, url);
+    res.status = answer.status > 0 ? answer.status : 502;
+    res.set_content(answer.body.toStdString(), answer.type.toStdString());
+}
+
+QString TPlayerServer::LoadPrefix(const QString& movie) {
+    std::lock_guard<std::mutex> lock(moviesMutex_);
+    const QString session = RandomHex(1);
+    sessions_[session] = movie;
+    return BaseUrl() + "/load/" + session + "/";
+}
+
 QString TPlayerServer::RegisterMovie(const QString& localFile) {
     std::lock_guard<std::mutex> lock(moviesMutex_);
     const QString id = QString::number(nextMovie_++) + ".swf";
@@ -147,16 +182,20 @@ let player = null;
 function vimbrelStop() {
   if (player) { player.remove(); player = null; }
 }
-function vimbrelPlay(url, base) {
+// loads: where the movie's own loads go, fetched by the program; every http or https address
+// but this server's own is sent there.
+function vimbrelPlay(url, base, loads) {
   const ruffle = window.RufflePlayer.newest();
   vimbrelStop();
   player = ruffle.createPlayer();
   player.style.width = "100%";
   player.style.height = "100%";
   document.getElementById("stage").appendChild(player);
+  const own = location.host.replace(/[.]/g, "\\.");
+  const rules = loads ? [[new RegExp("^(https?)://(?!" + own + "/)(.*)$"), loads + "$1/$2"]] : [];
   player.ruffle().load({url: url, base: base, autoplay: "on", unmuteOverlay: "hidden",
     splashScreen: false, allowNetworking: "internal", openUrlMode: "deny",
-    letterbox: "on", scale: "showAll"});
+    letterbox: "on", scale: "showAll", urlRewriteRules: rules});
 }
 </script></body></html>)")
         .arg(runtime);

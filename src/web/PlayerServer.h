@@ -8,15 +8,20 @@
 
 namespace httplib {
 class Server;
-}
+struct Request;
+struct Response;
+}  // namespace httplib
 
 // Serves the player page, the player runtime's files and the movies registered with it to the
 // preview pane, on 127.0.0.1 only, every path behind a secret prefix made at start. Nothing else
 // is served: no other file of the runtime folder's surroundings, no other path on disk.
+class TLoadRecorder;
+
 class TPlayerServer {
   public:
-    // runtimeFolder holds the player runtime (its .js and .wasm files).
-    explicit TPlayerServer(const QString& runtimeFolder);
+    // runtimeFolder holds the player runtime (its .js and .wasm files); loads, when given, fetches
+    // what the movies ask for through LoadPrefix().
+    explicit TPlayerServer(const QString& runtimeFolder, TLoadRecorder* loads = nullptr);
     ~TPlayerServer();
 
     bool IsRunning() const { return port_ > 0; }
@@ -26,9 +31,13 @@ class TPlayerServer {
 
     // Makes a local file available; returns its address on this server.
     QString RegisterMovie(const QString& localFile);
+    // Where a movie's loads go, "…/load/<session>/": "http/host/path?query" after it asks this
+    // server to fetch http://host/path?query for the movie known as movie.
+    QString LoadPrefix(const QString& movie);
 
   private:
     QString PlayerPage() const;
+    void ServeLoad(const QString& rest, const httplib::Request& req, httplib::Response& res);
 
     const QString runtimeFolder_;
     const QString secret_;
@@ -37,8 +46,10 @@ class TPlayerServer {
     std::thread thread_;
     int port_ = 0;
     mutable std::mutex moviesMutex_;
-    std::map<QString, QString> movies_;  // id -> local path
+    std::map<QString, QString> movies_;    // id -> local path
+    std::map<QString, QString> sessions_;  // load session -> the movie it loads for
     int nextMovie_ = 1;
+    TLoadRecorder* loads_;
 };
 
 // The folder of the player runtime: "ruffle" beside the executable, else in the installed data

@@ -61,8 +61,8 @@ TEST_F(MainFrmTest, StartsWithTheFormsCaptionsMenusAndStatus) {
     EXPECT_EQ(frm->windowTitle(), "Vimbrel v1.0.0");
     EXPECT_EQ(Captions(frm->File1),
               QStringList({"&Download Flash", "&Copy Flash To...", "-", "E&xit"}));
-    EXPECT_EQ(Captions(frm->Edit1),
-              QStringList({"&Select All", "&Deselect all", "-", "&Clear list", "-", "Dee&p Scan"}));
+    EXPECT_EQ(Captions(frm->Edit1), QStringList({"&Select All", "&Deselect all", "-", "&Clear list",
+                                                 "-", "Dee&p Scan", "Save &Loaded Files"}));
     EXPECT_EQ(Captions(frm->Help1), QStringList({"&Content", "-", "&Home page", "-", "&About..."}));
     EXPECT_EQ(Captions(frm->PopupMenu1),
               QStringList({"Select All", "Deselect All", "-", "Clear List", "-", "Download Flash",
@@ -92,6 +92,15 @@ TEST_F(MainFrmTest, StartsWithTheFormsCaptionsMenusAndStatus) {
           "ShockwaveFlash1", "WebBrowser1", "UrlComBox", "TabSheet1", "TabSheet2", "StatusBar1"}) {
         EXPECT_NE(frm->findChild<QWidget*>(name), nullptr) << name;
     }
+}
+
+// Options the user sets are on at the first start and as the user left them at the next.
+TEST_F(MainFrmTest, OptionsAreRememberedForTheNextStart) {
+    ASSERT_TRUE(frm->SaveLoads1->isChecked());
+    frm->SaveLoads1->trigger();
+    EXPECT_FALSE(TMainFrm(TestFolders()).SaveLoads1->isChecked());
+    frm->SaveLoads1->trigger();
+    EXPECT_TRUE(TMainFrm(TestFolders()).SaveLoads1->isChecked());
 }
 
 TEST_F(MainFrmTest, TabSwitchSetsMenusCaptionAndScansAnEmptyCacheList) {

@@ -1,10 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <QCryptographicHash>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
+#include "support/Files.h"
 #include "support/ListRows.h"
+#include "support/PageServer.h"
 #include "support/RawHttpServer.h"
 #include "support/TestEnvironment.h"
 #include "support/TestSwf.h"
@@ -20,7 +27,7 @@ bool PaneShows(TMainFrm& frm, const QColor& want) {
                    std::abs(got.green() - want.green()) < 8 &&
                    std::abs(got.blue() - want.blue()) < 8;
         },
-        60000);
+        30000);
 }
 }  // namespace
 
@@ -40,4 +47,65 @@ TEST(PreviewPane, ARowWhoseMovieCannotBeFetchedShowsNothing) {
     ASSERT_TRUE(PaneShows(frm, QColor(200, 30, 40)));
     SelectRow(frm.ListView1, 1);
     EXPECT_TRUE(PaneShows(frm, QColor(255, 255, 255)));
+}
+
+// A loader movie's own loads are fetched for it while it plays: the child it loads shows, the row
+// says how many files it loaded, and "Download Flash" saves it with them, laid out so that it
+// plays offline from where it was saved.
+TEST(PreviewPane, AMovieIsSavedWithWhatItLoadsAndPlaysOfflineFromThere) {
+    const QByteArray parent = LoaderSwf("levels/child.swf", "data/vars.txt");
+    const QByteArray child = ShapeSwf({30, 160, 60});
+    auto serve = [&](PageServer& server, const std::string& folder) {
+        server.Add(folder + "parent.swf", parent.toStdString(), "application/x-shockwave-flash");
+        server.Add(folder + "levels/child.swf", child.toStdString(),
+                   "application/x-shockwave-flash");
+        server.Add(folder + "data/vars.txt", "a=1", "text/plain");
+    };
+    PageServer site;
+    serve(site, "/games/");
+    TMainFrm frm(TestFolders());
+    frm.show();
+    ListMovies(frm, {QString("http://127.0.0.1:%1/games/parent.swf").arg(site.Port())});
+    SelectRow(frm.ListView1, 0);
+    EXPECT_TRUE(PaneShows(frm, QColor(30, 160, 60)));
+    ASSERT_TRUE(WaitUntil([&] { return Cell(frm.ListView1, 0, 3) == "2"; }));
+
+    QTemporaryDir target;
+    frm.SetAllChecked(true);
+    frm.Core().Chain().SaveLoads(true);
+    ASSERT_TRUE(frm.Core().Chain().Start(target.path() + "/"));
+    ASSERT_TRUE(WaitUntil([&] { return !frm.Busy(); }));
+    EXPECT_EQ(Cell(frm.ListView1, 0, 2), "Saved");
+    const QString saved = target.filePath("parent/");
+    EXPECT_EQ(ReadAll(saved + "parent.swf"), parent);
+    EXPECT_EQ(ReadAll(saved + "levels/child.swf"), child);
+    EXPECT_EQ(ReadAll(saved + "data/vars.txt"), "a=1");
+    const QJsonArray manifest = QJsonDocument::fromJson(ReadAll(saved + "manifest.json")).array();
+    ASSERT_EQ(manifest.size(), 3);
+    QStringList savedAs;
+    for (const auto& entry : manifest) {
+        const QJsonObject e = entry.toObject();
+        savedAs << e["saved"].toString();
+        EXPECT_EQ(e["status"].toInt(), 200);
+        EXPECT_EQ(e["sha256"].toString(),
+                  QCryptographicHash::hash(ReadAll(saved + e["saved"].toString()),
+                                           QCryptographicHash::Sha256)
+                      .toHex());
+    }
+    EXPECT_EQ(savedAs, QStringList({"parent.swf", "levels/child.swf", "data/vars.txt"}));
+
+    // Offline: the saved folder alone, from another origin, plays the same.
+    PageServer offline;
+    offline.Add("/parent.swf", ReadAll(saved + "parent.swf").toStdString(),
+                "application/x-shockwave-flash");
+    offline.Add("/levels/child.swf", ReadAll(saved + "levels/child.swf").toStdString(),
+                "application/x-shockwave-flash");
+    offline.Add("/data/vars.txt", ReadAll(saved + "data/vars.txt").toStdString(), "text/plain");
+    SelectRow(frm.ListView1, -1);
+    ListMovies(frm, {QString("http://localhost:%1/parent.swf").arg(offline.Port())});
+    SelectRow(frm.ListView1, 0);
+    ASSERT_TRUE(WaitUntil([&] { return Cell(frm.ListView1, 0, 3) == "2"; }));
+    EXPECT_TRUE(PaneShows(frm, QColor(30, 160, 60)));
+    const auto asked = offline.Asked();
+    EXPECT_NE(std::find(asked.begin(), asked.end(), "/levels/child.swf"), asked.end());
 }

@@ -5,8 +5,10 @@
 #include <QString>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 // Serves fixed pages on loopback; a page's text may name other servers' ports as {A} and {B}.
 class PageServer {
@@ -15,6 +17,10 @@ class PageServer {
         // One request per connection: stopping never waits for a browser's idle keep-alive.
         server_.set_keep_alive_max_count(1);
         server_.Get(R"(/.*)", [this](const httplib::Request& req, httplib::Response& res) {
+            {
+                std::lock_guard<std::mutex> lock(asked_mutex_);
+                asked_.push_back(req.path);
+            }
             const auto handler = handlers_.find(req.path);
             if (handler != handlers_.end()) {
                 handler->second(res);
@@ -37,6 +43,11 @@ class PageServer {
         thread_.join();
     }
     int Port() const { return port_; }
+    // The paths asked for so far, in order.
+    std::vector<std::string> Asked() {
+        std::lock_guard<std::mutex> lock(asked_mutex_);
+        return asked_;
+    }
     void Add(const std::string& path, const std::string& html) { pages_[path] = html; }
     // An answer made by the test; requests are served at once, each on a thread of its own.
     void Handle(const std::string& path, std::function<void(httplib::Response&)> handler) {
@@ -53,6 +64,8 @@ class PageServer {
     std::map<std::string, std::string> pages_;  // filled before any request
     std::map<std::string, std::string> types_;
     std::map<std::string, std::function<void(httplib::Response&)>> handlers_;
+    std::mutex asked_mutex_;
+    std::vector<std::string> asked_;
     std::thread thread_;
     int port_ = 0;
 };

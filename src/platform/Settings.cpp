@@ -1,0 +1,31 @@
+#include "platform/Settings.h"
+
+#include <QSettings>
+
+TSettings::TSettings(const TUserFolders& folders)
+    : file_(folders.configHome + "/vimbrel/vimbrel.conf") {}
+
+bool TSettings::Get(const char* key, bool fallback) const {
+    return QSettings(file_, QSettings::IniFormat).value(key, fallback).toBool();
+}
+
+void TSettings::Set(const char* key, bool value) {
+    QSettings settings(file_, QSettings::IniFormat);
+    settings.setValue(key, value);
+}
+
+bool TSettings::SaveLoadedFiles() const {
+    return Get("SaveLoadedFiles", true);
+}
+
+void TSettings::SetSaveLoadedFiles(bool on) {
+    Set("SaveLoadedFiles", on);
+}
+
+bool TSettings::PlayFlashInPages() const {
+    return Get("PlayFlashInPages", true);
+}
+
+void TSettings::SetPlayFlashInPages(bool on) {
+    Set("PlayFlashInPages", on);
+}
