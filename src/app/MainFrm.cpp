@@ -19,6 +19,7 @@
 #include <QTabWidget>
 #include <QUrl>
 
+#include "web/BrowserPage.h"
 #include "web/FlashPlayer.h"
 #include "web/WebBrowser.h"
 #include "widgets/AboutDlg.h"
@@ -82,6 +83,8 @@ void TMainFrm::CreateMenus() {
     DeepScan1->setCheckable(true);  // off at every start: nothing is stored
     SaveLoads1 = AddMenuItem(Edit1, "SaveLoads1", "Save &Loaded Files");
     SaveLoads1->setCheckable(true);
+    PlayInPages1 = AddMenuItem(Edit1, "PlayInPages1", "Play Flash &in Pages");
+    PlayInPages1->setCheckable(true);
 
     Help1 = menuBar()->addMenu("&Help");
     Help1->setObjectName("Help1");
@@ -232,6 +235,12 @@ void TMainFrm::ConnectHandlers() {
     connect(SaveLoads1, &QAction::toggled, this, [this](bool on) {
         settings_.SetSaveLoadedFiles(on);
         core_->Chain().SaveLoads(on);
+    });
+    PlayInPages1->setChecked(settings_.PlayFlashInPages());
+    PlayFlashInPages(BrowserProfile(), PlayInPages1->isChecked());
+    connect(PlayInPages1, &QAction::toggled, this, [this](bool on) {
+        settings_.SetPlayFlashInPages(on);
+        PlayFlashInPages(BrowserProfile(), on);  // from the next page loaded
     });
     ListView1->viewport()->installEventFilter(this);
     ListView2->viewport()->installEventFilter(this);

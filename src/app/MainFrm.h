@@ -112,6 +112,7 @@ class TMainFrm : public QMainWindow {
     QAction* N7;
     QAction* DeepScan1;
     QAction* SaveLoads1;
+    QAction* PlayInPages1;
     QMenu* Help1;
     QAction* Content1;
     QAction* N2;

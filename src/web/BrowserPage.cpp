@@ -14,6 +14,7 @@
 #include "platform/BrowserFolders.h"
 #include "platform/Secrets.h"
 #include "platform/UserFolders.h"
+#include "web/RuntimeServer.h"
 
 // The resources live in a static library: make sure they are linked and registered.
 static void InitResources() {
@@ -21,13 +22,24 @@ static void InitResources() {
 }
 
 namespace {
-QString SnapshotScriptSource() {
-    InitResources();
-    QFile file(":/snapshot.js");
-    if (!file.open(QIODevice::ReadOnly)) {
-        return QString();
+const char* const kPagePlayersScript = "vimbrel-page-players";
+
+// The player's own scripts are not the page's: they are left out of what the page is said to be.
+void DropRuntimeScripts(DocumentSnapshot& document) {
+    document.scriptSources.removeIf(IsRuntimeAddress);
+    for (DocumentSnapshot& frame : document.frames) {
+        DropRuntimeScripts(frame);
     }
-    return QString::fromUtf8(file.readAll()).replace("@SNAPSHOT_SECRET@", SnapshotSecret());
+}
+
+QString ScriptResource(const QString& name) {
+    InitResources();
+    QFile file(":/" + name);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+QString SnapshotScriptSource() {
+    return ScriptResource("snapshot.js").replace("@SNAPSHOT_SECRET@", SnapshotSecret());
 }
 
 // Tells the page of every request it and its frames make. The engine may call it on another
@@ -65,6 +77,24 @@ void PrepareBrowserProfile(QWebEngineProfile* profile) {
     snapshot.setWorldId(QWebEngineScript::ApplicationWorld);
     snapshot.setRunsOnSubFrames(true);
     profile->scripts()->insert(snapshot);
+}
+
+void PlayFlashInPages(QWebEngineProfile* profile, bool on) {
+    for (const QWebEngineScript& script : profile->scripts()->find(kPagePlayersScript)) {
+        profile->scripts()->remove(script);
+    }
+    if (!on || !SharedRuntimeServer().IsRunning()) {
+        return;
+    }
+    QWebEngineScript players;
+    players.setName(kPagePlayersScript);
+    players.setSourceCode(
+        ScriptResource("pageflash.js").replace("RUNTIME_BASE", SharedRuntimeServer().BaseUrl()));
+    players.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    // In the page's own world: its scripts must see the plugin, and the players live in its DOM.
+    players.setWorldId(QWebEngineScript::MainWorld);
+    players.setRunsOnSubFrames(true);
+    profile->scripts()->insert(players);
 }
 
 QWebEngineProfile* BrowserProfile() {
@@ -150,5 +180,8 @@ void TBrowserPage::Finish(const QString& scan, const QString& errorIfNoTop) {
     PendingSnapshot pending = std::move(it->second);
     snapshots_.erase(it);
     auto tree = pending.collector.Assemble();
+    if (tree) {
+        DropRuntimeScripts(*tree);
+    }
     pending.ready(std::move(tree), tree ? QString() : errorIfNoTop);
 }

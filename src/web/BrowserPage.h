@@ -20,6 +20,10 @@ QWebEngineProfile* BrowserProfile();
 // every page.
 void PrepareBrowserProfile(QWebEngineProfile* profile);
 
+// Has every http(s) page and frame of the profile's pages play its Flash movies in place (from
+// their next load), or not.
+void PlayFlashInPages(QWebEngineProfile* profile, bool on);
+
 // The secret of this run that authenticates the snapshot script's reports.
 const QString& SnapshotSecret();
 

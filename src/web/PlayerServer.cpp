@@ -10,42 +10,7 @@
 #include "logic/LoadRecorder.h"
 #include "platform/DataFiles.h"
 #include "platform/Secrets.h"
-
-namespace {
-const char* ContentType(const QString& name) {
-    if (name.endsWith(".wasm")) {
-        return "application/wasm";
-    }
-    if (name.endsWith(".js")) {
-        return "text/javascript";
-    }
-    if (name.endsWith(".map") || name.endsWith(".json")) {
-        return "application/json";
-    }
-    return "application/octet-stream";
-}
-
-// Sends a file from disk in pieces, without reading it whole into memory.
-void ServeFile(httplib::Response& res, const QString& path, const char* type) {
-    auto file = std::make_shared<QFile>(path);
-    if (!file->open(QIODevice::ReadOnly)) {
-        res.status = 404;
-        return;
-    }
-    const auto size = static_cast<size_t>(file->size());
-    res.set_content_provider(
-        size, type, [file](size_t offset, size_t length, httplib::DataSink& sink) {
-            char block[64 * 1024];
-            file->seek(static_cast<qint64>(offset));
-            const qint64 n = file->read(block, static_cast<qint64>(std::min(length, sizeof block)));
-            if (n <= 0) {
-                return false;
-            }
-            sink.write(block, static_cast<size_t>(n));
-            return true;
-        });
-}
-}  // namespace
+#include "web/RuntimeFiles.h"
 
 QString PlayerRuntimeFolder() {
     return BesideOrInstalled(QCoreApplication::applicationDirPath(), "ruffle");
@@ -54,11 +19,9 @@ QString PlayerRuntimeFolder() {
 TPlayerServer::TPlayerServer(const QString& runtimeFolder, TLoadRecorder* loads)
     : runtimeFolder_(runtimeFolder),
       secret_(RandomHex(4)),
+      runtimeFiles_(RuntimeFiles(runtimeFolder)),
       server_(std::make_unique<httplib::Server>()),
       loads_(loads) {
-    for (const QFileInfo& f : QDir(runtimeFolder).entryInfoList(QDir::Files)) {
-        runtimeFiles_[f.fileName()] = f.absoluteFilePath();
-    }
     const std::string prefix = "/" + secret_.toStdString() + "/";
     // One request per connection: closing the program never waits for an idle keep-alive.
     server_->set_keep_alive_max_count(1);
@@ -83,8 +46,7 @@ TPlayerServer::TPlayerServer(const QString& runtimeFolder, TLoadRecorder* loads)
         } else if (rest.startsWith("ruffle/")) {
             const auto it = runtimeFiles_.find(rest.mid(7));
             if (it != runtimeFiles_.end()) {
-                res.status = 200;
-                ServeFile(res, it->second, ContentType(it->first));
+                ServeRuntimeFile(res, it->second);
             }
         } else if (rest.startsWith("load/") && loads_) {
             ServeLoad(rest.mid(5), req, res);
@@ -98,8 +60,7 @@ TPlayerServer::TPlayerServer(const QString& runtimeFolder, TLoadRecorder* loads)
                 }
             }
             if (!path.isEmpty()) {
-                res.status = 200;
-                ServeFile(res, path, "application/x-shockwave-flash");
+                ServeRuntimeFile(res, path, "application/x-shockwave-flash");
             }
         }
     });

@@ -41,7 +41,7 @@ class TPlayerServer {
 
     const QString runtimeFolder_;
     const QString secret_;
-    std::map<QString, QString> runtimeFiles_;  // name -> path, fixed at start
+    const std::map<QString, QString> runtimeFiles_;  // name -> path
     std::unique_ptr<httplib::Server> server_;
     std::thread thread_;
     int port_ = 0;

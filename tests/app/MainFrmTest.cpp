@@ -61,8 +61,9 @@ TEST_F(MainFrmTest, StartsWithTheFormsCaptionsMenusAndStatus) {
     EXPECT_EQ(frm->windowTitle(), "Vimbrel v1.0.0");
     EXPECT_EQ(Captions(frm->File1),
               QStringList({"&Download Flash", "&Copy Flash To...", "-", "E&xit"}));
-    EXPECT_EQ(Captions(frm->Edit1), QStringList({"&Select All", "&Deselect all", "-", "&Clear list",
-                                                 "-", "Dee&p Scan", "Save &Loaded Files"}));
+    EXPECT_EQ(Captions(frm->Edit1),
+              QStringList({"&Select All", "&Deselect all", "-", "&Clear list", "-", "Dee&p Scan",
+                           "Save &Loaded Files", "Play Flash &in Pages"}));
     EXPECT_EQ(Captions(frm->Help1), QStringList({"&Content", "-", "&Home page", "-", "&About..."}));
     EXPECT_EQ(Captions(frm->PopupMenu1),
               QStringList({"Select All", "Deselect All", "-", "Clear List", "-", "Download Flash",
@@ -96,11 +97,14 @@ TEST_F(MainFrmTest, StartsWithTheFormsCaptionsMenusAndStatus) {
 
 // Options the user sets are on at the first start and as the user left them at the next.
 TEST_F(MainFrmTest, OptionsAreRememberedForTheNextStart) {
-    ASSERT_TRUE(frm->SaveLoads1->isChecked());
-    frm->SaveLoads1->trigger();
-    EXPECT_FALSE(TMainFrm(TestFolders()).SaveLoads1->isChecked());
-    frm->SaveLoads1->trigger();
-    EXPECT_TRUE(TMainFrm(TestFolders()).SaveLoads1->isChecked());
+    for (QAction* option : {frm->SaveLoads1, frm->PlayInPages1}) {
+        ASSERT_TRUE(option->isChecked());
+        option->trigger();
+        EXPECT_FALSE(
+            TMainFrm(TestFolders()).findChild<QAction*>(option->objectName())->isChecked());
+        option->trigger();
+        EXPECT_TRUE(TMainFrm(TestFolders()).findChild<QAction*>(option->objectName())->isChecked());
+    }
 }
 
 TEST_F(MainFrmTest, TabSwitchSetsMenusCaptionAndScansAnEmptyCacheList) {

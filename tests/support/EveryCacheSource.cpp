@@ -13,8 +13,6 @@
 #include "support/RealBrowserCaches.h"
 #include "web/WebBrowser.h"
 
-namespace {
-// How many complete responses for addresses with this text the embedded browser has written.
 int OwnCacheEntries(const QString& text) {
     int count = 0;
     const QString folder = BrowserProfile()->cachePath() + "/Cache/Cache_Data";
@@ -27,7 +25,6 @@ int OwnCacheEntries(const QString& text) {
     }
     return count;
 }
-}  // namespace
 
 bool FillEveryCacheSource(TMainFrm& frm, MovieServer& server, const QString& cacheHome) {
     {

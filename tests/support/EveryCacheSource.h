@@ -10,3 +10,6 @@ class MovieServer;
 // own browser ("own-"), and one movie played in the preview ("prev-a.swf"). False when a browser
 // did not do its part in time.
 bool FillEveryCacheSource(TMainFrm& frm, MovieServer& server, const QString& cacheHome);
+
+// How many complete responses for addresses with this text the embedded browser has written.
+int OwnCacheEntries(const QString& text);

@@ -8,6 +8,7 @@
 #include "app/cli/ScanCommand.h"
 #include "logic/WarcWriter.h"
 #include "platform/Secrets.h"
+#include "platform/Settings.h"
 #include "web/BrowserPage.h"
 #include "web/PageScanner.h"
 
@@ -16,11 +17,13 @@ namespace {
 // the deep scan can look in its cache): several processes at once never share one.
 class TOwnProfile {
   public:
-    explicit TOwnProfile(const QString& folder) : profile_("vimbrel-" + RandomHex(1)) {
+    TOwnProfile(const QString& folder, bool playFlashInPages)
+        : profile_("vimbrel-" + RandomHex(1)) {
         profile_.setCachePath(folder + "/cache");
         profile_.setPersistentStoragePath(folder + "/data");
         profile_.setHttpCacheType(QWebEngineProfile::DiskHttpCache);
         PrepareBrowserProfile(&profile_);
+        PlayFlashInPages(&profile_, playFlashInPages);
     }
     QWebEngineProfile* Profile() { return &profile_; }
 
@@ -31,7 +34,7 @@ class TOwnProfile {
 class TScanCommand : public TCliCommand {
   public:
     TScanCommand(const TUserFolders& folders, QString profileFolder)
-        : core_(folders), profileFolder_(std::move(profileFolder)) {}
+        : core_(folders), settings_(folders), profileFolder_(std::move(profileFolder)) {}
     QString Name() const override { return "scan"; }
     QString Summary() const override { return CommandSummary(Name()); }
     bool NeedsBrowser(const QCommandLineParser&) const override { return true; }
@@ -60,7 +63,8 @@ class TScanCommand : public TCliCommand {
         warc_ = OpenWarc(parser);
         output_ = std::make_unique<TCliOutput>(parser.isSet("json"));
         downloads_ = std::make_unique<TCliDownloads>(core_, *output_, warc_.get());
-        profile_ = std::make_unique<TOwnProfile>(profileFolder_);
+        // Pages are scanned as the window shows them, with their movies playing or not.
+        profile_ = std::make_unique<TOwnProfile>(profileFolder_, settings_.PlayFlashInPages());
         scanner_ = std::make_unique<TPageScanner>(profile_->Profile(), options);
         done_ = std::move(done);
         Next();
@@ -106,6 +110,7 @@ class TScanCommand : public TCliCommand {
     }
 
     TCore core_;
+    TSettings settings_;
     const QString profileFolder_;
     QStringList pages_;
     qsizetype next_ = 0;

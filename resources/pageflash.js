@@ -1,0 +1,252 @@
+// Plays the Flash movies of an http(s) page in place, as the plugin did. Runs in the page's own
+// world before its scripts, in every frame. The page's OBJECT and EMBED elements stay where the
+// page wrote them, hidden, and a player of the runtime served at RUNTIME_BASE takes each one's
+// place once it is in or near the view, up to a cap per document. Movies are fetched by the
+// player in the page, under the page's own rules.
+(function () {
+  "use strict";
+  if (!/^https?:$/.test(location.protocol)) {
+    return;
+  }
+  const runtime = "RUNTIME_BASE";
+  const flashTypes = ["application/x-shockwave-flash", "application/futuresplash"];
+  const flashClassId = "clsid:d27cdb6e-ae6d-11cf-96b8-444553540000";
+  const maxPlayers = 64;
+  const seen = new WeakSet();
+  let players = 0;
+  let loading = null;
+  let pageHasItsOwn = false;
+
+  // Pages look for the plugin before they write their movie.
+  function announcePlugin() {
+    const plugin = {
+      name: "Shockwave Flash",
+      description: "Shockwave Flash 32.0 r0",
+      filename: "libpepflashplayer.so",
+      version: "32.0.0.465",
+    };
+    const types = [
+      {type: flashTypes[0], suffixes: "swf", description: "Shockwave Flash"},
+      {type: flashTypes[1], suffixes: "spl", description: "FutureSplash Player"},
+    ];
+    types.forEach((t, i) => {
+      t.enabledPlugin = plugin;
+      plugin[i] = t;
+      plugin[t.type] = t;
+    });
+    plugin.length = types.length;
+    plugin.item = (i) => plugin[i] || null;
+    plugin.namedItem = (n) => plugin[n] || null;
+    function listOf(real, added, key) {
+      const all = Array.from(real).concat(added);
+      const list = {length: all.length, refresh() {}};
+      list.item = (i) => all[i] || null;
+      list.namedItem = (n) => list[n] || null;
+      list[Symbol.iterator] = () => all[Symbol.iterator]();
+      all.forEach((e, i) => {
+        list[i] = e;
+        if (!(e[key] in list)) {
+          list[e[key]] = e;
+        }
+      });
+      return list;
+    }
+    // Built when the page first asks: reading the engine's own lists costs a page that never
+    // does.
+    function lazily(name, added, key) {
+      const real = Object.getOwnPropertyDescriptor(Navigator.prototype, name).get;
+      let list = null;
+      Object.defineProperty(navigator, name, {
+        get: () => list || (list = listOf(real.call(navigator), added, key)),
+        configurable: true,
+      });
+    }
+    lazily("plugins", [plugin], "name");
+    lazily("mimeTypes", types, "type");
+  }
+
+  function paramsOf(object) {
+    const params = {};
+    for (const child of object.children) {
+      if (child.localName === "param" && child.hasAttribute("name")) {
+        params[child.getAttribute("name").toLowerCase()] = child.getAttribute("value") || "";
+      }
+    }
+    return params;
+  }
+
+  function looksLikeMovie(address) {
+    return /\.(swf|spl)([?#]|$)/i.test(address || "");
+  }
+
+  // The movie an OBJECT or EMBED element plays, with its parameters; null when it plays none.
+  function movieOf(element) {
+    const type = (element.getAttribute("type") || "").toLowerCase();
+    let params = {};
+    let address;
+    let flash;
+    if (element.localName === "embed") {
+      address = element.getAttribute("src");
+      for (const attribute of element.attributes) {
+        params[attribute.name.toLowerCase()] = attribute.value;
+      }
+      flash = type ? flashTypes.includes(type) : looksLikeMovie(address);
+    } else {
+      params = paramsOf(element);
+      for (const name of ["flashvars", "play", "base"]) {
+        if (element.hasAttribute(name)) {
+          params[name] = element.getAttribute(name);
+        }
+      }
+      address = element.getAttribute("data") || params.movie || params.src;
+      const classId = (element.getAttribute("classid") || "").toLowerCase();
+      flash = classId === flashClassId ||
+          (type ? flashTypes.includes(type) : looksLikeMovie(address));
+    }
+    if (!flash || !address) {
+      return null;
+    }
+    try {
+      return {url: new URL(address, document.baseURI).href, params};
+    } catch (e) {
+      return null;
+    }
+  }
+
+  function insideAnotherMovie(element) {
+    for (let up = element.parentElement; up; up = up.parentElement) {
+      if ((up.localName === "object" || up.localName === "embed") && movieOf(up)) {
+        return true;
+      }
+    }
+    return false;
+  }
+
+  // The runtime starts once the page has loaded and gone idle: the page and its scan first.
+  function pageSettled() {
+    return new Promise((resolve) => {
+      const idle = () => requestIdleCallback(resolve, {timeout: 1000});
+      if (document.readyState === "complete") {
+        idle();
+      } else {
+        addEventListener("load", idle, {once: true});
+      }
+    });
+  }
+
+  function loadRuntime() {
+    if (!loading) {
+      loading = pageSettled().then(() => new Promise((resolve, reject) => {
+        window.RufflePlayer = window.RufflePlayer || {};
+        window.RufflePlayer.config = {
+          publicPath: runtime,
+          polyfills: false,
+          autoplay: "on",
+          unmuteOverlay: "hidden",
+          splashScreen: false,
+          warnOnUnsupportedContent: false,
+          showSwfDownload: false,
+          allowScriptAccess: false,
+        };
+        const script = document.createElement("script");
+        script.src = runtime + "ruffle.js";
+        script.onload = () => {
+          script.remove();
+          resolve(window.RufflePlayer.newest());
+        };
+        script.onerror = () => {
+          script.remove();
+          reject(new Error("The Flash player could not be loaded."));
+        };
+        (document.head || document.documentElement).appendChild(script);
+      }));
+    }
+    return loading;
+  }
+
+  function size(given, measured) {
+    if (given && /^\d+(\.\d+)?$/.test(given.trim())) {
+      return given.trim() + "px";
+    }
+    if (given && /^\d+(\.\d+)?%$/.test(given.trim())) {
+      return given.trim();
+    }
+    return measured > 0 ? measured + "px" : "";
+  }
+
+  function play(element) {
+    if (players >= maxPlayers || !element.isConnected || insideAnotherMovie(element)) {
+      return;
+    }
+    const movie = movieOf(element);
+    if (!movie) {
+      return;
+    }
+    players++;
+    const box = element.getBoundingClientRect();
+    const width = size(element.getAttribute("width"), box.width);
+    const height = size(element.getAttribute("height"), box.height);
+    loadRuntime().then((ruffle) => {
+      if (!element.isConnected) {
+        return;
+      }
+      const player = ruffle.createPlayer();
+      player.style.display = "inline-block";
+      player.style.width = width || "550px";
+      player.style.height = height || "400px";
+      element.parentNode.insertBefore(player, element);
+      element.style.setProperty("display", "none", "important");
+      const params = movie.params;
+      const options = {url: movie.url};
+      if (params.flashvars) {
+        options.parameters = params.flashvars;
+      }
+      if (params.base) {
+        options.base = new URL(params.base, document.baseURI).href;
+      }
+      if ((params.play || "").toLowerCase() === "false") {
+        options.autoplay = "off";
+      }
+      player.ruffle().load(options);
+    }, () => {});
+  }
+
+  const nearTheView = new IntersectionObserver((entries) => {
+    for (const entry of entries) {
+      if (entry.isIntersecting) {
+        nearTheView.unobserve(entry.target);
+        play(entry.target);
+      }
+    }
+  }, {rootMargin: "200px"});
+
+  function consider(element) {
+    if (!seen.has(element)) {
+      seen.add(element);
+      nearTheView.observe(element);
+    }
+  }
+
+  function look(node) {
+    if (pageHasItsOwn || node.nodeType !== 1) {
+      return;
+    }
+    if (node.localName === "object" || node.localName === "embed") {
+      consider(node);
+    }
+    if (node.firstElementChild) {
+      node.querySelectorAll("object, embed").forEach(consider);
+    }
+  }
+
+  announcePlugin();
+  new MutationObserver((records) => {
+    // A page that brings its own player keeps it alone.
+    if (!loading && window.RufflePlayer) {
+      pageHasItsOwn = true;
+    }
+    for (const record of records) {
+      record.addedNodes.forEach(look);
+    }
+  }).observe(document, {childList: true, subtree: true});
+})();

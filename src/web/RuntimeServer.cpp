@@ -1,0 +1,75 @@
+#include "web/RuntimeServer.h"
+
+#include <httplib.h>
+
+#include <QCoreApplication>
+
+#include "web/PlayerServer.h"
+#include "web/RuntimeFiles.h"
+
+namespace {
+void AllowEveryOrigin(httplib::Response& res) {
+    res.set_header("Access-Control-Allow-Origin", "*");
+    // Pages of the web reach a loopback address only if it says they may.
+    res.set_header("Access-Control-Allow-Private-Network", "true");
+}
+}  // namespace
+
+TRuntimeServer::TRuntimeServer(const QString& runtimeFolder)
+    : files_(RuntimeFiles(runtimeFolder)), server_(std::make_unique<httplib::Server>()) {
+    server_->set_keep_alive_max_count(1);
+    server_->set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
+        AllowEveryOrigin(res);
+        if (req.method == "OPTIONS") {  // a preflight: only GET is ever allowed
+            res.set_header("Access-Control-Allow-Methods", "GET");
+            res.status = 204;
+            return httplib::Server::HandlerResponse::Handled;
+        }
+        if (req.method != "GET" && req.method != "HEAD") {
+            res.status = 405;
+            return httplib::Server::HandlerResponse::Handled;
+        }
+        const auto it = files_.find(QString::fromStdString(req.path).mid(1));
+        if (req.path.rfind('/') != 0 || it == files_.end()) {
+            res.status = 404;
+        } else {
+            ServeRuntimeFile(res, it->second);
+        }
+        return httplib::Server::HandlerResponse::Handled;
+    });
+    port_ = server_->bind_to_any_port("127.0.0.1");
+    if (port_ > 0) {
+        thread_ = std::thread([this] { server_->listen_after_bind(); });
+    }
+}
+
+TRuntimeServer::~TRuntimeServer() {
+    server_->stop();
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+}
+
+QString TRuntimeServer::BaseUrl() const {
+    return QString("http://127.0.0.1:%1/").arg(port_);
+}
+
+namespace {
+TRuntimeServer* shared = nullptr;
+}
+
+TRuntimeServer& SharedRuntimeServer() {
+    if (!shared) {
+        shared = new TRuntimeServer(PlayerRuntimeFolder());
+        // Stopped with the application, after its pages are gone.
+        qAddPostRoutine([] {
+            delete shared;
+            shared = nullptr;
+        });
+    }
+    return *shared;
+}
+
+bool IsRuntimeAddress(const QString& address) {
+    return shared && address.startsWith(shared->BaseUrl());
+}
