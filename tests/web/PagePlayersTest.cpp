@@ -90,7 +90,6 @@ TEST_F(PagePlayersTest, MoviesPlayInPlaceInEveryFrameOnlyWithTheOptionOn) {
     ASSERT_TRUE(Open(site.A("/play.html")));
     EXPECT_TRUE(
         WaitUntil([&] { return PaneShows(kRed) && PaneShows(kBlue) && PaneShows(kGreen); }, 30000));
-    frm.WebBrowser1->grab().save(QString(qgetenv("VIMBREL_SHOTS")) + "/page-players.png");
     // Another origin's movie, which sends no CORS headers, is not read for the page: the player
     // says why.
     EXPECT_FALSE(PaneShows(kYellow));
