@@ -12,7 +12,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -31,15 +30,6 @@
 #include "widgets/ModalDialogs.h"
 #include "widgets/ReportList.h"
 #include "widgets/StatusBar.h"
-
-namespace {
-TReportList* MakeList(QWidget* parent, const char* name, TMovieListModel& movies,
-                      const std::vector<int>& widths) {
-    auto* list = new TReportList(parent, &movies, widths);
-    list->setObjectName(name);
-    return list;
-}
-}  // namespace
 
 TMainFrm::TMainFrm(const TUserFolders& folders, QWidget* parent)
     : QMainWindow(parent), core_(new TCore(folders, this)), settings_(folders) {
@@ -81,10 +71,17 @@ void TMainFrm::CreateMenus() {
     N7 = AddMenuSeparator(Edit1, "N7");
     DeepScan1 = AddMenuItem(Edit1, "DeepScan1", "Dee&p Scan");
     DeepScan1->setCheckable(true);  // off at every start: nothing is stored
-    SaveLoads1 = AddMenuItem(Edit1, "SaveLoads1", "Save &Loaded Files");
-    SaveLoads1->setCheckable(true);
-    PlayInPages1 = AddMenuItem(Edit1, "PlayInPages1", "Play Flash &in Pages");
-    PlayInPages1->setCheckable(true);
+    // Remembered options: as they were last time, on at the first start.
+    SaveLoads1 = AddOption(Edit1, "SaveLoads1", "Save &Loaded Files", settings_.SaveLoadedFiles(),
+                           [this](bool on) {
+                               settings_.SetSaveLoadedFiles(on);
+                               core_->Chain().SaveLoads(on);
+                           });
+    PlayInPages1 = AddOption(Edit1, "PlayInPages1", "Play Flash &in Pages",
+                             settings_.PlayFlashInPages(), [this](bool on) {
+                                 settings_.SetPlayFlashInPages(on);
+                                 PlayFlashInPages(BrowserProfile(), on);  // from the next page
+                             });
 
     Help1 = menuBar()->addMenu("&Help");
     Help1->setObjectName("Help1");
@@ -168,7 +165,7 @@ void TMainFrm::CreateControls() {
     Panel5 = MakePanel(TabSheet1, "Panel5", Bevel::None);
     web->AddAligned(Panel5, AlignLayout::Top, 193);
     auto* webList = new AlignLayout(Panel5);
-    ListView1 = MakeList(Panel5, "ListView1", core_->WebMovies(), {50, 400, 75, 50});
+    ListView1 = new TReportList(Panel5, "ListView1", &core_->WebMovies(), {50, 400, 75, 50});
     webList->AddAligned(ListView1, AlignLayout::Client);
 
     Panel6 = MakePanel(TabSheet1, "Panel6", Bevel::Lowered);
@@ -185,7 +182,7 @@ void TMainFrm::CreateControls() {
     Panel8 = MakePanel(TabSheet2, "Panel8", Bevel::None);
     cache->AddAligned(Panel8, AlignLayout::Client);
     auto* cacheList = new AlignLayout(Panel8);
-    ListView2 = MakeList(Panel8, "ListView2", core_->CacheMovies(), {50, 150, 75, 300});
+    ListView2 = new TReportList(Panel8, "ListView2", &core_->CacheMovies(), {50, 150, 75, 300});
     ListView2->setFrameShape(QFrame::NoFrame);
     cacheList->AddAligned(ListView2, AlignLayout::Client);
     PageControl1->setCurrentIndex(0);
@@ -229,19 +226,6 @@ void TMainFrm::ConnectHandlers() {
     connect(core_, &TCore::ProgressChanged, this, &TMainFrm::SetProgress);
     connect(core_, &TCore::CacheScanFinished, this, &TMainFrm::FinishCacheScan);
     connect(ShockwaveFlash1, &TFlashPlayer::FileLoaded, core_, &TCore::RecordLoad);
-    // Remembered options: as they were last time, on at the first start.
-    SaveLoads1->setChecked(settings_.SaveLoadedFiles());
-    core_->Chain().SaveLoads(SaveLoads1->isChecked());
-    connect(SaveLoads1, &QAction::toggled, this, [this](bool on) {
-        settings_.SetSaveLoadedFiles(on);
-        core_->Chain().SaveLoads(on);
-    });
-    PlayInPages1->setChecked(settings_.PlayFlashInPages());
-    PlayFlashInPages(BrowserProfile(), PlayInPages1->isChecked());
-    connect(PlayInPages1, &QAction::toggled, this, [this](bool on) {
-        settings_.SetPlayFlashInPages(on);
-        PlayFlashInPages(BrowserProfile(), on);  // from the next page loaded
-    });
     ListView1->viewport()->installEventFilter(this);
     ListView2->viewport()->installEventFilter(this);
     ConnectSelection(ListView1);
@@ -265,6 +249,8 @@ void TMainFrm::FormCreate() {
     CopyFlash1->setEnabled(false);
     CopyFlash2->setEnabled(false);
     TargetFolder.clear();
+    core_->Chain().SaveLoads(SaveLoads1->isChecked());
+    PlayFlashInPages(BrowserProfile(), PlayInPages1->isChecked());
     ProgressBar = new QProgressBar(StatusBar1);
     ProgressBar->setObjectName("ProgressBar");
     ProgressBar->setRange(0, 100);

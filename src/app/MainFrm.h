@@ -1,11 +1,9 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QString>
 
 #include "logic/Core.h"
 #include "platform/Settings.h"
-#include "platform/UserFolders.h"
 
 class QAction;
 class QComboBox;

@@ -22,6 +22,15 @@ QAction* AddMenuItem(QMenu* menu, const char* name, const QString& caption) {
     return item;
 }
 
+QAction* AddOption(QMenu* menu, const char* name, const QString& caption, bool on,
+                   const std::function<void(bool)>& changed) {
+    QAction* item = AddMenuItem(menu, name, caption);
+    item->setCheckable(true);
+    item->setChecked(on);
+    QObject::connect(item, &QAction::toggled, item, changed);
+    return item;
+}
+
 QAction* AddMenuSeparator(QMenu* menu, const char* name) {
     QAction* item = menu->addSeparator();
     item->setObjectName(name);

@@ -2,6 +2,7 @@
 
 #include <QRect>
 #include <QString>
+#include <functional>
 
 class QAction;
 class QFrame;
@@ -15,6 +16,9 @@ enum class Bevel { None, Lowered };
 QFrame* MakePanel(QWidget* parent, const char* name, Bevel bevel);
 QAction* AddMenuItem(QMenu* menu, const char* name, const QString& caption);
 QAction* AddMenuSeparator(QMenu* menu, const char* name);
+// A checkable item for an option, ticked when on; changed(on) runs at every change after.
+QAction* AddOption(QMenu* menu, const char* name, const QString& caption, bool on,
+                   const std::function<void(bool)>& changed);
 // A flat, transparent speed button with its image.
 TLbSpeedButton* MakeFlatButton(QWidget* parent, const char* name, const QString& caption,
                                const QImage& image, QRect geometry);

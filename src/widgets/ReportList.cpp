@@ -24,8 +24,10 @@ class GridDelegate : public QStyledItemDelegate {
 };
 }  // namespace
 
-TReportList::TReportList(QWidget* parent, QAbstractItemModel* model, const std::vector<int>& widths)
+TReportList::TReportList(QWidget* parent, const char* name, QAbstractItemModel* model,
+                         const std::vector<int>& widths)
     : QTreeView(parent) {
+    setObjectName(name);
     setModel(model);
     for (int i = 0; i < static_cast<int>(widths.size()); ++i) {
         setColumnWidth(i, widths[static_cast<size_t>(i)]);

@@ -12,7 +12,8 @@ class QAbstractItemModel;
 class TReportList : public QTreeView {
     Q_OBJECT
   public:
-    TReportList(QWidget* parent, QAbstractItemModel* model, const std::vector<int>& widths);
+    TReportList(QWidget* parent, const char* name, QAbstractItemModel* model,
+                const std::vector<int>& widths);
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
