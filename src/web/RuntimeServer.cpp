@@ -8,10 +8,17 @@
 #include "web/RuntimeFiles.h"
 
 namespace {
-void AllowEveryOrigin(httplib::Response& res) {
-    res.set_header("Access-Control-Allow-Origin", "*");
-    // Pages of the web reach a loopback address only if it says they may.
+// Pages of the web may reach a loopback address only if its preflight says so; a script element's
+// request carries credentials, so the preflight names the page's origin rather than "*". Nothing
+// here depends on who asks: the files are the same for every page.
+void AnswerPreflight(const httplib::Request& req, httplib::Response& res) {
+    res.set_header("Access-Control-Allow-Origin",
+                   req.has_header("Origin") ? req.get_header_value("Origin") : "*");
+    res.set_header("Access-Control-Allow-Credentials", "true");
     res.set_header("Access-Control-Allow-Private-Network", "true");
+    res.set_header("Access-Control-Allow-Methods", "GET");
+    res.set_header("Vary", "Origin");
+    res.status = 204;
 }
 }  // namespace
 
@@ -19,12 +26,11 @@ TRuntimeServer::TRuntimeServer(const QString& runtimeFolder)
     : files_(RuntimeFiles(runtimeFolder)), server_(std::make_unique<httplib::Server>()) {
     server_->set_keep_alive_max_count(1);
     server_->set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
-        AllowEveryOrigin(res);
-        if (req.method == "OPTIONS") {  // a preflight: only GET is ever allowed
-            res.set_header("Access-Control-Allow-Methods", "GET");
-            res.status = 204;
+        if (req.method == "OPTIONS") {
+            AnswerPreflight(req, res);
             return httplib::Server::HandlerResponse::Handled;
         }
+        res.set_header("Access-Control-Allow-Origin", "*");
         if (req.method != "GET" && req.method != "HEAD") {
             res.status = 405;
             return httplib::Server::HandlerResponse::Handled;
