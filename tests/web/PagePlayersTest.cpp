@@ -167,7 +167,8 @@ const wait = setInterval(() => {
 }
 
 // With a player present the scan lists what the page wrote, as it wrote it: every row of the
-// option off, and the movies pages insert only when they find a player, such as SWFObject's.
+// option off, normal and deep, and the movies pages insert only when they find a player, such as
+// SWFObject's.
 TEST_F(PagePlayersTest, TheScanListsEveryMovieThePageWroteAndThoseItWritesForAPlayer) {
     QFile swfobject(QString(VIMBREL_SOURCE_DIR) + "/node_modules/swfobject/index.js");
     ASSERT_TRUE(swfobject.open(QIODevice::ReadOnly));
@@ -177,8 +178,8 @@ TEST_F(PagePlayersTest, TheScanListsEveryMovieThePageWroteAndThoseItWritesForAPl
                     "text/javascript");
     site.pagesA.Add("/dynamic.html", R"(<div id="box">Get Flash</div>
 <script src="swfobject.js"></script><script src="publish.js"></script>)");
-    QStringList on[2];
-    QStringList off[2];
+    QStringList on[3];
+    QStringList off[3];
     for (bool play : {true, false}) {
         frm.PlayInPages1->setChecked(play);
         QStringList* rows = play ? on : off;
@@ -186,9 +187,17 @@ TEST_F(PagePlayersTest, TheScanListsEveryMovieThePageWroteAndThoseItWritesForAPl
         rows[0] = Column(frm.ListView1, 1);
         ASSERT_TRUE(Open(site.A(play ? "/dynamic.html" : "/dynamic.html?off")));
         rows[1] = Column(frm.ListView1, 1);
+        // The deep scan too, while the page stays open and its players fetch what they play.
+        frm.DeepScan1->setChecked(true);
+        ASSERT_TRUE(Open(site.A(play ? "/index.html?deep" : "/index.html?deep-off")));
+        QTest::qWait(3000);
+        rows[2] = Column(frm.ListView1, 1);
+        frm.DeepScan1->setChecked(false);
     }
     EXPECT_EQ(on[0], off[0]);
     EXPECT_EQ(on[0].size(), 11);
+    EXPECT_EQ(on[2], off[2]);
+    EXPECT_GT(on[2].size(), 11);
     EXPECT_EQ(on[1], QStringList({site.A("/games/level.swf")}));
     EXPECT_EQ(off[1], QStringList());
 }
