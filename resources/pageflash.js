@@ -13,6 +13,7 @@
   const flashClassId = "clsid:d27cdb6e-ae6d-11cf-96b8-444553540000";
   const maxPlayers = 64;
   const seen = new WeakSet();
+  const playing = new Map();  // the page's element -> the player in its place
   let players = 0;
   let loading = null;
   let pageHasItsOwn = false;
@@ -195,6 +196,7 @@
       player.style.width = width || "550px";
       player.style.height = height || "400px";
       element.parentNode.insertBefore(player, element);
+      playing.set(element, player);
       element.style.setProperty("display", "none", "important");
       const params = movie.params;
       const options = {url: movie.url};
@@ -247,6 +249,13 @@
     }
     for (const record of records) {
       record.addedNodes.forEach(look);
+    }
+    // A movie the page takes away takes its player with it.
+    for (const [element, player] of playing) {
+      if (!element.isConnected) {
+        player.remove();
+        playing.delete(element);
+      }
     }
   }).observe(document, {childList: true, subtree: true});
 })();

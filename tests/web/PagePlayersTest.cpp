@@ -103,6 +103,9 @@ TEST_F(PagePlayersTest, MoviesPlayInPlaceInEveryFrameOnlyWithTheOptionOn) {
         },
         10000);
     EXPECT_TRUE(told.contains("CORS")) << told.toStdString();
+    // A movie the page takes away stops showing.
+    frm.WebBrowser1->page()->runJavaScript("document.querySelector('embed').remove()");
+    EXPECT_TRUE(WaitUntil([&] { return !PaneShows(kRed); }, 10000));
 
     frm.PlayInPages1->setChecked(false);
     ASSERT_TRUE(Open(site.A("/play.html?off")));
