@@ -8,6 +8,7 @@
 #include <QTabWidget>
 #include <QTcpSocket>
 #include <QTest>
+#include <QVariant>
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
@@ -49,14 +50,23 @@ class PagePlayersTest : public ::testing::Test {
         for (int y = 0; y < shot.height(); y += 4) {
             for (int x = 0; x < shot.width(); x += 4) {
                 const QColor got = shot.pixelColor(x, y);
-                near += std::abs(got.red() - c.red) + std::abs(got.green() - c.green) +
-                                    std::abs(got.blue() - c.blue) <
-                                20
-                            ? 1
-                            : 0;
+                const int distance = std::abs(got.red() - c.red) + std::abs(got.green() - c.green) +
+                                     std::abs(got.blue() - c.blue);
+                near += distance < 20 ? 1 : 0;
             }
         }
         return near > 100;  // a few thousand pixels
+    }
+    // What a script of the page gives.
+    QVariant Evaluate(const QString& script) {
+        QVariant result;
+        bool done = false;
+        frm.WebBrowser1->page()->runJavaScript(script, [&](const QVariant& v) {
+            result = v;
+            done = true;
+        });
+        WaitUntil([&] { return done; }, 10000);
+        return result;
     }
     // The page's title once its script has set it to something other than "wait".
     QString TitleOnceSet() {
@@ -93,16 +103,14 @@ TEST_F(PagePlayersTest, MoviesPlayInPlaceInEveryFrameOnlyWithTheOptionOn) {
     // Another origin's movie, which sends no CORS headers, is not read for the page: the player
     // says why.
     EXPECT_FALSE(PaneShows(kYellow));
-    QString told;
-    WaitUntil(
-        [&] {
-            frm.WebBrowser1->page()->runJavaScript(
-                "document.querySelectorAll('ruffle-player')[2].shadowRoot.textContent",
-                [&](const QVariant& text) { told = text.toString(); });
-            return told.contains("CORS");
-        },
-        10000);
-    EXPECT_TRUE(told.contains("CORS")) << told.toStdString();
+    const QString shadow = "document.querySelectorAll('ruffle-player')[2].shadowRoot.textContent";
+    WaitUntil([&] { return Evaluate(shadow).toString().contains("CORS"); }, 10000);
+    EXPECT_TRUE(Evaluate(shadow).toString().contains("CORS"));
+    // At the size the page gave.
+    EXPECT_EQ(Evaluate("const b = document.querySelector('ruffle-player').getBoundingClientRect();"
+                       "b.width + 'x' + b.height")
+                  .toString(),
+              "160x120");
     // A movie the page takes away stops showing.
     frm.WebBrowser1->page()->runJavaScript("document.querySelector('embed').remove()");
     EXPECT_TRUE(WaitUntil([&] { return !PaneShows(kRed); }, 10000));
