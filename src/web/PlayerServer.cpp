@@ -20,65 +20,58 @@ TPlayerServer::TPlayerServer(const QString& runtimeFolder, TLoadRecorder* loads)
     : runtimeFolder_(runtimeFolder),
       secret_(RandomHex(4)),
       runtimeFiles_(RuntimeFiles(runtimeFolder)),
-      server_(std::make_unique<httplib::Server>()),
       loads_(loads) {
     const std::string prefix = "/" + secret_.toStdString() + "/";
-    // One request per connection: closing the program never waits for an idle keep-alive.
-    server_->set_keep_alive_max_count(1);
     // The player only reads: any other method is refused before routing.
-    server_->set_pre_routing_handler([](const httplib::Request& req, httplib::Response& res) {
-        if (req.method == "GET") {
-            return httplib::Server::HandlerResponse::Unhandled;
-        }
-        res.status = 405;
-        return httplib::Server::HandlerResponse::Handled;
-    });
-    server_->Get(R"(/.*)", [this, prefix](const httplib::Request& req, httplib::Response& res) {
-        res.status = 404;
-        if (req.path.rfind(prefix, 0) != 0) {
-            return;
-        }
-        const QString rest = QString::fromStdString(req.path.substr(prefix.size()));
-        res.set_header("Cache-Control", "no-store");
-        if (rest == "player.html") {
-            res.status = 200;
-            res.set_content(PlayerPage().toStdString(), "text/html; charset=utf-8");
-        } else if (rest.startsWith("ruffle/")) {
-            const auto it = runtimeFiles_.find(rest.mid(7));
-            if (it != runtimeFiles_.end()) {
-                ServeRuntimeFile(res, it->second);
+    server_.Routes().set_pre_routing_handler(
+        [](const httplib::Request& req, httplib::Response& res) {
+            if (req.method == "GET") {
+                return httplib::Server::HandlerResponse::Unhandled;
             }
-        } else if (rest.startsWith("load/") && loads_) {
-            ServeLoad(rest.mid(5), req, res);
-        } else if (rest.startsWith("movie/")) {
-            QString path;
-            {
-                std::lock_guard<std::mutex> lock(moviesMutex_);
-                const auto it = movies_.find(rest.mid(6));
-                if (it != movies_.end()) {
-                    path = it->second;
+            res.status = 405;
+            return httplib::Server::HandlerResponse::Handled;
+        });
+    server_.Routes().Get(
+        R"(/.*)", [this, prefix](const httplib::Request& req, httplib::Response& res) {
+            res.status = 404;
+            if (req.path.rfind(prefix, 0) != 0) {
+                return;
+            }
+            const QString rest = QString::fromStdString(req.path.substr(prefix.size()));
+            res.set_header("Cache-Control", "no-store");
+            if (rest == "player.html") {
+                res.status = 200;
+                res.set_content(PlayerPage().toStdString(), "text/html; charset=utf-8");
+            } else if (rest.startsWith("ruffle/")) {
+                const auto it = runtimeFiles_.find(rest.mid(7));
+                if (it != runtimeFiles_.end()) {
+                    ServeRuntimeFile(res, it->second);
+                }
+            } else if (rest.startsWith("load/") && loads_) {
+                ServeLoad(rest.mid(5), req, res);
+            } else if (rest.startsWith("movie/")) {
+                QString path;
+                {
+                    std::lock_guard<std::mutex> lock(moviesMutex_);
+                    const auto it = movies_.find(rest.mid(6));
+                    if (it != movies_.end()) {
+                        path = it->second;
+                    }
+                }
+                if (!path.isEmpty()) {
+                    ServeRuntimeFile(res, path, "application/x-shockwave-flash");
                 }
             }
-            if (!path.isEmpty()) {
-                ServeRuntimeFile(res, path, "application/x-shockwave-flash");
-            }
-        }
-    });
-    port_ = server_->bind_to_any_port("127.0.0.1");
-    if (port_ > 0) {
-        thread_ = std::thread([this] { server_->listen_after_bind(); });
-    }
+        });
+    server_.Start();
 }
 
 TPlayerServer::~TPlayerServer() {
-    server_->stop();
-    if (thread_.joinable()) {
-        thread_.join();
-    }
+    server_.Stop();  // before what its requests use goes
 }
 
 QString TPlayerServer::BaseUrl() const {
-    return QString("http://127.0.0.1:%1/%2").arg(port_).arg(secret_);
+    return QString("http://127.0.0.1:%1/%2").arg(server_.Port()).arg(secret_);
 }
 
 QString TPlayerServer::PlayerPageUrl() const {

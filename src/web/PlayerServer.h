@@ -2,12 +2,11 @@
 
 #include <QString>
 #include <map>
-#include <memory>
 #include <mutex>
-#include <thread>
+
+#include "web/LoopbackServer.h"
 
 namespace httplib {
-class Server;
 struct Request;
 struct Response;
 }  // namespace httplib
@@ -24,7 +23,7 @@ class TPlayerServer {
     explicit TPlayerServer(const QString& runtimeFolder, TLoadRecorder* loads = nullptr);
     ~TPlayerServer();
 
-    bool IsRunning() const { return port_ > 0; }
+    bool IsRunning() const { return server_.IsRunning(); }
     // "http://127.0.0.1:port/secret"
     QString BaseUrl() const;
     QString PlayerPageUrl() const;
@@ -42,9 +41,7 @@ class TPlayerServer {
     const QString runtimeFolder_;
     const QString secret_;
     const std::map<QString, QString> runtimeFiles_;  // name -> path
-    std::unique_ptr<httplib::Server> server_;
-    std::thread thread_;
-    int port_ = 0;
+    TLoopbackServer server_;
     mutable std::mutex moviesMutex_;
     std::map<QString, QString> movies_;    // id -> local path
     std::map<QString, QString> sessions_;  // load session -> the movie it loads for

@@ -22,42 +22,31 @@ void AnswerPreflight(const httplib::Request& req, httplib::Response& res) {
 }
 }  // namespace
 
-TRuntimeServer::TRuntimeServer(const QString& runtimeFolder)
-    : files_(RuntimeFiles(runtimeFolder)), server_(std::make_unique<httplib::Server>()) {
-    server_->set_keep_alive_max_count(1);
-    server_->set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
-        if (req.method == "OPTIONS") {
-            AnswerPreflight(req, res);
+TRuntimeServer::TRuntimeServer(const QString& runtimeFolder) : files_(RuntimeFiles(runtimeFolder)) {
+    server_.Routes().set_pre_routing_handler(
+        [this](const httplib::Request& req, httplib::Response& res) {
+            if (req.method == "OPTIONS") {
+                AnswerPreflight(req, res);
+                return httplib::Server::HandlerResponse::Handled;
+            }
+            res.set_header("Access-Control-Allow-Origin", "*");
+            if (req.method != "GET" && req.method != "HEAD") {
+                res.status = 405;
+                return httplib::Server::HandlerResponse::Handled;
+            }
+            const auto it = files_.find(QString::fromStdString(req.path).mid(1));
+            if (req.path.rfind('/') != 0 || it == files_.end()) {
+                res.status = 404;
+            } else {
+                ServeRuntimeFile(res, it->second);
+            }
             return httplib::Server::HandlerResponse::Handled;
-        }
-        res.set_header("Access-Control-Allow-Origin", "*");
-        if (req.method != "GET" && req.method != "HEAD") {
-            res.status = 405;
-            return httplib::Server::HandlerResponse::Handled;
-        }
-        const auto it = files_.find(QString::fromStdString(req.path).mid(1));
-        if (req.path.rfind('/') != 0 || it == files_.end()) {
-            res.status = 404;
-        } else {
-            ServeRuntimeFile(res, it->second);
-        }
-        return httplib::Server::HandlerResponse::Handled;
-    });
-    port_ = server_->bind_to_any_port("127.0.0.1");
-    if (port_ > 0) {
-        thread_ = std::thread([this] { server_->listen_after_bind(); });
-    }
-}
-
-TRuntimeServer::~TRuntimeServer() {
-    server_->stop();
-    if (thread_.joinable()) {
-        thread_.join();
-    }
+        });
+    server_.Start();
 }
 
 QString TRuntimeServer::BaseUrl() const {
-    return QString("http://127.0.0.1:%1/").arg(port_);
+    return QString("http://127.0.0.1:%1/").arg(server_.Port());
 }
 
 namespace {

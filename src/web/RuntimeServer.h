@@ -2,12 +2,8 @@
 
 #include <QString>
 #include <map>
-#include <memory>
-#include <thread>
 
-namespace httplib {
-class Server;
-}
+#include "web/LoopbackServer.h"
 
 // Serves the player runtime to the pages of the embedded browser, on 127.0.0.1, as a browser
 // extension serves its own files to pages: the runtime's files at "/<name>", readable from any
@@ -16,17 +12,13 @@ class Server;
 class TRuntimeServer {
   public:
     explicit TRuntimeServer(const QString& runtimeFolder);
-    ~TRuntimeServer();
-
-    bool IsRunning() const { return port_ > 0; }
+    bool IsRunning() const { return server_.IsRunning(); }
     // "http://127.0.0.1:port/"
     QString BaseUrl() const;
 
   private:
     const std::map<QString, QString> files_;  // name -> path
-    std::unique_ptr<httplib::Server> server_;
-    std::thread thread_;
-    int port_ = 0;
+    TLoopbackServer server_;
 };
 
 // The runtime server of this process, started on first use.

@@ -8,48 +8,7 @@ struct SwfColour {
     int blue;
 };
 
-// A minimal uncompressed Flash movie: a stage of width x height pixels in one background colour,
-// one frame.
-inline QByteArray SolidColourSwf(const SwfColour& colour, int width = 200, int height = 200) {
-    // The stage rectangle: 5 bits of field size, then xmin, xmax, ymin, ymax in twips.
-    const int nbits = 16;
-    const int fields[4] = {0, width * 20, 0, height * 20};
-    QByteArray rect;
-    quint64 bits = 0;
-    int used = 0;
-    auto put = [&](quint32 value, int count) {
-        for (int i = count - 1; i >= 0; --i) {
-            bits = (bits << 1) | ((value >> i) & 1u);
-            if (++used == 8) {
-                rect.append(static_cast<char>(bits & 0xFF));
-                bits = 0;
-                used = 0;
-            }
-        }
-    };
-    put(nbits, 5);
-    for (int f : fields) {
-        put(static_cast<quint32>(f), nbits);
-    }
-    if (used > 0) {
-        rect.append(static_cast<char>((bits << (8 - used)) & 0xFF));
-    }
-    QByteArray body = rect;
-    body.append("\x00\x0C", 2);  // 12 frames a second
-    body.append("\x01\x00", 2);  // one frame
-    body.append("\x43\x02", 2);  // SetBackgroundColor, 3 bytes
-    body.append(static_cast<char>(colour.red));
-    body.append(static_cast<char>(colour.green));
-    body.append(static_cast<char>(colour.blue));
-    body.append("\x40\x00", 2);  // ShowFrame
-    body.append("\x00\x00", 2);  // End
-    QByteArray swf("FWS\x0A", 4);
-    const quint32 length = static_cast<quint32>(8 + body.size());
-    swf.append(reinterpret_cast<const char*>(&length), 4);
-    return swf + body;
-}
-
-// Movies that act, built here byte by byte: SWF version 6, ActionScript 2.
+// Flash movies built here byte by byte.
 class SwfBits {
   public:
     void Put(quint32 value, int count) {
@@ -95,18 +54,34 @@ inline QByteArray SwfTag(int code, const QByteArray& body) {
     return Le16((code << 6) | 63) + QByteArray(reinterpret_cast<const char*>(&length), 4) + body;
 }
 
-// A movie of the given tags on a stage of width x height pixels.
-inline QByteArray SwfMovie(const QByteArray& tags, int width = 200, int height = 200) {
+// A rectangle from 0,0 to width x height pixels, in twips, as movies write their stage and shapes.
+inline QByteArray SwfRect(int width, int height) {
     SwfBits rect;
-    rect.Put(16, 5);
+    rect.Put(16, 5);  // the size of each field
     for (int v : {0, width * 20, 0, height * 20}) {
         rect.PutSigned(v, 16);
     }
-    const QByteArray body = rect.Bytes() + Le16(12 << 8) + Le16(1) + tags + SwfTag(0, {});
-    QByteArray swf("FWS\x06", 4);
+    return rect.Bytes();
+}
+
+// A movie of the given tags on a stage of width x height pixels, one frame at 12 a second.
+inline QByteArray SwfMovie(const QByteArray& tags, int width = 200, int height = 200,
+                           int version = 6) {
+    const QByteArray body = SwfRect(width, height) + Le16(12 << 8) + Le16(1) + tags + SwfTag(0, {});
+    QByteArray swf("FWS", 3);
+    swf.append(static_cast<char>(version));
     const quint32 length = static_cast<quint32>(8 + body.size());
     swf.append(reinterpret_cast<const char*>(&length), 4);
     return swf + body;
+}
+
+// A minimal uncompressed Flash movie: a stage of width x height pixels in one background colour.
+inline QByteArray SolidColourSwf(const SwfColour& colour, int width = 200, int height = 200) {
+    QByteArray rgb;
+    rgb.append(static_cast<char>(colour.red));
+    rgb.append(static_cast<char>(colour.green));
+    rgb.append(static_cast<char>(colour.blue));
+    return SwfMovie(SwfTag(9, rgb) + SwfTag(1, {}), width, height, 10);  // background, frame
 }
 
 // A movie whose stage is covered by a shape of one colour (the background of a movie loaded into
@@ -114,12 +89,7 @@ inline QByteArray SwfMovie(const QByteArray& tags, int width = 200, int height =
 inline QByteArray ShapeSwf(const SwfColour& colour, int width = 200, int height = 200) {
     const int w = width * 20;
     const int h = height * 20;
-    SwfBits bounds;
-    bounds.Put(16, 5);
-    for (int v : {0, w, 0, h}) {
-        bounds.PutSigned(v, 16);
-    }
-    QByteArray shape = Le16(1) + bounds.Bytes();
+    QByteArray shape = Le16(1) + SwfRect(width, height);
     shape += QByteArray("\x01\x00", 2) + static_cast<char>(colour.red) +
              static_cast<char>(colour.green) + static_cast<char>(colour.blue);
     shape += '\0';  // no line styles
