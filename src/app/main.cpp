@@ -2,6 +2,7 @@
 // engine. The program hands over to it.
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "app/Application.h"
@@ -37,6 +38,10 @@ int main(int argc, char* argv[]) {
     }
     if (WantsCommandLine(argc, argv)) {
         return RunCommandLine(argc, argv, {BrowserCommands, OffScreenApplication});
+    }
+    if (const QString problem = WindowDisplayProblem(); !problem.isEmpty()) {
+        std::fprintf(stderr, "vimbrel: %s\n", problem.toLocal8Bit().constData());
+        return kExitUsage;
     }
     TApplication app(argc, argv);
     const TUserFolders folders = UserFoldersFromEnvironment();

@@ -14,7 +14,7 @@ QString WithoutFragment(const QString& address) {
 
 void AddIfMovie(const QString& page, const QString& address, FoundMovieList& found) {
     const QString movie = EncodeSpaces(WithoutFragment(address));
-    if (!movie.isEmpty() && NamesMovie(movie)) {
+    if (NamesMovieFile(movie)) {
         AddFoundMovie(ResolveMovieAddress(page, movie), page, found);
     }
 }
@@ -47,7 +47,7 @@ QStringList FlashVarsMovies(const QString& flashVars) {
         const int equals = pair.indexOf('=');
         QString value = equals < 0 ? pair : pair.mid(equals + 1);
         value = QUrl::fromPercentEncoding(value.replace('+', ' ').toUtf8()).trimmed();
-        if (NamesMovie(WithoutFragment(value))) {
+        if (NamesMovieFile(WithoutFragment(value))) {
             movies << value;
         }
     }

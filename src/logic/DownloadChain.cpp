@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QUrl>
 #include <memory>
 
 #include "logic/AddressResolution.h"
@@ -10,16 +11,14 @@
 #include "logic/TargetNames.h"
 
 TDownloadChain::TDownloadChain(TMovieListModel& list, QObject* parent)
-    : QObject(parent), list_(list), connections_(std::make_unique<TConnectionPool>()) {}
+    : QObject(parent), list_(list), connections_(std::make_unique<TConnectionPool>()) {
+    hostDelay_.setSingleShot(true);
+    connect(&hostDelay_, &QTimer::timeout, this, &TDownloadChain::StartDownloadNow);
+}
 
 TDownloadChain::~TDownloadChain() {
     delete job_;  // before the connections and the thread it uses
     delete saving_;
-}
-
-void TDownloadChain::SetHttpOptions(const QString& caFile, TResponseRecorder* recorder) {
-    caFile_ = caFile;
-    recorder_ = recorder;
 }
 
 bool TDownloadChain::Start(const QString& folder) {
@@ -29,11 +28,8 @@ bool TDownloadChain::Start(const QString& folder) {
     TargetFolder = folder;
     cancelled_ = false;
     failedInCommand_.clear();
-    savedInCommand_.clear();
-    inFolderBefore_.clear();
-    if (keepOthersFiles_) {
-        const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden);
-        inFolderBefore_ = QSet<QString>(names.begin(), names.end());
+    if (!numberAcrossCommands_) {
+        savedInCommand_.clear();
     }
     SelectNextDownload();
     if (DownloadUrl.isEmpty() || TargetFile.isEmpty()) {
@@ -46,6 +42,11 @@ bool TDownloadChain::Start(const QString& folder) {
 
 void TDownloadChain::Cancel() {
     cancelled_ = true;
+    if (hostDelay_.isActive()) {
+        // Nothing has been asked for the row yet: it stays as it was.
+        hostDelay_.stop();
+        QMetaObject::invokeMethod(this, &TDownloadChain::Finished, Qt::QueuedConnection);
+    }
     for (TJob* job : std::initializer_list<TJob*>{job_, saving_}) {
         if (job) {
             job->Cancel();
@@ -82,6 +83,8 @@ void TDownloadChain::SelectNextDownload() {
         DownloadRow = i;
         downloadRowRef_ = ref;
         DownloadUrl = row.address;
+        // The page it was found on, as a browser says; an address given directly has none.
+        referer_ = row.source == MovieSource::CommandLine ? QString() : row.document;
         const QString name = MovieFileName(DownloadUrl);
         auto exists = [](const QString& p) { return QFileInfo::exists(p); };
         if (name.isEmpty()) {
@@ -91,28 +94,40 @@ void TDownloadChain::SelectNextDownload() {
             // A folder of its own, named after the movie, holds it and what it loads.
             const QString stem = QFileInfo(name).completeBaseName();
             loadsFolder_ = UniqueTargetPath(TargetFolder, stem.isEmpty() ? name : stem,
-                                            savedInCommand_, exists) +
+                                            savedInCommand_, exists, replaceExisting_) +
                            "/";
             TargetFile = loadsFolder_ + name;
         } else {
-            TargetFile = UniqueTargetPath(TargetFolder, name, savedInCommand_, exists);
+            TargetFile =
+                UniqueTargetPath(TargetFolder, name, savedInCommand_, exists, replaceExisting_);
         }
         return;
     }
 }
 
 void TDownloadChain::StartDownload() {
+    const QString host = QUrl(DownloadUrl).host().toLower();
+    const auto last = lastAsked_.constFind(host);
+    const qint64 wait = last == lastAsked_.constEnd() ? 0 : hostDelayMs_ - last->elapsed();
+    if (wait > 0) {
+        hostDelay_.start(static_cast<int>(wait));
+    } else {
+        StartDownloadNow();
+    }
+}
+
+void TDownloadChain::StartDownloadNow() {
+    if (hostDelayMs_ > 0) {
+        lastAsked_[QUrl(DownloadUrl).host().toLower()].start();
+    }
     if (!loadsFolder_.isEmpty()) {
         QDir().mkpath(loadsFolder_);
     }
-    THttpGetThread::Options options;
-    options.caFile = caFile_;
+    THttpGetThread::Options options = requestOptions_;
     options.connections = connections_.get();
-    options.recorder = recorder_;
-    options.positions = positions_;
-    // A name the folder did not hold when the command began is another's if it appears now.
-    options.keepOthersFiles =
-        keepOthersFiles_ && !inFolderBefore_.contains(LastPathPart(TargetFile));
+    options.keepOthersFiles = !replaceExisting_;
+    options.numberFrom = TargetFolder + MovieFileName(DownloadUrl);
+    options.referer = referer_;
     job_ = new THttpGetThread(DownloadUrl, TargetFile, options, this);
     connect(job_, &THttpGetThread::Progress, this, &TDownloadChain::ProgressChanged);
     connect(job_, &THttpGetThread::Received, this, &TDownloadChain::BytesReceived);

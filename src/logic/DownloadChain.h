@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QElapsedTimer>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPersistentModelIndex>
 #include <QSet>
 #include <QString>
+#include <QTimer>
 #include <memory>
 
 #include "logic/HttpGetThread.h"
@@ -22,12 +25,18 @@ class TDownloadChain : public QObject {
     explicit TDownloadChain(TMovieListModel& list, QObject* parent = nullptr);
     ~TDownloadChain() override;
 
-    // Extra trusted certificates; what every answer looked like (a web archive).
-    void SetHttpOptions(const QString& caFile, TResponseRecorder* recorder = nullptr);
-    // Files that appear in the folder while the command runs, written by others, are kept.
-    void KeepOthersFiles(bool keep) { keepOthersFiles_ = keep; }
-    // Whether progress positions are told (a bar shows them), or only bytes received.
-    void TellPositions(bool tell) { positions_ = tell; }
+    // How every download asks (agent, retries, certificates, a recorder of the answers, whether
+    // progress positions are told); the file names and the Referer are the chain's.
+    THttpGetOptions& RequestOptions() { return requestOptions_; }
+    // Whether an older file of the same name in the folder is replaced (the window's rule), or
+    // never: a movie then takes the next free numbered name, reserved as the file is placed, so
+    // that other programs saving into the same folder keep their files too.
+    void ReplaceExisting(bool replace) { replaceExisting_ = replace; }
+    // Whether the names saved by earlier commands of this chain stay taken, so one run of many
+    // commands (a batch of pages) numbers them as one command would.
+    void NumberAcrossCommands(bool across) { numberAcrossCommands_ = across; }
+    // The least time between the starts of two requests to one host.
+    void SetHostDelay(int ms) { hostDelayMs_ = ms; }
     // Whether a movie that loaded files while it played is saved with them, in a folder of its
     // own (see SavedLoads.h).
     void SaveLoads(bool save) { saveLoads_ = save; }
@@ -35,7 +44,9 @@ class TDownloadChain : public QObject {
     // Starts with the first ticked row not yet saved into folder (ending in "/"); false when
     // there is none to start.
     bool Start(const QString& folder);
-    bool IsRunning() const { return job_ != nullptr || saving_ != nullptr; }
+    bool IsRunning() const {
+        return job_ != nullptr || saving_ != nullptr || hostDelay_.isActive();
+    }
     void Cancel();
 
     // The command's state, as the window's operations name it.
@@ -58,15 +69,19 @@ class TDownloadChain : public QObject {
 
   private:
     void StartDownload();
+    void StartDownloadNow();
     void SaveLoadsOf(const TDownloadResult& movie);
     void FinishDownload(const TDownloadResult& result);
 
     TMovieListModel& list_;
-    QString caFile_;
-    TResponseRecorder* recorder_ = nullptr;
-    bool keepOthersFiles_ = false;
-    bool positions_ = true;
+    THttpGetOptions requestOptions_;
+    bool replaceExisting_ = true;
+    bool numberAcrossCommands_ = false;
     bool saveLoads_ = false;
+    int hostDelayMs_ = 0;
+    QTimer hostDelay_;                         // waiting to ask a host again
+    QHash<QString, QElapsedTimer> lastAsked_;  // when each host was last asked
+    QString referer_;                          // of the movie being saved
     QString loadsFolder_;  // the folder of the movie being saved with its loads, if it is
     std::unique_ptr<TConnectionPool> connections_;
     std::unique_ptr<TJobThread> thread_;  // runs the downloads, one after another
@@ -76,5 +91,4 @@ class TDownloadChain : public QObject {
     QPersistentModelIndex downloadRowRef_;
     QList<QPersistentModelIndex> failedInCommand_;  // not tried again by this command
     QSet<QString> savedInCommand_;                  // files this command wrote
-    QSet<QString> inFolderBefore_;                  // names the folder held at the start
 };

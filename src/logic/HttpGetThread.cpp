@@ -10,6 +10,7 @@
 #include "logic/AddressResolution.h"
 #include "logic/ChunkedBody.h"
 #include "logic/Progress.h"
+#include "logic/RetryRule.h"
 #include "logic/TargetNames.h"
 #include "platform/FileOps.h"
 
@@ -72,6 +73,25 @@ struct THttpGetThread::Transfer {
     qint64 received = 0;
     int lastPosition = -1;
     QElapsedTimer sinceReport;
+
+    // Forgets the body of an earlier try: the next one starts the file again.
+    bool Restart() {
+        sha.reset();
+        received = 0;
+        lastPosition = -1;
+        badChunks = false;
+        chunks = TChunkedBody();
+        return file->Rewind();
+    }
+
+    // Waits ms, or less when the job is cancelled meanwhile.
+    void Wait(CURLM* multi, int ms) {
+        QElapsedTimer waited;
+        waited.start();
+        while (!job->IsCancelled() && waited.elapsed() < ms) {
+            curl_multi_poll(multi, nullptr, 0, static_cast<int>(ms - waited.elapsed()), nullptr);
+        }
+    }
 
     static size_t OnHeader(char* data, size_t size, size_t count, void* self) {
         auto* t = static_cast<Transfer*>(self);
@@ -210,6 +230,35 @@ struct THttpGetThread::Transfer {
     }
 };
 
+// One try: the request and its redirects, each followed here so that every answer is seen whole
+// and only http and https are ever asked for.
+int THttpGetThread::Fetch(Transfer& t, void* multi, char* error) {
+    QString url = url_;
+    CURLcode code = CURLE_OK;
+    for (int hop = 0;; ++hop) {
+        const QByteArray address = url.toUtf8();
+        curl_easy_setopt(t.curl, CURLOPT_URL, address.constData());
+        error[0] = '\0';
+        code = t.Perform(static_cast<CURLM*>(multi));
+        char* next = nullptr;
+        if (code != CURLE_OK || !IsRedirect(t.status) ||
+            curl_easy_getinfo(t.curl, CURLINFO_REDIRECT_URL, &next) != CURLE_OK || !next) {
+            return code;
+        }
+        if (t.recorder) {
+            t.recorder->Finish(true);
+        }
+        url = QString::fromUtf8(next);
+        if (!IsHttpAddress(url)) {
+            snprintf(error, CURL_ERROR_SIZE, "redirected to an address that is not http or https");
+            return CURLE_UNSUPPORTED_PROTOCOL;
+        }
+        if (hop == kMaxRedirects) {
+            return CURLE_TOO_MANY_REDIRECTS;
+        }
+    }
+}
+
 THttpGetThread::THttpGetThread(QString url, QString fileName, Options options, QObject* owner)
     : TJob(owner), url_(std::move(url)), fileName_(std::move(fileName)), options_(options) {
     InitCurl();
@@ -259,7 +308,12 @@ TOutcome THttpGetThread::Execute() {
     headers = curl_slist_append(headers, "Pragma: no-cache");
     curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
     curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
-    curl_easy_setopt(curl, CURLOPT_USERAGENT, "HTTPGET");
+    const QByteArray userAgent = options_.userAgent.toUtf8();
+    curl_easy_setopt(curl, CURLOPT_USERAGENT, userAgent.constData());
+    const QByteArray referer = options_.referer.toUtf8();
+    if (!referer.isEmpty()) {
+        curl_easy_setopt(curl, CURLOPT_REFERER, referer.constData());
+    }
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
@@ -283,31 +337,21 @@ TOutcome THttpGetThread::Execute() {
         curl_easy_setopt(curl, CURLOPT_CAINFO, caFile.constData());
     }
 
-    // Redirects are followed here, one request each, so that every answer is seen whole and
-    // only http and https are ever asked for.
-    QString url = url_;
     CURLcode code = CURLE_OK;
-    for (int hop = 0;; ++hop) {
-        const QByteArray address = url.toUtf8();
-        curl_easy_setopt(curl, CURLOPT_URL, address.constData());
-        error[0] = '\0';
-        code = t.Perform(multi);
-        char* next = nullptr;
-        if (code != CURLE_OK || !IsRedirect(t.status) ||
-            curl_easy_getinfo(curl, CURLINFO_REDIRECT_URL, &next) != CURLE_OK || !next) {
+    for (int retry = 0;; ++retry) {
+        code = static_cast<CURLcode>(Fetch(t, multi, error));
+        const bool cut = code == CURLE_RECV_ERROR || code == CURLE_SEND_ERROR ||
+                         code == CURLE_GOT_NOTHING || code == CURLE_PARTIAL_FILE;
+        const bool busy = code == CURLE_OK && IsWorthRetrying(t.status, false);
+        if (retry >= options_.retries || IsCancelled() || !(busy || IsWorthRetrying(0, cut))) {
             break;
         }
         if (t.recorder) {
-            t.recorder->Finish(true);
+            t.recorder->Finish(code == CURLE_OK);  // the busy answer is kept, a cut one is not
         }
-        url = QString::fromUtf8(next);
-        if (!IsHttpAddress(url)) {
-            code = CURLE_UNSUPPORTED_PROTOCOL;
-            snprintf(error, sizeof error, "redirected to an address that is not http or https");
-            break;
-        }
-        if (hop == kMaxRedirects) {
-            code = CURLE_TOO_MANY_REDIRECTS;
+        t.Wait(multi, RetryWaitMs(retry + 1, busy ? HeaderValue(t.head, "Retry-After") : "",
+                                  QDateTime::currentDateTimeUtc()));
+        if (IsCancelled() || !t.Restart()) {
             break;
         }
     }
@@ -351,9 +395,10 @@ TOutcome THttpGetThread::Execute() {
         options_.keepOthersFiles ? TAtomicFile::Replace::Never : TAtomicFile::Replace::Always;
     bool committed = file.Commit(replace);
     // Another program took the name meanwhile: the next free numbered name.
+    const QString numbered = options_.numberFrom.isEmpty() ? fileName_ : options_.numberFrom;
     for (int k = 2; !committed && file.Taken(); ++k) {
-        result_.file = NumberedPath(fileName_, k);
-        committed = file.CommitAs(result_.file, replace);
+        result_.file = NumberedPath(numbered, k);
+        committed = result_.file != fileName_ && file.CommitAs(result_.file, replace);
     }
     if (!committed) {
         return fail(file.Error());

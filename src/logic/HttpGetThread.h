@@ -37,8 +37,14 @@ struct THttpGetOptions {
     bool positions = true;                   // tell progress positions (a bar in a window)
     TResponseRecorder* recorder = nullptr;   // sees every answer as received
     // A file that appeared under the name meanwhile is kept: the body goes to the next free
-    // name of the form "name (2).swf" instead. Otherwise an existing file is replaced.
+    // name of the form "name (2).swf" instead (numbering numberFrom when given, else the file's
+    // own name). Otherwise an existing file is replaced.
     bool keepOthersFiles = false;
+    QString numberFrom;
+    QString userAgent = "HTTPGET";
+    QString referer;  // the page the movie was found on; none when empty
+    // How often a busy server (429, 502, 503, 504) or a cut connection is tried again.
+    int retries = 0;
 };
 
 // Fetches one movie with a single GET request and writes the body to a file. Progress is
@@ -71,6 +77,7 @@ class THttpGetThread final : public TJob {
 
   private:
     struct Transfer;
+    int Fetch(Transfer& t, void* multi, char* error);
     const QString url_;
     const QString fileName_;
     const Options options_;

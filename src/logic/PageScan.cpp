@@ -17,6 +17,16 @@ bool NamesMovie(const QString& candidate) {
     return end >= 4 && lower.mid(end - 4, 4) == ".swf";
 }
 
+bool NamesMovieFile(const QString& candidate) {
+    if (!NamesMovie(candidate)) {
+        return false;
+    }
+    const int q = candidate.indexOf('?');
+    const int end = q < 0 ? candidate.size() : q;
+    const int nameStart = candidate.lastIndexOf('/', end - 1) + 1;
+    return end - nameStart > 4;
+}
+
 bool IsFlashObject(const ObjectElement& object) {
     if (object.codeBase.toLower().contains(kPlayerDomain)) {
         return true;

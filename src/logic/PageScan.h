@@ -78,3 +78,6 @@ QStringList ScriptMovieCandidates(const QString& script);
 
 // Whether an address names a movie: its part before any "?" ends in ".swf" (any case).
 bool NamesMovie(const QString& address);
+// The same, and a file name stands before ".swf": a bare extension (".swf", "a/.swf") names no
+// movie. The deep scan's rule for what it finds in script strings and attributes.
+bool NamesMovieFile(const QString& address);

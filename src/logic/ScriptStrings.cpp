@@ -312,7 +312,7 @@ QStringList ScriptMovieStrings(const QString& script) {
     QStringList movies;
     for (const QString& text : ScriptStrings(script)) {
         const QString candidate = EncodeSpaces(text);
-        if (candidate.size() >= 4 && NamesMovie(candidate)) {
+        if (NamesMovieFile(candidate)) {
             movies << candidate;
         }
     }

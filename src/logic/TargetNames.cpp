@@ -23,9 +23,9 @@ QString MovieFileName(const QString& address) {
 
 QString UniqueTargetPath(const QString& folder, const QString& name,
                          const QSet<QString>& takenByCommand,
-                         const std::function<bool(const QString&)>& exists) {
+                         const std::function<bool(const QString&)>& exists, bool replaceOlder) {
     const QString first = folder + name;
-    if (!takenByCommand.contains(first)) {
+    if (!takenByCommand.contains(first) && (replaceOlder || !exists(first))) {
         return first;
     }
     for (int k = 2;; ++k) {

@@ -11,10 +11,12 @@ QString MovieFileName(const QString& address);
 
 // A path in folder for name that no earlier file of the same command took: name itself, else
 // "stem (2).ext", "(3)" … skipping names that exist on disk too. A file that was already in the
-// folder before the command is replaced when name itself is free in this command.
+// folder before the command is replaced when name itself is free in this command, unless
+// replaceOlder is false: then name itself must be free on disk too.
 QString UniqueTargetPath(const QString& folder, const QString& name,
                          const QSet<QString>& takenByCommand,
-                         const std::function<bool(const QString&)>& exists);
+                         const std::function<bool(const QString&)>& exists,
+                         bool replaceOlder = true);
 
 // The path with " (k)" before its extension: "a/b (2).swf".
 QString NumberedPath(const QString& path, int k);

@@ -1,14 +1,21 @@
 #include "logic/WarcWriter.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
 #include <QUuid>
+#include <cerrno>
+#include <vector>
 
-#include "logic/ChunkedBody.h"
 #include "platform/Outcome.h"
 
 namespace {
+constexpr size_t kCopyBuffer = 1024 * 1024;
+
 QByteArray NewRecordId() {
     return "<urn:uuid:" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces) + ">";
 }
@@ -39,56 +46,187 @@ QByteArray Base32(const QByteArray& data) {
     return out;
 }
 
-// One gzip member holding data: a reader takes the archive's members one after another.
-QByteArray GzipMember(const QByteArray& data) {
-    z_stream s{};
-    deflateInit2(&s, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
-    QByteArray out(static_cast<qsizetype>(deflateBound(&s, static_cast<uLong>(data.size()))) + 32,
-                   Qt::Uninitialized);
-    s.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData()));
-    s.avail_in = static_cast<uInt>(data.size());
-    s.next_out = reinterpret_cast<Bytef*>(out.data());
-    s.avail_out = static_cast<uInt>(out.size());
-    deflate(&s, Z_FINISH);
-    out.truncate(static_cast<qsizetype>(s.total_out));
-    deflateEnd(&s);
-    return out;
+bool WriteAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            if (n == 0) {
+                errno = ENOSPC;
+            }
+            return false;
+        }
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
 }
 }  // namespace
 
-QByteArray WarcDigest(const QByteArray& data) {
-    return "sha1:" + Base32(QCryptographicHash::hash(data, QCryptographicHash::Sha1));
+QByteArray WarcDigestOf(const QByteArray& sha1) {
+    return "sha1:" + Base32(sha1);
 }
 
+QByteArray WarcDigest(const QByteArray& data) {
+    return WarcDigestOf(QCryptographicHash::hash(data, QCryptographicHash::Sha1));
+}
+
+// Where one record goes: straight into the archive, or through a gzip member of its own.
+class TWarcWriter::RecordOut {
+  public:
+    RecordOut(int fd, bool gzip) : fd_(fd), gzip_(gzip) {
+        if (gzip_) {
+            deflateInit2(&z_, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
+            buffer_.resize(256 * 1024);
+        }
+    }
+    ~RecordOut() {
+        if (gzip_) {
+            deflateEnd(&z_);
+        }
+    }
+    RecordOut(const RecordOut&) = delete;
+    RecordOut& operator=(const RecordOut&) = delete;
+
+    bool Write(const char* data, size_t size) {
+        if (!gzip_) {
+            return WriteAll(fd_, data, size);
+        }
+        z_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
+        z_.avail_in = static_cast<uInt>(size);
+        return Deflate(Z_NO_FLUSH);
+    }
+    bool Write(const QByteArray& data) { return Write(data.constData(), size_t(data.size())); }
+    // Ends the record (its gzip member).
+    bool End() { return !gzip_ || Deflate(Z_FINISH); }
+
+  private:
+    bool Deflate(int flush) {
+        for (;;) {
+            z_.next_out = reinterpret_cast<Bytef*>(buffer_.data());
+            z_.avail_out = static_cast<uInt>(buffer_.size());
+            const int result = deflate(&z_, flush);
+            const size_t produced = buffer_.size() - z_.avail_out;
+            if (result == Z_STREAM_ERROR || !WriteAll(fd_, buffer_.data(), produced)) {
+                return false;
+            }
+            if (flush == Z_FINISH ? result == Z_STREAM_END : z_.avail_out != 0) {
+                return true;
+            }
+        }
+    }
+
+    const int fd_;
+    const bool gzip_;
+    z_stream z_{};
+    std::vector<char> buffer_;
+};
+
 TWarcWriter::TWarcWriter(const QString& path)
-    : file_(path), gzip_(path.endsWith(".gz", Qt::CaseInsensitive)) {}
+    : path_(path), gzip_(path.endsWith(".gz", Qt::CaseInsensitive)) {}
+
+TWarcWriter::~TWarcWriter() {
+    DropSpool();
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+}
+
+QString TWarcWriter::Error() const {
+    std::lock_guard<std::mutex> lock(errorMutex_);
+    return error_;
+}
+
+void TWarcWriter::Fail(const QString& reason) {
+    std::lock_guard<std::mutex> lock(errorMutex_);
+    if (error_.isEmpty()) {
+        error_ = "cannot write " + path_ + ": " + reason;
+    }
+}
 
 TOutcome TWarcWriter::Open(const QString& software) {
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        return TOutcome::Failed("cannot write " + file_.fileName() + ": " + file_.errorString());
+    fd_ = ::open(QFile::encodeName(path_).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC,
+                 0644);
+    if (fd_ < 0) {
+        return TOutcome::Failed("cannot write " + path_ + ": " + ErrnoText(errno));
     }
     const QByteArray fields = "software: " + software.toUtf8() +
                               "\r\nformat: WARC File Format 1.1\r\n"
                               "conformsTo: https://iipc.github.io/warc-specifications/"
                               "specifications/warc-format/warc-1.1/\r\n";
-    Write(Record("warcinfo", NewRecordId(),
-                 "WARC-Filename: " + file_.fileName().section('/', -1).toUtf8() + "\r\n",
-                 "application/warc-fields", fields));
-    return error_.isEmpty() ? TOutcome::Done() : TOutcome::Failed(error_);
+    const qint64 start = ::lseek(fd_, 0, SEEK_END);
+    RecordOut out(fd_, gzip_);
+    if (!WriteRecord(out, "warcinfo", NewRecordId(),
+                     "WARC-Filename: " + QFileInfo(path_).fileName().toUtf8() + "\r\n",
+                     "application/warc-fields", fields.size(), WarcDigest(fields),
+                     [&](RecordOut& o) { return o.Write(fields); })) {
+        Fail(ErrnoText(errno));
+        [[maybe_unused]] const int cut = ::ftruncate(fd_, start);
+    }
+    const QString error = Error();
+    return error.isEmpty() ? TOutcome::Done() : TOutcome::Failed(error);
 }
 
 void TWarcWriter::Answer(const QString& url, const QByteArray& request, const QByteArray& head) {
     Finish(true);  // an answer without a body, a redirect say, has ended
+    if (fd_ < 0 || !Error().isEmpty()) {
+        return;
+    }
     answering_ = true;
     url_ = url;
     request_ = request;
     head_ = head;
-    body_.clear();
+    bodySize_ = 0;
+    spoolFailed_ = false;
+    blockHash_.reset();
+    blockHash_.addData(head);
+    payloadHash_.reset();
+    chunked_ = IsChunked(head);
+    chunks_ = TChunkedBody();
 }
 
 void TWarcWriter::Body(const char* data, size_t size) {
-    if (answering_) {
-        body_.append(data, static_cast<qsizetype>(size));
+    if (!answering_ || spoolFailed_) {
+        return;
+    }
+    if (spool_ < 0) {
+        // Beside the archive, where its bytes will go anyway; unnamed, so nothing is left.
+        const QByteArray folder = QFile::encodeName(QFileInfo(path_).absolutePath());
+        spool_ = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+        if (spool_ < 0 && (errno == EOPNOTSUPP || errno == EISDIR)) {
+            QByteArray name = folder + "/.vimbrel-spool-XXXXXX";
+            spool_ = ::mkostemp(name.data(), O_CLOEXEC);
+            if (spool_ >= 0) {
+                ::unlink(name.constData());
+            }
+        }
+        if (spool_ < 0) {
+            spoolFailed_ = true;
+            spoolError_ = errno;
+            return;
+        }
+    }
+    if (!WriteAll(spool_, data, size)) {
+        spoolFailed_ = true;
+        spoolError_ = errno;
+        return;
+    }
+    bodySize_ += static_cast<qint64>(size);
+    const QByteArrayView piece(data, static_cast<qsizetype>(size));
+    blockHash_.addData(piece);
+    if (chunked_) {
+        payloadHash_.addData(chunks_.Feed(data, static_cast<qsizetype>(size)));
+    } else {
+        payloadHash_.addData(piece);
+    }
+}
+
+void TWarcWriter::DropSpool() {
+    if (spool_ >= 0) {
+        ::close(spool_);
+        spool_ = -1;
     }
 }
 
@@ -98,45 +236,71 @@ void TWarcWriter::Finish(bool complete) {
     }
     answering_ = false;
     if (!complete) {
-        return;  // cut off: nothing of it is kept
+        DropSpool();  // cut off: nothing of it is kept
+        return;
     }
-    QByteArray payload = body_;
-    if (IsChunked(head_)) {
-        TChunkedBody chunks;
-        payload = chunks.Feed(body_.constData(), body_.size());
+    if (spoolFailed_) {
+        DropSpool();
+        Fail(ErrnoText(spoolError_));
+        return;
     }
     const QByteArray responseId = NewRecordId();
     const QByteArray target = "WARC-Target-URI: " + url_.toUtf8() + "\r\n";
-    const QByteArray response = head_ + body_;
-    const QByteArray record =
-        Record("response", responseId,
-               target + "WARC-Payload-Digest: " + WarcDigest(payload) + "\r\n",
-               "application/http;msgtype=response", response) +
-        Record("request", NewRecordId(), target + "WARC-Concurrent-To: " + responseId + "\r\n",
-               "application/http;msgtype=request", request_);
-    Write(record);
-    body_.clear();
+    const qint64 start = ::lseek(fd_, 0, SEEK_END);
+    bool written = false;
+    {
+        RecordOut response(fd_, gzip_);
+        written = WriteRecord(
+            response, "response", responseId,
+            target + "WARC-Payload-Digest: " + WarcDigestOf(payloadHash_.result()) + "\r\n",
+            "application/http;msgtype=response", head_.size() + bodySize_,
+            WarcDigestOf(blockHash_.result()),
+            [this](RecordOut& out) { return out.Write(head_) && CopySpool(out); });
+    }
+    if (written) {
+        RecordOut request(fd_, gzip_);
+        written =
+            WriteRecord(request, "request", NewRecordId(),
+                        target + "WARC-Concurrent-To: " + responseId + "\r\n",
+                        "application/http;msgtype=request", request_.size(), WarcDigest(request_),
+                        [this](RecordOut& out) { return out.Write(request_); });
+    }
+    const int error = errno;
+    DropSpool();
+    if (!written) {
+        // The archive ends on the last whole record.
+        [[maybe_unused]] const int cut = ::ftruncate(fd_, start);
+        Fail(ErrnoText(error));
+    }
 }
 
-QByteArray TWarcWriter::Record(const QByteArray& type, const QByteArray& id,
-                               const QByteArray& fields, const QByteArray& contentType,
-                               const QByteArray& block) {
-    const QByteArray record =
+bool TWarcWriter::CopySpool(RecordOut& out) {
+    if (spool_ < 0) {
+        return true;  // no body
+    }
+    std::vector<char> buffer(kCopyBuffer);
+    for (off_t at = 0;;) {
+        const ssize_t n = ::pread(spool_, buffer.data(), buffer.size(), at);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return n == 0;
+        }
+        if (!out.Write(buffer.data(), static_cast<size_t>(n))) {
+            return false;
+        }
+        at += n;
+    }
+}
+
+bool TWarcWriter::WriteRecord(RecordOut& out, const QByteArray& type, const QByteArray& id,
+                              const QByteArray& fields, const QByteArray& contentType,
+                              qint64 blockSize, const QByteArray& blockDigest,
+                              const BlockWriter& block) {
+    const QByteArray header =
         "WARC/1.1\r\nWARC-Type: " + type + "\r\nWARC-Record-ID: " + id + "\r\nWARC-Date: " + Now() +
-        "\r\n" + fields + "Content-Type: " + contentType +
-        "\r\nWARC-Block-Digest: " + WarcDigest(block) +
-        "\r\nContent-Length: " + QByteArray::number(block.size()) + "\r\n\r\n" + block + "\r\n\r\n";
-    return gzip_ ? GzipMember(record) : record;
-}
-
-void TWarcWriter::Write(const QByteArray& records) {
-    if (!error_.isEmpty()) {
-        return;
-    }
-    // A record is in the archive whole or not at all: what a failed write left is cut off.
-    const qint64 end = file_.size();
-    if (file_.write(records) != records.size() || !file_.flush()) {
-        error_ = "cannot write " + file_.fileName() + ": " + file_.errorString();
-        file_.resize(end);
-    }
+        "\r\n" + fields + "Content-Type: " + contentType + "\r\nWARC-Block-Digest: " + blockDigest +
+        "\r\nContent-Length: " + QByteArray::number(blockSize) + "\r\n\r\n";
+    return out.Write(header) && block(out) && out.Write("\r\n\r\n", 4) && out.End();
 }

@@ -115,6 +115,14 @@ bool TAtomicFile::Write(const char* data, size_t size) {
     return true;
 }
 
+bool TAtomicFile::Rewind() {
+    if (fd_ < 0 || ::ftruncate(fd_, 0) != 0 || ::lseek(fd_, 0, SEEK_SET) != 0) {
+        SetWriteError(fd_ < 0 ? EBADF : errno);
+        return false;
+    }
+    return true;
+}
+
 bool TAtomicFile::Commit(Replace replace) {
     return CommitAs(targetName_, replace);
 }

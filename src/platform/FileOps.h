@@ -28,6 +28,8 @@ class TAtomicFile {
     int Handle() const { return fd_; }
     const QString& Error() const { return error_; }
     bool Write(const char* data, size_t size);
+    // Empties the file, to be written again from its start (a transfer tried once more).
+    bool Rewind();
     // Renames the file into place. Replace::Never leaves a file that appeared under the name
     // meanwhile alone: the commit then fails and Taken() says why, and the caller may commit
     // to another name with CommitAs.

@@ -133,12 +133,25 @@ void TBrowserPage::Navigate(const QString& address) {
     load(QUrl::fromUserInput(address));
 }
 
+namespace {
+TBrowserPage::ConsoleSink& PageConsole() {
+    static TBrowserPage::ConsoleSink sink;
+    return sink;
+}
+}  // namespace
+
+void TBrowserPage::SetConsoleSink(ConsoleSink sink) {
+    PageConsole() = std::move(sink);
+}
+
 void TBrowserPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level,
                                             const QString& message, int line,
                                             const QString& source) {
     // The snapshot script's reports come this way; every other message goes the usual way.
     if (auto report = ParseReportLine(message, SnapshotSecret())) {
         TakeReport(*report);
+    } else if (PageConsole()) {
+        PageConsole()(url().toString(), message);
     } else {
         QWebEnginePage::javaScriptConsoleMessage(level, message, line, source);
     }

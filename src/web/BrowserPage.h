@@ -41,6 +41,11 @@ class TBrowserPage : public QWebEnginePage {
 
     void Navigate(const QString& address);
 
+    // Where the pages' own console messages go (page address, message): by default the
+    // libraries' log; a front end may show them apart from its own, or drop them.
+    using ConsoleSink = std::function<void(const QString& page, const QString& message)>;
+    static void SetConsoleSink(ConsoleSink sink);
+
     // Describes the loaded page; ready runs once, later, on this thread. Every frame reports its
     // own document; frames that have not reported within frameBudgetMs are left out. deep adds
     // what only the deep scan reads.

@@ -14,6 +14,7 @@
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
+#include "support/CliRun.h"
 #include "support/Files.h"
 #include "support/FramedSite.h"
 #include "support/Gate.h"
@@ -24,40 +25,12 @@
 #include "widgets/StatusBar.h"
 
 namespace {
-struct Ran {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
 QProcess* Start(const QStringList& arguments) {
-    auto* process = new QProcess;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-        env.remove(name);  // no display at all
-    }
-    process->setProcessEnvironment(env);
-    process->start(QCoreApplication::applicationDirPath() + "/vimbrel", arguments);
-    return process;
+    return StartVimbrel(arguments);
 }
 
 Ran Finish(QProcess* process) {
-    Ran run;
-    if (process->waitForFinished(60000)) {
-        run.status = process->exitCode();
-    }
-    run.out = QString::fromUtf8(process->readAllStandardOutput());
-    run.err = QString::fromUtf8(process->readAllStandardError());
-    delete process;
-    return run;
-}
-
-Ran Vimbrel(const QStringList& arguments) {
-    return Finish(Start(arguments));
-}
-
-QStringList Lines(const QString& text) {
-    return text.split('\n', Qt::SkipEmptyParts);
+    return FinishVimbrel(process);
 }
 
 std::string Serve(const std::string& request) {
@@ -89,8 +62,11 @@ TEST(CommandLine, ScanPrintsTheRowsTheWindowListsForTheSamePage) {
 
     const Ran json = Vimbrel({"scan", "--json", site.A("/index.html")});
     const QStringList lines = Lines(json.out);
-    ASSERT_EQ(lines.size(), windowRows.size());
-    for (int i = 0; i < lines.size(); ++i) {
+    ASSERT_EQ(lines.size(), windowRows.size() + 1);  // and the page's own line
+    const QJsonObject page = QJsonDocument::fromJson(lines.last().toUtf8()).object();
+    EXPECT_EQ(page["movies"].toInt(), windowRows.size());
+    EXPECT_EQ(page["status"].toString(), "Scanned");
+    for (int i = 0; i < windowRows.size(); ++i) {
         const QJsonObject row = QJsonDocument::fromJson(lines[i].toUtf8()).object();
         EXPECT_EQ(row["address"].toString(), windowRows[i]);
         EXPECT_EQ(row["index"].toInt(), i + 1);
@@ -124,9 +100,13 @@ TEST(CommandLine, GetSavesWhatItCanAndTellsEveryFailure) {
         {{"get", "--to", to + "/absent", QString::fromStdString(server.Url("/c.swf"))},
          2,
          "no such folder"},
-        {{"get", "--to", to, "file:///etc/passwd"}, 2, "not an http or https address"},
+        {{"get", "--to", to, "file:///etc/passwd"}, 1, "file:///etc/passwd: not an http or"},
         {{"get", "--to", to, "--input", to + "/absent.txt"}, 2, "cannot read"},
         {{"scan", "--timeout", "soon", "http://127.0.0.1/"}, 2, "--timeout takes a number"},
+        {{"scan", "--timeout", "0", "http://127.0.0.1/"}, 2, "--timeout takes a number"},
+        {{"get", "--retries", "-1", "http://127.0.0.1/"}, 2, "--retries takes a number"},
+        {{"frobnicate"}, 2, "unknown command 'frobnicate'"},
+        {{}, 2, "the window needs a display"},
     };
     for (const auto& run : runs) {
         const Ran result = Vimbrel(run.arguments);
@@ -137,7 +117,7 @@ TEST(CommandLine, GetSavesWhatItCanAndTellsEveryFailure) {
         }
     }
     EXPECT_EQ(QDir(to).entryList(QDir::Files | QDir::Hidden),
-              QStringList({"a.swf", "b.swf", "list.txt"}));
+              QStringList({".vimbrel-saved.jsonl", "a.swf", "b.swf", "list.txt"}));
     EXPECT_EQ(ReadAll(folder.filePath("a.swf")), "FWS movie /a.swf");
 }
 
@@ -159,8 +139,7 @@ TEST(CommandLine, TwoGetsOfOneNameAtOnceGiveTwoWholeFiles) {
     QProcess* second = Start({"get", "--to", folder.path(), url});
     EXPECT_EQ(Finish(first).status, 0);
     EXPECT_EQ(Finish(second).status, 0);
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
-              QStringList({"x (2).swf", "x.swf"}));
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList({"x (2).swf", "x.swf"}));
     for (const char* name : {"x.swf", "x (2).swf"}) {
         EXPECT_EQ(ReadAll(folder.filePath(name)).size(), 300000) << name;
     }
@@ -191,18 +170,15 @@ TEST(CommandLine, GetWritesAWebArchiveThatAWarcReaderReads) {
     EXPECT_EQ(get.status, 1);
     EXPECT_EQ(ReadAll(folder.filePath("old.swf")), QByteArray::fromStdString(movie));
 
-    QProcess reader;
-    reader.start("node", {VIMBREL_SOURCE_DIR "/tests/support/ReadWarc.mjs", warc});
-    ASSERT_TRUE(reader.waitForFinished(30000));
-    ASSERT_EQ(reader.exitCode(), 0) << reader.readAllStandardError().toStdString();
+    const WarcRecords read = ReadWarc(warc);
+    ASSERT_TRUE(read.ok) << read.error.toStdString();
     QStringList records;
     QHash<QString, QString> sha256;
-    for (const QString& line : Lines(QString::fromUtf8(reader.readAllStandardOutput()))) {
-        const QJsonObject r = QJsonDocument::fromJson(line.toUtf8()).object();
+    for (const QJsonObject& r : read.records) {
         const QString uri = r["uri"].toString().section('/', 3);
         records << r["type"].toString() + " " + uri + " " + QString::number(r["status"].toInt());
         if (r["type"] == "response") {
-            EXPECT_TRUE(r["payloadDigestOk"].toBool()) << line.toStdString();
+            EXPECT_TRUE(r["payloadDigestOk"].toBool()) << uri.toStdString();
             sha256[uri] = r["sha256"].toString();
         } else if (r["type"] == "request") {
             EXPECT_TRUE(r["concurrentTo"].toString().startsWith("<urn:uuid:"));

@@ -146,7 +146,9 @@ TEST_F(HttpGetThreadTest, HttpsWithATrustedSelfSignedCertificate) {
 
     const Outcome untrusted = Download(url, Target("secure.swf"));
     EXPECT_FALSE(untrusted.saved);
-    const Outcome trusted = Download(url, Target("secure.swf"), {cert});
+    THttpGetOptions trusting;
+    trusting.caFile = cert;
+    const Outcome trusted = Download(url, Target("secure.swf"), trusting);
     EXPECT_TRUE(trusted.saved);
     EXPECT_EQ(ReadAll(Target("secure.swf")).size(), 2000);
     server.stop();

@@ -36,6 +36,7 @@ TEST(ScriptStrings, ReadsEveryLiteralAsTheEngineDoes) {
 
 TEST(ScriptStrings, MoviesAreTheStringsThatNameOne) {
     EXPECT_EQ(ScriptMovieStrings("swfobject.embedSWF('games/' + 'level one.swf', 'box'); "
-                                 "x = 'a.swf.bak'; y = `b.SWF?v=2`; z = '.swf';"),
-              QStringList({"games/level%20one.swf", "b.SWF?v=2", ".swf"}));
+                                 "x = 'a.swf.bak'; y = `b.SWF?v=2`; z = '.swf'; "
+                                 "e = '.s' + 'wf'; d = 'a/' + '.swf?x';"),
+              QStringList({"games/level%20one.swf", "b.SWF?v=2"}));  // a bare extension is none
 }

@@ -6,13 +6,14 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-// A folder on a file system of its own that holds only a megabyte, for filling a disk. Needs
-// root; Mounted() says whether it worked.
+// A folder on a file system of its own that holds only a few megabytes (one by default), for
+// filling a disk. Needs root; Mounted() says whether it worked.
 class TSmallDisk {
   public:
-    TSmallDisk() {
+    explicit TSmallDisk(int megabytes = 1) {
+        const QByteArray size = "size=" + QByteArray::number(megabytes) + "m";
         mounted_ = ::mount("tmpfs", QFile::encodeName(dir_.path()).constData(), "tmpfs", 0,
-                           "size=1m") == 0;
+                           size.constData()) == 0;
     }
     ~TSmallDisk() {
         if (mounted_) {

@@ -40,17 +40,46 @@ struct UsageError {
 // The commands that need no browser: get, cache, tabs.
 std::vector<std::unique_ptr<TCliCommand>> CoreCommands();
 
+// The addresses a command was given: those it takes (http and https), and those it cannot,
+// each as it can be shown on a terminal and with why it was refused.
+struct TGivenAddresses {
+    QStringList addresses;
+    struct Refused {
+        QString text;
+        QString reason;
+    };
+    std::vector<Refused> refused;
+};
+
 // Shared by the commands.
 struct CliAddressOptions {
     static void Add(QCommandLineParser& parser, const QString& what);
-    // The addresses given: arguments ("-": standard input) and --input files, one a line. Each
-    // must be an http or https address.
-    static QStringList Read(const QCommandLineParser& parser);
+    // The addresses given: arguments ("-": standard input) and --input files, one a line. None
+    // at all, or a list that cannot be read, is a usage error.
+    static TGivenAddresses Read(const QCommandLineParser& parser);
 };
+// Tells each refused address as a failure (and a JSON row).
+void ReportRefused(const TGivenAddresses& given, TCliOutput& output);
+// Text from outside shown safely on a terminal: control and bidi characters and bytes that are
+// no UTF-8 are written as \xNN or \u{NNNN}.
+QString Printable(const QByteArray& raw);
+QString Printable(const QString& text);
 // A folder that exists and can be written into, ending with "/".
 QString WritableFolder(const QString& path);
-// A whole number of seconds given to an option, in milliseconds.
-int Milliseconds(const QCommandLineParser& parser, const QString& option);
+// A number of seconds given to an option, in milliseconds; positive unless zero is allowed.
+int Milliseconds(const QCommandLineParser& parser, const QString& option, bool zeroAllowed = true);
+
+// How the downloads of a command go about their work.
+struct TCliDownloadOptions {
+    bool overwrite = false;     // an older file of the same name is replaced
+    bool skipExisting = false;  // a movie the folder's record says was saved is passed over
+    QString userAgent = "HTTPGET";
+    int retries = 2;
+    int delayMs = 0;  // between two requests to one host
+    TWarcWriter* warc = nullptr;
+};
+void AddDownloadOptions(QCommandLineParser& parser);
+TCliDownloadOptions ReadDownloadOptions(const QCommandLineParser& parser);
 // The options --json and --warc FILE, and the archive --warc names, opened (nothing without).
 void AddJsonOption(QCommandLineParser& parser);
 void AddWarcOption(QCommandLineParser& parser);

@@ -37,58 +37,97 @@ QJsonObject MovieJson(const QString& page, int index, const MovieRow& row,
             {"sha256", orNull(QString::fromLatin1(sha256))}};
 }
 
-TCliDownloads::TCliDownloads(TCore& core, TCliOutput& output, TWarcWriter* warc, QObject* parent)
-    : QObject(parent), core_(core), output_(output) {
+TCliDownloads::TCliDownloads(TCore& core, TCliOutput& output, const TCliDownloadOptions& options,
+                             QObject* parent)
+    : QObject(parent), core_(core), output_(output), options_(options) {
     TDownloadChain& chain = core_.Chain();
-    chain.SetHttpOptions(QString(), warc);
-    // Other programs may be saving into the same folder: their files are theirs.
-    chain.KeepOthersFiles(true);
-    chain.TellPositions(false);  // the bar shows bytes
+    THttpGetOptions& requests = chain.RequestOptions();
+    requests.recorder = options.warc;
+    requests.positions = false;  // the bar shows bytes
+    requests.userAgent = options.userAgent;
+    requests.retries = options.retries;
+    chain.SetHostDelay(options.delayMs);
+    // Other programs may be saving into the same folder, and earlier runs have: their files
+    // are kept unless the user says otherwise.
+    chain.ReplaceExisting(options.overwrite);
+    chain.NumberAcrossCommands(true);
     connect(&chain, &TDownloadChain::BytesReceived, this, [this](qint64 bytes, qint64 total) {
         output_.Progress(core_.Chain().DownloadUrl, bytes, total);
     });
-    connect(&chain, &TDownloadChain::RowFinished, this,
-            [this](int row, const QString& url, const TDownloadResult& result) {
-                if (row < 0) {
-                    return;
-                }
-                MovieRow movie = core_.WebMovies().Row(row);
-                if (result.saved) {
-                    movie.size = result.bytes;
-                }
-                const QJsonObject json = MovieJson(page_, row + 1, movie, result.sha256);
-                if (result.saved) {
-                    output_.Result(result.file, json);
-                } else {
-                    output_.Failure(url + ": " + result.reason);
-                    output_.Result(QString(), json);
-                }
-            });
+    connect(&chain, &TDownloadChain::RowFinished, this, &TCliDownloads::Finished);
     connect(&chain, &TDownloadChain::Finished, this, [this] {
         output_.EndProgress();
+        CheckArchive();
         if (done_) {
             std::exchange(done_, nullptr)();
         }
     });
 }
 
+void TCliDownloads::Finished(int row, const QString& url, const TDownloadResult& result) {
+    if (row < 0 || row >= core_.WebMovies().Count()) {
+        return;
+    }
+    MovieRow movie = core_.WebMovies().Row(row);
+    if (result.saved) {
+        movie.size = result.bytes;
+        output_.CountSaved(result.bytes);
+        const TOutcome recorded = index_->Record(url, result.file, result.bytes, result.sha256);
+        if (!recorded) {
+            output_.Note(recorded.reason);
+        }
+    }
+    const QJsonObject json = MovieJson(page_, row + 1, movie, result.sha256);
+    if (result.saved) {
+        output_.Result(result.file, json);
+    } else {
+        output_.Failure(Printable(url) + ": " + result.reason);
+        output_.Result(QString(), json);
+    }
+    CheckArchive();
+}
+
+void TCliDownloads::CheckArchive() {
+    if (archiveFailed_ || !options_.warc || options_.warc->Error().isEmpty()) {
+        return;
+    }
+    archiveFailed_ = true;
+    output_.Failure(options_.warc->Error());
+    core_.Chain().Cancel();
+}
+
 void TCliDownloads::Run(const QString& page, const std::vector<FoundMovie>& movies,
                         const QString& folder, std::function<void()> done) {
     page_ = page;
+    if (folder != folder_ || !index_) {
+        folder_ = folder;
+        index_ = std::make_unique<TSavedIndex>(folder);
+    }
     TMovieListModel& list = core_.WebMovies();
     list.SetFound(movies);
+    output_.CountMovies(list.Count());
     for (int i = 0; i < list.Count(); ++i) {
-        // A movie whose address gives no file name would stop the chain: it is told here.
-        if (MovieFileName(list.Row(i).address).isEmpty()) {
+        const MovieRow& row = list.Row(i);
+        const auto saved = options_.skipExisting ? index_->Find(row.address) : std::nullopt;
+        if (saved) {
+            // Saved by an earlier run: told as saved, with what the record says.
+            list.SetStatus(i, MovieStatus::Saved, QString(), folder + saved->file);
+            MovieRow movie = list.Row(i);
+            movie.size = saved->size;
+            QJsonObject json = MovieJson(page, i + 1, movie, saved->sha256);
+            json["skipped"] = true;
+            output_.Result(movie.localFile, json);
+        } else if (MovieFileName(row.address).isEmpty()) {
+            // A movie whose address gives no file name would stop the chain: it is told here.
             list.SetStatus(i, MovieStatus::Failed, "no file name can be made from the address");
-            output_.Failure(list.Row(i).address + ": " + list.Row(i).reason);
+            output_.Failure(Printable(list.Row(i).address) + ": " + list.Row(i).reason);
             output_.Result(QString(), MovieJson(page, i + 1, list.Row(i)));
         } else {
             list.SetTicked(i, true);
         }
     }
     done_ = std::move(done);
-    if (!core_.Chain().Start(folder)) {
+    if (archiveFailed_ || !core_.Chain().Start(folder)) {
         std::exchange(done_, nullptr)();  // nothing to fetch
     }
 }

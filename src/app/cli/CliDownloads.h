@@ -5,10 +5,11 @@
 #include <functional>
 #include <vector>
 
+#include "app/cli/CliCommand.h"
 #include "logic/Core.h"
+#include "logic/SavedIndex.h"
 
 class TCliOutput;
-class TWarcWriter;
 
 // Where a movie was found, as the JSON output names it.
 QString SourceName(MovieSource source);
@@ -18,21 +19,33 @@ QString SourceName(MovieSource source);
 QJsonObject MovieJson(const QString& page, int index, const MovieRow& row,
                       const QByteArray& sha256 = {});
 
-// Downloads movies one after another into a folder through the core's chain, as the window
-// does (its names, numbering and atomic files), telling each as it ends: the saved path, or the
-// failure with its reason.
+// Downloads movies one after another into a folder through the core's chain (its names and
+// atomic files), telling each as it ends: the saved path, or the failure with its reason. Every
+// Run of one object is one batch: a name saved earlier in it is never reused, and by default
+// no file already in the folder is replaced. What is saved is added to the folder's record. A
+// web archive that cannot be written stops the batch.
 class TCliDownloads : public QObject {
     Q_OBJECT
   public:
-    TCliDownloads(TCore& core, TCliOutput& output, TWarcWriter* warc, QObject* parent = nullptr);
+    TCliDownloads(TCore& core, TCliOutput& output, const TCliDownloadOptions& options,
+                  QObject* parent = nullptr);
 
     // page: where the movies were found (empty for addresses given); done runs once all ended.
     void Run(const QString& page, const std::vector<FoundMovie>& movies, const QString& folder,
              std::function<void()> done);
+    // The web archive has failed: told once, and nothing more is fetched.
+    bool ArchiveFailed() const { return archiveFailed_; }
 
   private:
+    void Finished(int row, const QString& url, const TDownloadResult& result);
+    void CheckArchive();
+
     TCore& core_;
     TCliOutput& output_;
+    const TCliDownloadOptions options_;
+    std::unique_ptr<TSavedIndex> index_;  // of the folder
+    QString folder_;
     QString page_;
+    bool archiveFailed_ = false;
     std::function<void()> done_;
 };

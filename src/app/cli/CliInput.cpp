@@ -4,7 +4,8 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QTextStream>
+#include <QJsonObject>
+#include <QStringDecoder>
 
 #include "Version.h"
 #include "app/cli/CliCommand.h"
@@ -12,11 +13,11 @@
 #include "logic/WarcWriter.h"
 
 namespace {
-QStringList Lines(QIODevice& device) {
-    QStringList out;
-    QTextStream in(&device);
-    while (!in.atEnd()) {
-        const QString line = in.readLine().trimmed();
+// The lines of a list that say something: blank lines and "#" notes are passed over.
+QList<QByteArray> Lines(QIODevice& device) {
+    QList<QByteArray> out;
+    while (!device.atEnd()) {
+        const QByteArray line = device.readLine().trimmed();
         if (!line.isEmpty() && !line.startsWith('#')) {
             out << line;
         }
@@ -24,7 +25,7 @@ QStringList Lines(QIODevice& device) {
     return out;
 }
 
-QStringList ReadList(const QString& name) {
+QList<QByteArray> ReadList(const QString& name) {
     QFile file;
     if (name == "-") {
         file.open(stdin, QIODevice::ReadOnly);
@@ -36,7 +37,52 @@ QStringList ReadList(const QString& name) {
     }
     return Lines(file);
 }
+
+bool IsUnsafeToShow(char32_t c) {
+    return c < 0x20 || (c >= 0x7f && c < 0xa0) || (c >= 0x200e && c <= 0x200f) ||
+           (c >= 0x202a && c <= 0x202e) || (c >= 0x2066 && c <= 0x2069);
+}
+
+void Take(const QByteArray& line, TGivenAddresses& given) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(line);
+    if (utf8.hasError()) {
+        given.refused.push_back({Printable(line), "not text (UTF-8)"});
+    } else if (Printable(text) != text || !IsHttpAddress(text)) {
+        given.refused.push_back({Printable(text), "not an http or https address"});
+    } else {
+        given.addresses << text;
+    }
+}
 }  // namespace
+
+QString Printable(const QByteArray& raw) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(raw);
+    if (!utf8.hasError()) {
+        return Printable(text);
+    }
+    QString out;
+    for (const char byte : raw) {
+        const auto b = static_cast<unsigned char>(byte);
+        out +=
+            b >= 0x20 && b < 0x7f ? QString(QChar(b)) : QString("\\x%1").arg(b, 2, 16, QChar('0'));
+    }
+    return out;
+}
+
+QString Printable(const QString& text) {
+    QString out;
+    for (const char32_t c : text.toUcs4()) {
+        if (IsUnsafeToShow(c)) {
+            out += c < 0x100 ? QString("\\x%1").arg(static_cast<uint>(c), 2, 16, QChar('0'))
+                             : QString("\\u{%1}").arg(static_cast<uint>(c), 4, 16, QChar('0'));
+        } else {
+            out += QString::fromUcs4(&c, 1);
+        }
+    }
+    return out;
+}
 
 void CliAddressOptions::Add(QCommandLineParser& parser, const QString& what) {
     parser.addOption({{"i", "input"},
@@ -46,27 +92,35 @@ void CliAddressOptions::Add(QCommandLineParser& parser, const QString& what) {
                                  "[URL...]");
 }
 
-QStringList CliAddressOptions::Read(const QCommandLineParser& parser) {
-    QStringList addresses;
+TGivenAddresses CliAddressOptions::Read(const QCommandLineParser& parser) {
+    QList<QByteArray> lines;
     for (const QString& argument : parser.positionalArguments()) {
         if (argument == "-") {
-            addresses << ReadList("-");
+            lines << ReadList("-");
         } else {
-            addresses << argument;
+            lines << argument.toUtf8();
         }
     }
     for (const QString& file : parser.values("input")) {
-        addresses << ReadList(file);
+        lines << ReadList(file);
     }
-    if (addresses.isEmpty()) {
+    if (lines.isEmpty()) {
         throw UsageError{"no address given"};
     }
-    for (const QString& address : addresses) {
-        if (!IsHttpAddress(address)) {
-            throw UsageError{"not an http or https address: " + address};
-        }
+    TGivenAddresses given;
+    for (const QByteArray& line : lines) {
+        Take(line, given);
     }
-    return addresses;
+    return given;
+}
+
+void ReportRefused(const TGivenAddresses& given, TCliOutput& output) {
+    for (const TGivenAddresses::Refused& refused : given.refused) {
+        output.Failure(refused.text + ": " + refused.reason);
+        output.Result(QString(), QJsonObject{{"address", refused.text},
+                                             {"status", "Failed"},
+                                             {"reason", refused.reason}});
+    }
 }
 
 QString WritableFolder(const QString& path) {
@@ -81,14 +135,52 @@ QString WritableFolder(const QString& path) {
     return absolute.endsWith('/') ? absolute : absolute + "/";
 }
 
-int Milliseconds(const QCommandLineParser& parser, const QString& option) {
+int Milliseconds(const QCommandLineParser& parser, const QString& option, bool zeroAllowed) {
     bool ok = false;
     const double seconds = parser.value(option).toDouble(&ok);
-    if (!ok || seconds < 0 || seconds > 24 * 3600) {
-        throw UsageError{"--" + option + " takes a number of seconds, not '" +
-                         parser.value(option) + "'"};
+    const int ms =
+        ok && seconds >= 0 && seconds <= 24 * 3600 ? static_cast<int>(seconds * 1000) : -1;
+    if (ms < 0 || (ms == 0 && !zeroAllowed)) {
+        throw UsageError{"--" + option + " takes a number of seconds" +
+                         (zeroAllowed ? "" : " above 0") + ", not '" + parser.value(option) + "'"};
     }
-    return static_cast<int>(seconds * 1000);
+    return ms;
+}
+
+void AddDownloadOptions(QCommandLineParser& parser) {
+    parser.addOption({"overwrite",
+                      "Replace a file of the same name already in the folder (by default a "
+                      "movie takes the next free name, \"movie (2).swf\")."});
+    parser.addOption({"skip-existing",
+                      "Pass over movies this folder's record says were saved into it and are "
+                      "still there, so an interrupted run can be started again."});
+    parser.addOption(
+        {"user-agent", "Name the program TEXT to servers (HTTPGET by default).", "TEXT"});
+    parser.addOption({"retries",
+                      "Try a busy server (429, 502, 503, 504) or a cut connection again up to N "
+                      "times, waiting longer each time (2 by default).",
+                      "N", "2"});
+    parser.addOption({"delay", "Wait SECONDS between two requests to one host.", "SECONDS", "0"});
+}
+
+TCliDownloadOptions ReadDownloadOptions(const QCommandLineParser& parser) {
+    TCliDownloadOptions options;
+    options.overwrite = parser.isSet("overwrite");
+    options.skipExisting = parser.isSet("skip-existing");
+    if (parser.isSet("user-agent")) {
+        options.userAgent = parser.value("user-agent");
+        if (options.userAgent.isEmpty() || Printable(options.userAgent) != options.userAgent) {
+            throw UsageError{"--user-agent takes printable text"};
+        }
+    }
+    bool ok = false;
+    options.retries = parser.value("retries").toInt(&ok);
+    if (!ok || options.retries < 0 || options.retries > 100) {
+        throw UsageError{"--retries takes a number from 0 to 100, not '" + parser.value("retries") +
+                         "'"};
+    }
+    options.delayMs = Milliseconds(parser, "delay");
+    return options;
 }
 
 void AddJsonOption(QCommandLineParser& parser) {

@@ -5,7 +5,9 @@
 #include <QJsonDocument>
 #include <cstdio>
 
-TCliOutput::TCliOutput(bool json) : json_(json), terminal_(::isatty(STDERR_FILENO) == 1) {}
+TCliOutput::TCliOutput(bool json) : json_(json), terminal_(::isatty(STDERR_FILENO) == 1) {
+    running_.start();
+}
 
 void TCliOutput::Result(const QString& plain, const QJsonObject& json) {
     if (!json_ && plain.isEmpty()) {
@@ -22,6 +24,18 @@ void TCliOutput::Result(const QString& plain, const QJsonObject& json) {
 void TCliOutput::Failure(const QString& text) {
     Note(text);
     failed_ = true;
+    ++failures_;
+}
+
+void TCliOutput::Summary(bool withPages) {
+    const QString pages = withPages ? QString("%1 pages, ").arg(pages_) : QString();
+    Note(QString("%1%2 movies, %3 saved, %4 failed, %5 in %6 s")
+             .arg(pages)
+             .arg(movies_)
+             .arg(saved_)
+             .arg(failures_)
+             .arg(ByteCount(bytes_))
+             .arg(static_cast<double>(running_.elapsed()) / 1000, 0, 'f', 1));
 }
 
 void TCliOutput::Note(const QString& text) {

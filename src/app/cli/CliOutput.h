@@ -15,6 +15,15 @@ class TCliOutput {
     void Result(const QString& plain, const QJsonObject& json);
     // "vimbrel: " and the text on standard error; the run has failed.
     void Failure(const QString& text);
+    // The counts of the closing summary.
+    void CountPage() { ++pages_; }
+    void CountMovies(int movies) { movies_ += movies; }
+    void CountSaved(qint64 bytes) {
+        ++saved_;
+        bytes_ += bytes;
+    }
+    // One line on standard error: pages (when counted), movies, saved, failed, bytes and time.
+    void Summary(bool withPages);
     // The same for something worth knowing that is no failure.
     void Note(const QString& text);
     bool Failed() const { return failed_; }
@@ -27,6 +36,12 @@ class TCliOutput {
     const bool json_;
     const bool terminal_;
     bool failed_ = false;
+    int failures_ = 0;
+    int pages_ = 0;
+    int movies_ = 0;
+    int saved_ = 0;
+    qint64 bytes_ = 0;
+    QElapsedTimer running_;
     bool barShown_ = false;
     QString barName_;
     QElapsedTimer barSince_;

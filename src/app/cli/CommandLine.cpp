@@ -76,7 +76,19 @@ bool WantsCommandLine(int argc, char** argv) {
         return false;
     }
     const QString first = QString::fromLocal8Bit(argv[1]);
-    return argc > 2 || first.startsWith('-') || IsCommandName(first) || first == "help";
+    // A lone word is a command, known or not; an address has a dot, a colon or a slash.
+    static const QRegularExpression word("^[A-Za-z][A-Za-z0-9_-]*$");
+    return argc > 2 || first.startsWith('-') || IsCommandName(first) ||
+           (word.match(first).hasMatch() && first != "localhost");
+}
+
+QString WindowDisplayProblem() {
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        return "the window needs a display, and neither DISPLAY nor WAYLAND_DISPLAY is set "
+               "(the commands need none: see 'vimbrel --help')";
+    }
+    return QString();
 }
 
 QString CommandSummary(const QString& name) {

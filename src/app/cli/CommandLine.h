@@ -12,6 +12,9 @@ class TCliCommand;
 // the window, which starts with no argument or one address.
 bool WantsCommandLine(int argc, char** argv);
 
+// Why the window cannot open here (no display to show it on); empty when it can.
+QString WindowDisplayProblem();
+
 // The commands one executable runs, and the application they run in.
 struct TCommandSet {
     // profileFolder: where a browser profile of this process's own may go.

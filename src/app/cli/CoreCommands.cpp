@@ -15,29 +15,35 @@ class TGetCommand : public TCliCommand {
     QString Summary() const override { return CommandSummary(Name()); }
     void AddOptions(QCommandLineParser& parser) override {
         parser.addOption({"to", "Save into DIR (the current folder by default).", "DIR", "."});
+        AddDownloadOptions(parser);
         AddWarcOption(parser);
         AddJsonOption(parser);
         CliAddressOptions::Add(parser, "movies to download");
     }
     void Start(const QCommandLineParser& parser, std::function<void(int)> done) override {
         const QString folder = WritableFolder(parser.value("to"));
+        TCliDownloadOptions options = ReadDownloadOptions(parser);
+        const TGivenAddresses given = CliAddressOptions::Read(parser);
+        warc_ = OpenWarc(parser);
+        options.warc = warc_.get();
+        output_ = std::make_unique<TCliOutput>(parser.isSet("json"));
+        ReportRefused(given, *output_);
         std::vector<FoundMovie> movies;
-        for (const QString& address : CliAddressOptions::Read(parser)) {
+        for (const QString& address : given.addresses) {
             movies.push_back({address, MovieSource::CommandLine, QString()});
         }
-        warc_ = OpenWarc(parser);
-        output_ = std::make_unique<TCliOutput>(parser.isSet("json"));
-        downloads_ = std::make_unique<TCliDownloads>(core_, *output_, warc_.get());
+        downloads_ = std::make_unique<TCliDownloads>(core_, *output_, options);
         downloads_->Run(QString(), movies, folder, [this, done] {
-            done(output_->Failed() || (warc_ && !warc_->Error().isEmpty()) ? kExitFailure
-                                                                           : kExitOk);
+            output_->Summary(false);
+            done(output_->Failed() ? kExitFailure : kExitOk);
         });
     }
     void Cancel() override { core_.CancelAll(); }
 
   private:
-    TCore core_;
+    // The archive outlives the core, whose download may still be writing into it as it goes.
     std::unique_ptr<TWarcWriter> warc_;
+    TCore core_;
     std::unique_ptr<TCliOutput> output_;
     std::unique_ptr<TCliDownloads> downloads_;
 };

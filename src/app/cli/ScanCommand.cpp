@@ -1,6 +1,8 @@
 // The scan command: pages loaded in the browser engine, off screen.
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QWebEngineProfile>
+#include <cstdio>
 
 #include "app/cli/CliCommand.h"
 #include "app/cli/CliDownloads.h"
@@ -47,6 +49,10 @@ class TScanCommand : public TCliCommand {
         parser.addOption(
             {"timeout", "Give up on a page that has not loaded within SECONDS.", "SECONDS", "60"});
         parser.addOption({"get", "Download the movies found into DIR.", "DIR"});
+        AddDownloadOptions(parser);
+        parser.addOption({"verbose",
+                          "Show the pages' own console messages, each after its "
+                          "page's address."});
         AddWarcOption(parser);
         AddJsonOption(parser);
         CliAddressOptions::Add(parser, "pages to scan");
@@ -55,14 +61,19 @@ class TScanCommand : public TCliCommand {
         TPageScanner::Options options;
         options.deep = parser.isSet("deep");
         options.waitMs = Milliseconds(parser, "wait");
-        options.timeoutMs = Milliseconds(parser, "timeout");
+        options.timeoutMs = Milliseconds(parser, "timeout", false);
         if (parser.isSet("get")) {
             folder_ = WritableFolder(parser.value("get"));
         }
-        pages_ = CliAddressOptions::Read(parser);
+        TCliDownloadOptions downloadOptions = ReadDownloadOptions(parser);
+        const TGivenAddresses given = CliAddressOptions::Read(parser);
+        pages_ = given.addresses;
         warc_ = OpenWarc(parser);
+        downloadOptions.warc = warc_.get();
         output_ = std::make_unique<TCliOutput>(parser.isSet("json"));
-        downloads_ = std::make_unique<TCliDownloads>(core_, *output_, warc_.get());
+        ReportRefused(given, *output_);
+        ShowConsoleMessages(parser.isSet("verbose"));
+        downloads_ = std::make_unique<TCliDownloads>(core_, *output_, downloadOptions);
         // Pages are scanned as the window shows them, with their movies playing or not.
         profile_ = std::make_unique<TOwnProfile>(profileFolder_, settings_.PlayFlashInPages());
         scanner_ = std::make_unique<TPageScanner>(profile_->Profile(), options);
@@ -75,15 +86,38 @@ class TScanCommand : public TCliCommand {
     }
 
   private:
+    // The pages' console messages are theirs, not the program's: shown apart, when asked for.
+    static void ShowConsoleMessages(bool show) {
+        TBrowserPage::SetConsoleSink([show](const QString& page, const QString& message) {
+            if (show) {
+                std::fprintf(stderr, "%s: %s\n", Printable(page).toLocal8Bit().constData(),
+                             Printable(message).toLocal8Bit().constData());
+            }
+        });
+    }
+
+    // A line for the page itself, so a reader tells "no movies" from "not scanned".
+    void PageEnded(const TPageScanResult& result) {
+        output_->CountPage();
+        QJsonObject json{{"page", result.page},
+                         {"status", result.outcome ? "Scanned" : "Failed"},
+                         {"movies", static_cast<int>(result.movies.size())}};
+        if (!result.outcome) {
+            json["reason"] = result.outcome.reason;
+        }
+        output_->Result(QString(), json);
+    }
+
     void Next() {
-        if (next_ == pages_.size()) {
-            done_(output_->Failed() || (warc_ && !warc_->Error().isEmpty()) ? kExitFailure
-                                                                            : kExitOk);
+        if (next_ == pages_.size() || downloads_->ArchiveFailed()) {
+            output_->Summary(true);
+            done_(output_->Failed() ? kExitFailure : kExitOk);
             return;
         }
         scanner_->Scan(pages_[next_++], [this](const TPageScanResult& result) {
             if (!result.outcome) {
                 output_->Failure(result.page + ": " + result.outcome.reason);
+                PageEnded(result);
                 Next();
                 return;
             }
@@ -102,20 +136,26 @@ class TScanCommand : public TCliCommand {
                     row.document = movie.document;
                     output_->Result(movie.address, MovieJson(result.page, ++index, row));
                 }
+                output_->CountMovies(index);
+                PageEnded(result);
                 Next();
             } else {
-                downloads_->Run(result.page, result.movies, folder_, [this] { Next(); });
+                downloads_->Run(result.page, result.movies, folder_, [this, result] {
+                    PageEnded(result);
+                    Next();
+                });
             }
         });
     }
 
+    // The archive outlives the core, whose download may still be writing into it as it goes.
+    std::unique_ptr<TWarcWriter> warc_;
     TCore core_;
     TSettings settings_;
     const QString profileFolder_;
     QStringList pages_;
     qsizetype next_ = 0;
     QString folder_;
-    std::unique_ptr<TWarcWriter> warc_;
     std::unique_ptr<TCliOutput> output_;
     std::unique_ptr<TCliDownloads> downloads_;
     std::unique_ptr<TOwnProfile> profile_;

@@ -23,7 +23,12 @@ QByteArray BrowserPart() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (!WantsCommandLine(argc, argv) || std::strcmp(argv[1], "scan") == 0) {
+    const bool window = !WantsCommandLine(argc, argv);
+    if (window && !WindowDisplayProblem().isEmpty()) {
+        std::fprintf(stderr, "vimbrel: %s\n", WindowDisplayProblem().toLocal8Bit().constData());
+        return kExitUsage;
+    }
+    if (window || std::strcmp(argv[1], "scan") == 0) {
         const QByteArray part = BrowserPart();
         ::execv(part.constData(), argv);
         std::fprintf(stderr, "vimbrel: cannot start %s: %s\n", part.constData(),
