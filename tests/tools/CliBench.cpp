@@ -5,9 +5,13 @@
 // - scan of the 10,000-movie page, from process start to the last line, beside chromium's
 //   --dump-dom of the same page;
 // - one scan reading 200 pages from standard input: the memory of the program and its browser
-//   processes after page 200 beside after page 20.
+//   processes after page 200 beside after page 20;
+// - get --warc of one 500 MB movie, time and peak memory, beside wget --warc-file.
 #include <httplib.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -16,8 +20,10 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+
 #include <cstdio>
 #include <thread>
+#include <vector>
 
 #include "support/ManyMoviesSite.h"
 
@@ -159,7 +165,9 @@ void MemoryBench() {
             scan.waitForReadyRead(100);
             continue;
         }
-        scan.readLine();
+        if (!scan.readLine().contains("\"movies\"")) {
+            continue;  // a movie's line: the page's own line follows it
+        }
         ++seen;
         if (seen == 20) {
             at20 = TreeRssKb(scan.processId());
@@ -172,12 +180,81 @@ void MemoryBench() {
         "%ld kB, after page 200 %ld kB (growth %ld kB)\n",
         seen, at20, at200, at200 - at20);
 }
+struct Measured {
+    double seconds = 0;
+    long peakKb = 0;  // the process's largest resident size
+    int status = -1;
+};
+
+// Runs a program to its end with its output dropped, measuring its time and peak memory.
+Measured RunMeasured(const QString& program, const QStringList& arguments) {
+    std::vector<QByteArray> args{QFile::encodeName(program)};
+    for (const QString& a : arguments) {
+        args.push_back(a.toLocal8Bit());
+    }
+    std::vector<char*> argv;
+    for (QByteArray& a : args) {
+        argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+    Measured m;
+    QElapsedTimer t;
+    t.start();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        std::freopen("/dev/null", "w", stdout);
+        ::execvp(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    ::wait4(pid, &status, 0, &usage);
+    m.seconds = static_cast<double>(t.nsecsElapsed()) / 1e9;
+    m.peakKb = usage.ru_maxrss;
+    m.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return m;
+}
+
+void WarcBench() {
+    constexpr size_t kBody = 500u * 1024 * 1024;
+    httplib::Server server;
+    const std::string piece(1024 * 1024, 'm');
+    server.Get("/big.swf", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_content_provider(kBody, "application/x-shockwave-flash",
+                                 [&](size_t offset, size_t length, httplib::DataSink& sink) {
+                                     sink.write(piece.data(), std::min(length, piece.size()));
+                                     (void)offset;
+                                     return true;
+                                 });
+    });
+    const int port = server.bind_to_any_port("127.0.0.1");
+    std::thread serving([&] { server.listen_after_bind(); });
+    const QString url = QString("http://127.0.0.1:%1/big.swf").arg(port);
+    QTemporaryDir dir;
+    const Measured ours = RunMeasured(
+        Program(), {"get", "--to", dir.path(), "--warc", dir.filePath("ours.warc.gz"), url});
+    QFile::remove(dir.filePath("big.swf"));
+    const Measured wget =
+        RunMeasured("wget", {"-q", "-P", dir.path(), "--warc-file=" + dir.filePath("wget"), url});
+    std::printf(
+        "get --warc of one 500 MB movie: vimbrel %.2f s, peak %ld kB (exit %d); wget "
+        "--warc-file %.2f s, peak %ld kB (exit %d); time vimbrel / wget %.2f, memory %.2f\n",
+        ours.seconds, ours.peakKb, ours.status, wget.seconds, wget.peakKb, wget.status,
+        ours.seconds / wget.seconds, static_cast<double>(ours.peakKb) / wget.peakKb);
+    server.stop();
+    serving.join();
+}
 }  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    if (argc > 1 && std::string(argv[1]) == "warc") {
+        WarcBench();  // alone, as the figures are asked for
+        return 0;
+    }
     GetBench();
+    WarcBench();
     ScanBench();
     MemoryBench();
     return 0;
