@@ -13,6 +13,7 @@
 TDownloadChain::TDownloadChain(TMovieListModel& list, QObject* parent)
     : QObject(parent), list_(list), connections_(std::make_unique<TConnectionPool>()) {
     hostDelay_.setSingleShot(true);
+    hostDelay_.setTimerType(Qt::PreciseTimer);  // never sooner than asked
     connect(&hostDelay_, &QTimer::timeout, this, &TDownloadChain::StartDownloadNow);
 }
 

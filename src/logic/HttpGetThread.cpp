@@ -66,6 +66,8 @@ struct THttpGetThread::Transfer {
     bool toFile = false;  // the body is the movie (a 2xx answer)
     bool writeFailed = false;
     bool refused = false;  // the body was not read: the answer was no movie
+    qint64 maxBytes = 0;
+    bool tooLarge = false;
     bool chunked = false;  // the body arrives as sent, in chunks this undoes
     bool badChunks = false;
     TChunkedBody chunks;
@@ -140,6 +142,10 @@ struct THttpGetThread::Transfer {
             curl_off_t length = -1;
             curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
             announced = length > 0 ? length : 0;
+            if (IsSuccess(status) && maxBytes > 0 && announced > maxBytes) {
+                tooLarge = true;
+                return false;
+            }
             // A recorder sees the body as sent: chunks are undone here instead.
             chunked = recorder && IsChunked(head);
             chunks = TChunkedBody();
@@ -162,6 +168,10 @@ struct THttpGetThread::Transfer {
     }
 
     bool Store(const char* data, size_t length) {
+        if (maxBytes > 0 && received + static_cast<qint64>(length) > maxBytes) {
+            tooLarge = true;
+            return false;
+        }
         if (!file->Write(data, length)) {
             writeFailed = true;
             return false;
@@ -299,6 +309,7 @@ TOutcome THttpGetThread::Execute() {
     t.recorder = options_.recorder;
     t.sinceReport.start();
     t.positions = options_.positions;
+    t.maxBytes = options_.maxBytes;
     char error[CURL_ERROR_SIZE] = {};
     const QByteArray caFile = options_.caFile.toUtf8();
     curl_slist* headers = nullptr;
@@ -370,6 +381,10 @@ TOutcome THttpGetThread::Execute() {
 
     if (cancelled) {
         return fail("stopped");
+    }
+    if (t.tooLarge) {
+        return fail(
+            QString("larger than %1 MB, the most this fetch takes").arg(options_.maxBytes >> 20));
     }
     if (t.writeFailed) {
         return fail(file.Error().isEmpty() ? curlError : file.Error());

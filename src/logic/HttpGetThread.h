@@ -45,6 +45,7 @@ struct THttpGetOptions {
     QString referer;  // the page the movie was found on; none when empty
     // How often a busy server (429, 502, 503, 504) or a cut connection is tried again.
     int retries = 0;
+    qint64 maxBytes = 0;  // the largest body taken (0: any); a larger one fails
 };
 
 // Fetches one movie with a single GET request and writes the body to a file. Progress is

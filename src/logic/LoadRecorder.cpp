@@ -4,36 +4,118 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QUrl>
+#include <memory>
 
+#include "logic/AddressGuard.h"
 #include "logic/AddressResolution.h"
+#include "logic/CrossDomainPolicy.h"
 #include "platform/FileOps.h"
 
 namespace {
-struct Fetching {
-    QByteArray body;
-    qint64 room;  // what the movie's budget leaves
-    bool tooLarge = false;
-    const std::atomic<bool>* stopping;
-};
-
-size_t OnBody(char* data, size_t size, size_t count, void* self) {
-    auto* f = static_cast<Fetching*>(self);
-    const qint64 length = static_cast<qint64>(size * count);
-    if (f->body.size() + length > f->room) {
-        f->tooLarge = true;
-        return 0;
-    }
-    f->body.append(data, length);
-    return size * count;
-}
-
-int Continue(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    return static_cast<Fetching*>(self)->stopping->load() ? 1 : 0;
-}
+constexpr qint64 kMostErrorPage = 64 * 1024;  // of an answer that is not kept
+constexpr qint64 kMostPolicy = 64 * 1024;
+constexpr int kPolicyMs = 10000;
+constexpr int kFirstBytes = 16;  // enough to tell a movie, an image or a sound
 }  // namespace
 
-TLoadRecorder::TLoadRecorder(QString folder, Recorded recorded)
-    : folder_(std::move(folder)), recorded_(std::move(recorded)) {
+// One fetch: the body goes into a file as it arrives (a 2xx answer) or into memory (a short
+// error page), every byte counted against the movie's budget.
+class TLoadRecorder::Transfer {
+  public:
+    Transfer(TLoadRecorder& owner, const QString& movie, TAtomicFile* file, int generation)
+        : owner_(owner), movie_(movie), file_(file), generation_(generation) {}
+
+    // Runs the transfer on curl, guarded; libcurl's result.
+    CURLcode Run(CURL* curl, const QString& url, int timeoutMs) {
+        const QByteArray address = url.toUtf8();
+        curl_easy_setopt(curl, CURLOPT_URL, address.constData());
+        curl_easy_setopt(curl, CURLOPT_USERAGENT, "HTTPGET");
+        curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+        curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 20L);
+        curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeoutMs));
+        curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(timeoutMs));
+        curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error_);
+        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Transfer::OnBody);
+        curl_easy_setopt(curl, CURLOPT_WRITEDATA, this);
+        curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &Transfer::Continue);
+        curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
+        curl_ = curl;
+        return curl_easy_perform(curl);
+    }
+
+    QString Error(CURLcode code) const {
+        return error_[0] ? QString::fromLocal8Bit(error_)
+                         : QString::fromLatin1(curl_easy_strerror(code));
+    }
+
+    long status = 0;
+    bool toFile = false;
+    bool overBudget = false;
+    bool writeFailed = false;
+    qint64 received = 0;
+    QByteArray firstBytes;
+    QByteArray memory;  // the body of an answer that is not kept
+    QCryptographicHash sha{QCryptographicHash::Sha256};
+
+  private:
+    static size_t OnBody(char* data, size_t size, size_t count, void* self) {
+        auto* t = static_cast<Transfer*>(self);
+        const qint64 length = static_cast<qint64>(size * count);
+        try {
+            return t->Receive(data, length) ? size * count : 0;
+        } catch (...) {
+            t->writeFailed = true;  // nothing may cross libcurl
+            return 0;
+        }
+    }
+
+    bool Receive(const char* data, qint64 length) {
+        if (received == 0) {
+            curl_easy_getinfo(curl_, CURLINFO_RESPONSE_CODE, &status);
+            toFile = status >= 200 && status < 300;
+        }
+        if (!owner_.Spend(movie_, length)) {
+            overBudget = true;
+            return false;
+        }
+        received += length;
+        if (firstBytes.size() < kFirstBytes) {
+            firstBytes.append(data, std::min<qint64>(length, kFirstBytes - firstBytes.size()));
+        }
+        sha.addData(QByteArrayView(data, length));
+        if (!toFile) {
+            // An error page is only ever shown short.
+            memory.append(data, std::min(length, kMostErrorPage - memory.size()));
+            return true;
+        }
+        if (!file_->Write(data, static_cast<size_t>(length))) {
+            writeFailed = true;
+            return false;
+        }
+        return true;
+    }
+
+    static int Continue(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+        auto* t = static_cast<Transfer*>(self);
+        return t->owner_.stopping_ || t->owner_.generation_ != t->generation_ ? 1 : 0;
+    }
+
+    TLoadRecorder& owner_;
+    const QString movie_;
+    TAtomicFile* file_;
+    const int generation_;
+    CURL* curl_ = nullptr;
+    char error_[CURL_ERROR_SIZE] = {};
+};
+
+TLoadRecorder::TLoadRecorder(QString folder, Recorded recorded, TLoadLimits limits)
+    : folder_(std::move(folder)), recorded_(std::move(recorded)), limits_(limits) {
     curl_global_init(CURL_GLOBAL_DEFAULT);
 }
 
@@ -41,95 +123,194 @@ TLoadRecorder::~TLoadRecorder() {
     curl_global_cleanup();
 }
 
-TLoadRecorder::Answer TLoadRecorder::Fetch(const QString& movie, const QString& url) {
+void TLoadRecorder::ForbidOwnPort(int port) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ownPorts_ << port;
+}
+
+bool TLoadRecorder::Spend(const QString& movie, qint64 bytes) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Budget& budget = budgets_[movie];
+    if (budget.bytes + bytes > limits_.bytes) {
+        return false;
+    }
+    budget.bytes += bytes;
+    return true;
+}
+
+bool TLoadRecorder::AllowsPrivate(const Movie& movie) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const int known = budgets_[movie.key].allowPrivate;
+        if (known >= 0) {
+            return known == 1;
+        }
+    }
+    // A movie from this machine or its network may load from there; one from elsewhere may not.
+    const bool allow = IsHttpAddress(movie.address) && IsPrivateHost(QUrl(movie.address).host());
+    std::lock_guard<std::mutex> lock(mutex_);
+    budgets_[movie.key].allowPrivate = allow ? 1 : 0;
+    return allow;
+}
+
+QString TLoadRecorder::MovieFolder(const QString& movie) const {
+    return folder_ + "/" +
+           QCryptographicHash::hash(movie.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
+}
+
+TLoadRecorder::Answer TLoadRecorder::Fetch(const Movie& movie, const QString& url) {
     TLoadedFile file;
     file.address = url;
     auto refuse = [&](const QString& why, bool limitReached = false) {
         file.refused = why;
-        recorded_(movie, file, limitReached);
-        return Answer{403, "text/plain", why.toUtf8()};
+        recorded_(movie.key, file, limitReached);
+        return Answer{403, "text/plain", QString(), why.toUtf8()};
     };
     if (!IsHttpAddress(url)) {
         return refuse("not an http or https address");
     }
+    if (!QUrl(url).userInfo().isEmpty()) {
+        return refuse("an address with a user name or password is not fetched");
+    }
+    const int generation = generation_;
     int number = 0;
-    qint64 room = 0;
+    QList<int> ownPorts;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        Budget& budget = budgets_[movie];
-        if (budget.files >= kMaxFiles || budget.full) {
+        Budget& budget = budgets_[movie.key];
+        const bool over = budget.files >= limits_.files || budget.ms >= limits_.movieMs;
+        if (over || budget.full) {
             const bool first = !budget.full;
             budget.full = true;
-            return refuse(QString("more than %1 files loaded").arg(kMaxFiles), first);
+            return refuse(budget.ms >= limits_.movieMs
+                              ? QString("loads took more than %1 s").arg(limits_.movieMs / 1000)
+                              : QString("more than %1 files loaded").arg(limits_.files),
+                          first);
         }
         number = ++budget.files;
-        room = kMaxBytes - budget.bytes;
+        ownPorts = ownPorts_;
     }
-    Fetching fetching{{}, room, false, &stopping_};
-    CURL* curl = curl_easy_init();
-    char error[CURL_ERROR_SIZE] = {};
-    const QByteArray address = url.toUtf8();
-    curl_easy_setopt(curl, CURLOPT_URL, address.constData());
-    curl_easy_setopt(curl, CURLOPT_USERAGENT, "HTTPGET");
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 20L);
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 30L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, 60L);
-    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &OnBody);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &fetching);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &Continue);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &fetching);
-    const CURLcode code = curl_easy_perform(curl);
-    char* type = nullptr;
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &file.status);
-    curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &type);
-    file.type = QString::fromLatin1(type ? type : "");
-    curl_easy_cleanup(curl);
-
-    if (fetching.tooLarge) {
-        bool first = false;
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            first = !budgets_[movie].full;
-            budgets_[movie].full = true;
-        }
-        return refuse(QString("more than %1 MB loaded").arg(kMaxBytes >> 20), first);
-    }
-    if (code != CURLE_OK) {
-        return refuse(error[0] ? QString::fromLocal8Bit(error) : curl_easy_strerror(code));
-    }
-    file.size = fetching.body.size();
-    file.sha256 = QCryptographicHash::hash(fetching.body, QCryptographicHash::Sha256).toHex();
-    if (file.status >= 200 && file.status < 300) {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            budgets_[movie].bytes += file.size;
-        }
-        file.localFile = Keep(movie, number, fetching.body);
-        if (file.localFile.isEmpty()) {
-            file.refused = "no copy could be kept";
-        }
-    }
-    recorded_(movie, file, false);
-    return {static_cast<int>(file.status),
-            file.type.isEmpty() ? QByteArray("application/octet-stream") : file.type.toLatin1(),
-            fetching.body};
-}
-
-QString TLoadRecorder::Keep(const QString& movie, int number, const QByteArray& body) {
-    const QString folder =
-        folder_ + "/" +
-        QCryptographicHash::hash(movie.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
+    const QString folder = MovieFolder(movie.key);
     QDir().mkpath(folder);
     const QString path = folder + "/" + QString::number(number);
     TAtomicFile copy(path);
-    return copy.Write(body.constData(), static_cast<size_t>(body.size())) && copy.Commit()
-               ? path
-               : QString();
+    TConnectionGuard guard(AllowsPrivate(movie), ownPorts);
+    Transfer transfer(*this, movie.key, &copy, generation);
+    std::unique_ptr<CURL, void (*)(CURL*)> curl(curl_easy_init(), curl_easy_cleanup);
+    guard.Guard(curl.get());
+    QElapsedTimer took;
+    took.start();
+    const CURLcode code = transfer.Run(curl.get(), url, limits_.loadMs);
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        budgets_[movie.key].ms += took.elapsed();
+    }
+    char* type = nullptr;
+    curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &file.status);
+    curl_easy_getinfo(curl.get(), CURLINFO_CONTENT_TYPE, &type);
+    file.type = QString::fromLatin1(type ? type : "");
+    file.size = transfer.received;
+
+    if (transfer.overBudget) {
+        bool first = false;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            first = !budgets_[movie.key].full;
+            budgets_[movie.key].full = true;
+        }
+        return refuse(QString("more than %1 MB loaded").arg(limits_.bytes >> 20), first);
+    }
+    if (!guard.Refused().isEmpty()) {
+        return refuse(guard.Refused());
+    }
+    if (code == CURLE_ABORTED_BY_CALLBACK) {
+        return refuse("stopped");
+    }
+    if (code == CURLE_OPERATION_TIMEDOUT) {
+        return refuse(QString("took more than %1 s").arg(limits_.loadMs / 1000));
+    }
+    if (code != CURLE_OK || transfer.writeFailed) {
+        return refuse(transfer.writeFailed && !copy.Error().isEmpty() ? copy.Error()
+                                                                      : transfer.Error(code));
+    }
+    file.sha256 = transfer.sha.result().toHex();
+    const QByteArray answerType =
+        file.type.isEmpty() ? QByteArray("application/octet-stream") : file.type.toLatin1();
+    if (!transfer.toFile) {
+        recorded_(movie.key, file, false);
+        return {static_cast<int>(file.status), answerType, QString(), transfer.memory};
+    }
+    // Another host's data is the movie's to read only where that host says so.
+    if (!SameHost(url, movie.address) && !IsMediaBody(transfer.firstBytes) &&
+        !PolicyLetsRead(movie, url, AllowsPrivate(movie))) {
+        return refuse("not allowed by " + QUrl(url).resolved(QUrl("/crossdomain.xml")).toString());
+    }
+    if (copy.Commit()) {
+        file.localFile = path;
+    } else {
+        file.refused = "no copy could be kept";
+    }
+    recorded_(movie.key, file, false);
+    return {static_cast<int>(file.status), answerType, file.localFile, QByteArray()};
+}
+
+bool TLoadRecorder::PolicyLetsRead(const Movie& movie, const QString& url, bool allowPrivate) {
+    const QUrl movieUrl(movie.address);
+    if (movieUrl.host().isEmpty()) {
+        return false;  // a movie of unknown origin reads no other host's data
+    }
+    const QString policyUrl = QUrl(url).resolved(QUrl("/crossdomain.xml")).toString();
+    auto secure = [](const QUrl& u) {
+        return u.scheme().compare("https", Qt::CaseInsensitive) == 0;
+    };
+    return PolicyAllows(FetchPolicy(policyUrl, allowPrivate), movieUrl.host(), secure(movieUrl),
+                        secure(QUrl(url)));
+}
+
+QByteArray TLoadRecorder::FetchPolicy(const QString& policyUrl, bool allowPrivate) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const auto known = policies_.constFind(policyUrl);
+        if (known != policies_.constEnd()) {
+            return *known;
+        }
+    }
+    // Fetched as the load was, through the same guard, but never redirected; its bytes count
+    // against no movie.
+    struct Policy {
+        QByteArray text;
+        static size_t OnBody(char* data, size_t size, size_t count, void* self) {
+            auto* p = static_cast<Policy*>(self);
+            if (p->text.size() + qint64(size * count) > kMostPolicy) {
+                return 0;
+            }
+            p->text.append(data, static_cast<qsizetype>(size * count));
+            return size * count;
+        }
+    } policy;
+    QList<int> ownPorts;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ownPorts = ownPorts_;
+    }
+    TConnectionGuard guard(allowPrivate, ownPorts);
+    std::unique_ptr<CURL, void (*)(CURL*)> curl(curl_easy_init(), curl_easy_cleanup);
+    guard.Guard(curl.get());
+    const QByteArray address = policyUrl.toUtf8();
+    curl_easy_setopt(curl.get(), CURLOPT_URL, address.constData());
+    curl_easy_setopt(curl.get(), CURLOPT_USERAGENT, "HTTPGET");
+    curl_easy_setopt(curl.get(), CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl.get(), CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT_MS, static_cast<long>(kPolicyMs));
+    curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, &Policy::OnBody);
+    curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &policy);
+    long status = 0;
+    if (curl_easy_perform(curl.get()) != CURLE_OK ||
+        curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &status) != CURLE_OK ||
+        status != 200) {
+        policy.text.clear();
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    policies_.insert(policyUrl, policy.text);
+    return policy.text;
 }

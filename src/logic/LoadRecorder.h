@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <atomic>
 #include <functional>
@@ -18,18 +19,34 @@ struct TLoadedFile {
     QString refused;    // why it was not fetched or not kept, if it was not
 };
 
+// What one movie's loads may spend.
+struct TLoadLimits {
+    int files = 500;
+    qint64 bytes = 500LL * 1024 * 1024;  // every byte received counts, kept or not
+    int loadMs = 60000;                  // one load, from start to end
+    qint64 movieMs = 600000;             // all of a movie's loads together
+};
+
 // Fetches what a playing movie loads, for the player, keeping a copy of each file answered with
-// a 2xx status: http and https only (redirects within them), at most kMaxFiles files and
-// kMaxBytes bytes for one movie; past that, loads are refused. Safe from any thread.
+// a 2xx status, written to disk as it arrives. A movie reaches only what the plugin let it
+// reach: http and https (redirects within them), no private or loopback address unless the
+// movie came from one, never the program's own servers, no credentials; another host's data
+// (anything but movies, images, sounds and videos) only where that host's /crossdomain.xml
+// allows the movie's host. Each movie's loads are held to its limits; past them, loads are
+// refused. Safe from any thread.
 class TLoadRecorder {
   public:
-    static constexpr int kMaxFiles = 500;
-    static constexpr qint64 kMaxBytes = 500LL * 1024 * 1024;
-
+    // The movie a load is for: its key (its address, or its file's path) and the address it
+    // came from (empty when unknown).
+    struct Movie {
+        QString key;
+        QString address;
+    };
     struct Answer {
         int status = 0;
         QByteArray type;
-        QByteArray body;
+        QString file;     // the body, kept on disk; or else
+        QByteArray body;  // a short one (an error page, a refusal)
     };
     // Told of every load, on the thread that fetched it; limitReached the first time a movie's
     // loads pass a limit.
@@ -37,25 +54,40 @@ class TLoadRecorder {
         std::function<void(const QString& movie, const TLoadedFile& file, bool limitReached)>;
 
     // folder: where the copies are kept, a folder per movie.
-    TLoadRecorder(QString folder, Recorded recorded);
+    TLoadRecorder(QString folder, Recorded recorded, TLoadLimits limits = {});
     ~TLoadRecorder();
 
-    // Fetches url for the movie playing under the key movie, and records it.
-    Answer Fetch(const QString& movie, const QString& url);
+    // Fetches url for movie, and records it.
+    Answer Fetch(const Movie& movie, const QString& url);
     // Stops the fetches under way at once (the program is ending).
     void Stop() { stopping_ = true; }
+    // Stops the fetches under way at once (another movie is played); later ones go on.
+    void CancelLoads() { ++generation_; }
+    // The program's own servers, which no load may reach.
+    void ForbidOwnPort(int port);
 
   private:
     struct Budget {
         int files = 0;
         qint64 bytes = 0;
+        qint64 ms = 0;
         bool full = false;
+        int allowPrivate = -1;  // unknown yet
     };
-    QString Keep(const QString& movie, int number, const QByteArray& body);
+    class Transfer;
+    bool Spend(const QString& movie, qint64 bytes);
+    bool AllowsPrivate(const Movie& movie);
+    bool PolicyLetsRead(const Movie& movie, const QString& url, bool allowPrivate);
+    QByteArray FetchPolicy(const QString& policyUrl, bool allowPrivate);
+    QString MovieFolder(const QString& movie) const;
 
     const QString folder_;
     const Recorded recorded_;
+    const TLoadLimits limits_;
     std::atomic<bool> stopping_{false};
+    std::atomic<int> generation_{0};
     std::mutex mutex_;
-    QHash<QString, Budget> budgets_;  // by movie
+    QHash<QString, Budget> budgets_;       // by movie
+    QHash<QString, QByteArray> policies_;  // by policy address
+    QList<int> ownPorts_;
 };

@@ -64,6 +64,7 @@ TFlashPlayer::~TFlashPlayer() {
 void TFlashPlayer::SetMovie(const QString& movie) {
     movie_ = movie;
     const int request = ++request_;
+    loads_->CancelLoads();  // the movie that made them is gone
     // The movie playing goes at once: a new one that cannot be played shows nothing.
     RunWhenReady("vimbrelStop();");
     if (!IsHttpAddress(movie)) {
@@ -74,7 +75,9 @@ void TFlashPlayer::SetMovie(const QString& movie) {
     QDir().mkpath(store.Folder());
     const QString file = store.PathFor(movie);
     // A new selection takes over from a fetch still under way.
-    fetch_ = std::make_unique<THttpGetThread>(movie, file);
+    THttpGetOptions options;
+    options.maxBytes = kMostPreviewBytes;
+    fetch_ = std::make_unique<THttpGetThread>(movie, file, options);
     connect(fetch_.get(), &TJob::Finished, this, [this, file, movie, request] {
         const bool saved = fetch_->Result().saved;
         fetch_.release()->deleteLater();  // it is still delivering this signal
@@ -85,7 +88,7 @@ void TFlashPlayer::SetMovie(const QString& movie) {
                 qWarning("%s", qPrintable(recorded.reason));
             }
             // Its loads resolve against its folder, as they did on its page.
-            Play(file, PageDirectory(movie), server_->LoadPrefix(movie), request);
+            Play(file, PageDirectory(movie), server_->LoadPrefix(movie, movie), request);
         }
     });
     fetch_->Start();
@@ -94,8 +97,9 @@ void TFlashPlayer::SetMovie(const QString& movie) {
 void TFlashPlayer::SetMovieFile(const QString& path, const QString& address) {
     movie_ = path;
     const int request = ++request_;
+    loads_->CancelLoads();
     if (IsHttpAddress(address)) {
-        Play(path, PageDirectory(address), server_->LoadPrefix(path), request);
+        Play(path, PageDirectory(address), server_->LoadPrefix(path, address), request);
     } else {
         Play(path, QUrl::fromLocalFile(QFileInfo(path).absolutePath() + "/").toString(), QString(),
              request);

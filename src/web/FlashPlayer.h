@@ -17,6 +17,9 @@ struct TLoadedFile;
 class TFlashPlayer : public QWebEngineView {
     Q_OBJECT
   public:
+    // The largest movie the preview fetches.
+    static constexpr qint64 kMostPreviewBytes = 256LL * 1024 * 1024;
+
     explicit TFlashPlayer(QWidget* parent = nullptr, const QString& runtimeFolder = QString());
     ~TFlashPlayer() override;
 

@@ -64,6 +64,9 @@ TPlayerServer::TPlayerServer(const QString& runtimeFolder, TLoadRecorder* loads)
             }
         });
     server_.Start();
+    if (loads_ && server_.IsRunning()) {
+        loads_->ForbidOwnPort(server_.Port());
+    }
 }
 
 TPlayerServer::~TPlayerServer() {
@@ -82,14 +85,14 @@ void TPlayerServer::ServeLoad(const QString& rest, const httplib::Request& req,
                               httplib::Response& res) {
     // "<session>/<scheme>/<host and path>", the query as the movie asked for it.
     const int slash = rest.indexOf('/');
-    QString movie;
+    TLoadRecorder::Movie movie;
     {
         std::lock_guard<std::mutex> lock(moviesMutex_);
         const auto it = sessions_.find(rest.left(slash));
         if (slash < 0 || it == sessions_.end()) {
             return;  // 404
         }
-        movie = it->second;
+        movie = {it->second.first, it->second.second};
     }
     // The raw target keeps the movie's own percent-encoding.
     const QString target = QString::fromStdString(req.target);
@@ -98,27 +101,36 @@ void TPlayerServer::ServeLoad(const QString& rest, const httplib::Request& req,
     const int schemeEnd = address.indexOf('/');
     const QString url = address.left(schemeEnd) + "://" + address.mid(schemeEnd + 1);
     const TLoadRecorder::Answer answer = loads_->Fetch(movie, url);
+    if (!answer.file.isEmpty()) {
+        // Sent from the kept copy, in pieces.
+        ServeRuntimeFile(res, answer.file, answer.type.constData());
+        if (res.status == 200) {
+            res.status = answer.status;
+        }
+        return;
+    }
     res.status = answer.status > 0 ? answer.status : 502;
     res.set_content(answer.body.toStdString(), answer.type.toStdString());
 }
 
-QString TPlayerServer::LoadPrefix(const QString& movie) {
+QString TPlayerServer::LoadPrefix(const QString& movie, const QString& address) {
     std::lock_guard<std::mutex> lock(moviesMutex_);
-    const QString session = RandomHex(1);
-    sessions_[session] = movie;
+    const QString session = RandomHex(2);
+    sessions_[session] = {movie, address};
     return BaseUrl() + "/load/" + session + "/";
 }
 
 QString TPlayerServer::RegisterMovie(const QString& localFile) {
     std::lock_guard<std::mutex> lock(moviesMutex_);
-    const QString id = QString::number(nextMovie_++) + ".swf";
+    // Not to be guessed: a movie that knows its own address learns nothing of another's.
+    const QString id = RandomHex(2) + ".swf";
     movies_[id] = localFile;
     return BaseUrl() + "/movie/" + id;
 }
 
 QString TPlayerServer::PlayerPage() const {
     const QString runtime = BaseUrl() + "/ruffle/";
-    return QString(R"(<!doctype html>
+    return QString(R"html(<!doctype html>
 <html><head><meta charset="utf-8"><title>player</title>
 <style>html,body{margin:0;width:100%;height:100%;overflow:hidden;background:#fff}
 #stage{width:100%;height:100%}</style>
@@ -137,7 +149,7 @@ function vimbrelStop() {
   if (player) { player.remove(); player = null; }
 }
 // loads: where the movie's own loads go, fetched by the program; every http or https address
-// but this server's own is sent there.
+// is sent there but the movie itself and the runtime's files.
 function vimbrelPlay(url, base, loads) {
   const ruffle = window.RufflePlayer.newest();
   vimbrelStop();
@@ -145,12 +157,13 @@ function vimbrelPlay(url, base, loads) {
   player.style.width = "100%";
   player.style.height = "100%";
   document.getElementById("stage").appendChild(player);
-  const own = location.host.replace(/[.]/g, "\\.");
-  const rules = loads ? [[new RegExp("^(https?)://(?!" + own + "/)(.*)$"), loads + "$1/$2"]] : [];
+  const quote = (text) => text.replace(/[.*+?^${}()|[\]\\]/g, "\\$&");
+  const own = "(?!" + quote(url) + "$)(?!" + quote("%1") + ")";
+  const rules = loads ? [[new RegExp("^" + own + "(https?)://(.*)$"), loads + "$1/$2"]] : [];
   player.ruffle().load({url: url, base: base, autoplay: "on", unmuteOverlay: "hidden",
     splashScreen: false, allowNetworking: "internal", openUrlMode: "deny",
     letterbox: "on", scale: "showAll", urlRewriteRules: rules});
 }
-</script></body></html>)")
+</script></body></html>)html")
         .arg(runtime);
 }

@@ -31,8 +31,9 @@ class TPlayerServer {
     // Makes a local file available; returns its address on this server.
     QString RegisterMovie(const QString& localFile);
     // Where a movie's loads go, "…/load/<session>/": "http/host/path?query" after it asks this
-    // server to fetch http://host/path?query for the movie known as movie.
-    QString LoadPrefix(const QString& movie);
+    // server to fetch http://host/path?query for the movie known as movie, which came from
+    // address (empty: unknown).
+    QString LoadPrefix(const QString& movie, const QString& address);
 
   private:
     QString PlayerPage() const;
@@ -43,9 +44,8 @@ class TPlayerServer {
     const std::map<QString, QString> runtimeFiles_;  // name -> path
     TLoopbackServer server_;
     mutable std::mutex moviesMutex_;
-    std::map<QString, QString> movies_;    // id -> local path
-    std::map<QString, QString> sessions_;  // load session -> the movie it loads for
-    int nextMovie_ = 1;
+    std::map<QString, QString> movies_;                        // id -> local path
+    std::map<QString, std::pair<QString, QString>> sessions_;  // load session -> movie, address
     TLoadRecorder* loads_;
 };
 

@@ -72,7 +72,9 @@ TEST(Batch, MoviesOfOneNameOnSeveralPagesAreAllKept) {
         const size_t movie = line.find("/red.swf");
         return movie == std::string::npos
                    ? RawHttpServer::Response(404, "no")
-                   : RawHttpServer::Response(200, "FWS from " + line.substr(4, movie - 4));
+                   : RawHttpServer::Response(
+                         200, "FWS from " + RequestPath(request).substr(
+                                                0, RequestPath(request).find("/red.swf")));
     });
     QTemporaryDir folder;
     const QStringList command = {
@@ -117,8 +119,7 @@ TEST(Batch, ManyProcessesSavingOneFolderKeepEveryFile) {
     constexpr int kProcesses = 8;
     constexpr int kNames = 50;
     RawHttpServer server([](const std::string& request) {
-        const std::string line = RequestLine(request);
-        return RawHttpServer::Response(200, "FWS " + line.substr(4, line.rfind(' ') - 4));
+        return RawHttpServer::Response(200, "FWS " + RequestPath(request));
     });
     QTemporaryDir folder;
     std::vector<QProcess*> running;
@@ -204,8 +205,7 @@ TEST(Batch, ArchiveOnAFullDiskStopsTheBatchAndSaysWhy) {
 // JSON row), shown escaped, the others saved, exit 1.
 TEST(Batch, ABatchGoesOnPastLinesItCannotTake) {
     RawHttpServer server([](const std::string& request) {
-        const std::string line = RequestLine(request);
-        return RawHttpServer::Response(200, "FWS " + line.substr(4, line.rfind(' ') - 4));
+        return RawHttpServer::Response(200, "FWS " + RequestPath(request));
     });
     QTemporaryDir folder;
     const QByteArray list = QByteArray::fromStdString(
@@ -263,14 +263,13 @@ TEST(Batch, TheManualPagesRecipeWorksAsWritten) {
     const QString recipe =
         page.mid(start, page.indexOf('\n', at) - start).trimmed().replace("\\-", "-");
     RawHttpServer server([](const std::string& request) {
-        const std::string line = RequestLine(request);
-        if (line.find(".html") != std::string::npos) {
-            const std::string n =
-                line.substr(line.find("/p") + 2, line.find(".html") - line.find("/p") - 2);
-            return RawHttpServer::Response(200, "<embed src=\"m" + n + "/movie.swf\">",
-                                           "Content-Type: text/html\r\n");
+        const std::string path = RequestPath(request);  // "/p3.html" embeds "m3/movie.swf"
+        if (path.size() > 7 && path.rfind(".html") == path.size() - 5) {
+            return RawHttpServer::Response(
+                200, "<embed src=\"m" + path.substr(2, path.size() - 7) + "/movie.swf\">",
+                "Content-Type: text/html\r\n");
         }
-        return RawHttpServer::Response(200, "FWS " + line.substr(4, line.rfind(' ') - 4));
+        return RawHttpServer::Response(200, "FWS " + RequestPath(request));
     });
     QTemporaryDir work;
     QByteArray pages;

@@ -38,7 +38,7 @@ std::string Serve(const std::string& request) {
     if (line.find("/missing.swf") != std::string::npos) {
         return RawHttpServer::Response(404, "no");
     }
-    return RawHttpServer::Response(200, "FWS movie " + line.substr(4, line.rfind(' ') - 4));
+    return RawHttpServer::Response(200, "FWS movie " + RequestPath(request));
 }
 }  // namespace
 

@@ -14,8 +14,7 @@
 namespace {
 // Each movie's body names its address.
 std::string ServePath(const std::string& request) {
-    const std::string line = RequestLine(request);
-    return RawHttpServer::Response(200, line.substr(4, line.rfind(' ') - 4));
+    return RawHttpServer::Response(200, RequestPath(request));
 }
 
 void Download(TCore& core, const QStringList& addresses, const QString& folder) {

@@ -77,27 +77,34 @@ TEST(LoadRecorder, FetchesKeepsRefusesAndStopsAtTheLimit) {
     QTemporaryDir copies;
     std::vector<TLoadedFile> told;
     int limits = 0;
-    TLoadRecorder recorder(copies.path(), [&](const QString&, const TLoadedFile& file, bool limit) {
-        told.push_back(file);
-        limits += limit ? 1 : 0;
-    });
+    TLoadLimits few;
+    few.files = 20;
+    TLoadRecorder recorder(
+        copies.path(),
+        [&](const QString&, const TLoadedFile& file, bool limit) {
+            told.push_back(file);
+            limits += limit ? 1 : 0;
+        },
+        few);
     const QString site = QString::fromStdString(server.Url(""));
-    const auto ok = recorder.Fetch("m", site + "/vars.txt");
+    const TLoadRecorder::Movie m{"m", site + "/m.swf"};
+    const auto ok = recorder.Fetch(m, site + "/vars.txt");
     EXPECT_EQ(ok.status, 200);
-    EXPECT_EQ(ok.body, "data");
+    EXPECT_EQ(ReadAll(ok.file), "data");
     EXPECT_EQ(told.back().type, "text/plain");
     EXPECT_EQ(ReadAll(told.back().localFile), "data");
-    EXPECT_EQ(recorder.Fetch("m", site + "/missing").status, 404);
+    EXPECT_EQ(recorder.Fetch(m, site + "/missing").status, 404);
     EXPECT_TRUE(told.back().localFile.isEmpty());  // an error page is told, not kept
-    EXPECT_EQ(recorder.Fetch("m", "file:///etc/passwd").status, 403);
+    EXPECT_EQ(recorder.Fetch(m, "file:///etc/passwd").status, 403);
     EXPECT_EQ(told.back().refused, "not an http or https address");
 
-    for (int i = 2; i < TLoadRecorder::kMaxFiles; ++i) {  // the refused one took nothing
-        recorder.Fetch("m", site + "/more.txt");
+    for (int i = 2; i < few.files; ++i) {  // the refused one took nothing
+        recorder.Fetch(m, site + "/more.txt");
     }
-    EXPECT_EQ(recorder.Fetch("m", site + "/one-too-many.txt").status, 403);
-    EXPECT_EQ(recorder.Fetch("m", site + "/and-another.txt").status, 403);
+    EXPECT_EQ(recorder.Fetch(m, site + "/one-too-many.txt").status, 403);
+    EXPECT_EQ(recorder.Fetch(m, site + "/and-another.txt").status, 403);
     EXPECT_EQ(limits, 1);
-    EXPECT_EQ(told.back().refused, "more than 500 files loaded");
-    EXPECT_EQ(recorder.Fetch("other movie", site + "/vars.txt").status, 200);  // per movie
+    EXPECT_EQ(told.back().refused, "more than 20 files loaded");
+    EXPECT_EQ(recorder.Fetch({"other movie", site + "/o.swf"}, site + "/vars.txt").status,
+              200);  // per movie
 }

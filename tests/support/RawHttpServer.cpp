@@ -8,15 +8,17 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-RawHttpServer::RawHttpServer(Respond respond)
+RawHttpServer::RawHttpServer(Respond respond, const std::string& host)
     : stream_([respond](const std::string& request, const auto& send) {
           const std::string response = respond(request);
           send(response.data(), response.size());
-      }) {
+      }),
+      host_(host) {
     Start();
 }
 
-RawHttpServer::RawHttpServer(Stream stream) : stream_(std::move(stream)) {
+RawHttpServer::RawHttpServer(Stream stream, const std::string& host)
+    : stream_(std::move(stream)), host_(host) {
     Start();
 }
 
@@ -26,7 +28,7 @@ void RawHttpServer::Start() {
     setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    inet_pton(AF_INET, host_.c_str(), &addr.sin_addr);
     addr.sin_port = 0;
     bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
     listen(listenFd_, 16);
@@ -43,7 +45,7 @@ RawHttpServer::~RawHttpServer() {
 }
 
 std::string RawHttpServer::Url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + path;
+    return "http://" + host_ + ":" + std::to_string(port_) + path;
 }
 
 std::vector<std::string> RawHttpServer::Requests() const {
@@ -105,6 +107,14 @@ void RawHttpServer::Serve() {
 
 std::string RequestLine(const std::string& request) {
     return request.substr(0, request.find("\r\n"));
+}
+
+std::string RequestPath(const std::string& request) {
+    const std::string line = RequestLine(request);
+    const size_t start = line.find(' ');
+    const size_t end = line.rfind(' ');
+    return start == std::string::npos || end <= start ? std::string()
+                                                      : line.substr(start + 1, end - start - 1);
 }
 
 RawHttpServer::Stream SlowBody(size_t length, size_t chunk, std::atomic<bool>& sending,

@@ -18,8 +18,9 @@ class RawHttpServer {
     using Stream = std::function<void(const std::string& request,
                                       const std::function<bool(const char*, size_t)>& send)>;
 
-    explicit RawHttpServer(Respond respond);
-    explicit RawHttpServer(Stream stream);
+    // host: the loopback address it listens on.
+    explicit RawHttpServer(Respond respond, const std::string& host = "127.0.0.1");
+    explicit RawHttpServer(Stream stream, const std::string& host = "127.0.0.1");
     ~RawHttpServer();
 
     int Port() const { return port_; }
@@ -35,6 +36,7 @@ class RawHttpServer {
     void Serve();
 
     Stream stream_;
+    std::string host_;
     int listenFd_ = -1;
     int port_ = 0;
     std::atomic<bool> stopping_{false};
@@ -50,3 +52,5 @@ RawHttpServer::Stream SlowBody(size_t length, size_t chunk, std::atomic<bool>& s
 
 // The request line of a request text.
 std::string RequestLine(const std::string& request);
+// The target of a request ("/a.swf" of "GET /a.swf HTTP/1.1"); empty for no request at all.
+std::string RequestPath(const std::string& request);
