@@ -19,17 +19,48 @@ void AddIfMovie(const QString& page, const QString& address, FoundMovieList& fou
     }
 }
 
-void ScanFramesDeep(const DocumentSnapshot& document, FoundMovieList& found,
-                    const ScriptTexts& scripts) {
-    for (const DocumentSnapshot& frame : document.frames) {
-        ScanDocumentDeep(frame, found, scripts);
-        ScanFramesDeep(frame, found, scripts);
+void AddScriptMovies(const QString& base, const QStringList& movies, FoundMovieList& found) {
+    for (const QString& movie : movies) {
+        AddFoundMovie(ResolveMovieAddress(base, movie), base, found);
     }
 }
 
 void AddScriptMovies(const QString& base, const QString& script, FoundMovieList& found) {
-    for (const QString& movie : ScriptMovieStrings(script)) {
-        AddFoundMovie(ResolveMovieAddress(base, movie), base, found);
+    AddScriptMovies(base, ScriptMovieStrings(script), found);
+}
+
+// The external scripts of one page, each read at most once, within the page's budget.
+class ExternalScripts {
+  public:
+    explicit ExternalScripts(const ScriptTexts& texts) : texts_(texts) {}
+    // The movie strings of the script at source; nothing when it was not read.
+    const QStringList* Movies(const QString& source) {
+        const auto known = read_.constFind(source);
+        if (known != read_.constEnd()) {
+            return &*known;
+        }
+        const auto text = texts_.find(source);
+        if (text == texts_.end() || spent_ + text->size() > kMostScriptBytes) {
+            return nullptr;
+        }
+        spent_ += text->size();
+        return &*read_.insert(source, ScriptMovieStrings(*text));
+    }
+
+  private:
+    const ScriptTexts& texts_;
+    QHash<QString, QStringList> read_;
+    qint64 spent_ = 0;
+};
+
+void ScanDocumentDeep(const DocumentSnapshot& document, FoundMovieList& found,
+                      ExternalScripts& scripts);
+
+void ScanFramesDeep(const DocumentSnapshot& document, FoundMovieList& found,
+                    ExternalScripts& scripts) {
+    for (const DocumentSnapshot& frame : document.frames) {
+        ScanDocumentDeep(frame, found, scripts);
+        ScanFramesDeep(frame, found, scripts);
     }
 }
 
@@ -54,8 +85,9 @@ QStringList FlashVarsMovies(const QString& flashVars) {
     return movies;
 }
 
+namespace {
 void ScanDocumentDeep(const DocumentSnapshot& document, FoundMovieList& found,
-                      const ScriptTexts& scripts) {
+                      ExternalScripts& scripts) {
     // Scripts run by the document resolve their addresses against it, wherever they came from.
     const QString& page = document.Base();
     for (const QString& href : document.links) {
@@ -65,11 +97,11 @@ void ScanDocumentDeep(const DocumentSnapshot& document, FoundMovieList& found,
         AddScriptMovies(page, script, found);
     }
     for (const QString& source : document.scriptSources) {
-        const auto text = scripts.find(source);
-        if (text == scripts.end()) {
-            ++found.scriptsUnread;  // not in the cache: fetched by no one
+        const QStringList* movies = scripts.Movies(source);
+        if (!movies) {
+            ++found.scriptsUnread;  // not in the cache (fetched by no one), or over the budget
         } else {
-            AddScriptMovies(page, *text, found);
+            AddScriptMovies(page, *movies, found);
         }
     }
     for (const QString& handler : document.handlers) {
@@ -90,11 +122,13 @@ void ScanDocumentDeep(const DocumentSnapshot& document, FoundMovieList& found,
         AddIfMovie(page, value.trimmed(), found);
     }
 }
+}  // namespace
 
 void ScanPageDeep(const DocumentSnapshot& document, FoundMovieList& found,
                   const ScriptTexts& scripts) {
-    ScanDocumentDeep(document, found, scripts);
-    ScanFramesDeep(document, found, scripts);
+    ExternalScripts external(scripts);
+    ScanDocumentDeep(document, found, external);
+    ScanFramesDeep(document, found, external);
 }
 
 QStringList ScriptSources(const DocumentSnapshot& document) {

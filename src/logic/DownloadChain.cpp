@@ -9,6 +9,7 @@
 #include "logic/MovieList.h"
 #include "logic/SavedLoads.h"
 #include "logic/TargetNames.h"
+#include "platform/FileOps.h"
 
 TDownloadChain::TDownloadChain(TMovieListModel& list, QObject* parent)
     : QObject(parent), list_(list), connections_(std::make_unique<TConnectionPool>()) {
@@ -57,7 +58,7 @@ void TDownloadChain::Cancel() {
 
 QString TDownloadChain::TargetFileFor(const QString& address) const {
     const QString name = MovieFileName(address);
-    return name.isEmpty() ? QString() : TargetFolder + name;
+    return name.isEmpty() ? QString() : TargetFolder + DiskFileName(name);
 }
 
 void TDownloadChain::SelectNextDownload() {
@@ -68,8 +69,11 @@ void TDownloadChain::SelectNextDownload() {
     downloadRowRef_ = QPersistentModelIndex();
     for (int i = 0; i < list_.Count(); ++i) {
         const MovieRow& row = list_.Row(i);
+        if (!row.ticked || row.status == MovieStatus::Saved) {
+            continue;
+        }
         const QPersistentModelIndex ref(list_.index(i, 0));
-        if (!row.ticked || row.status == MovieStatus::Saved || failedInCommand_.contains(ref)) {
+        if (row.status == MovieStatus::Failed && failedInCommand_.contains(ref)) {
             continue;
         }
         if (!IsHttpAddress(row.address)) {
@@ -86,7 +90,7 @@ void TDownloadChain::SelectNextDownload() {
         DownloadUrl = row.address;
         // The page it was found on, as a browser says; an address given directly has none.
         referer_ = row.source == MovieSource::CommandLine ? QString() : row.document;
-        const QString name = MovieFileName(DownloadUrl);
+        const QString name = DiskFileName(MovieFileName(DownloadUrl));
         auto exists = [](const QString& p) { return QFileInfo::exists(p); };
         if (name.isEmpty()) {
             return;
@@ -122,12 +126,20 @@ void TDownloadChain::StartDownloadNow() {
         lastAsked_[QUrl(DownloadUrl).host().toLower()].start();
     }
     if (!loadsFolder_.isEmpty()) {
-        QDir().mkpath(loadsFolder_);
+        // Never through a link that stands where the movie's folder goes.
+        const TOutcome made = MakeFolderInside(TargetFolder, LastPathPart(loadsFolder_.chopped(1)));
+        if (!made) {
+            TDownloadResult refused;
+            refused.reason = made.reason;
+            QMetaObject::invokeMethod(
+                this, [this, refused] { FinishDownload(refused); }, Qt::QueuedConnection);
+            return;
+        }
     }
     THttpGetThread::Options options = requestOptions_;
     options.connections = connections_.get();
     options.keepOthersFiles = !replaceExisting_;
-    options.numberFrom = TargetFolder + MovieFileName(DownloadUrl);
+    options.numberFrom = TargetFolder + DiskFileName(MovieFileName(DownloadUrl));
     options.referer = referer_;
     job_ = new THttpGetThread(DownloadUrl, TargetFile, options, this);
     connect(job_, &THttpGetThread::Progress, this, &TDownloadChain::ProgressChanged);

@@ -89,6 +89,6 @@ class TDownloadChain : public QObject {
     class TSaveLoadsJob* saving_ = nullptr;
     bool cancelled_ = false;
     QPersistentModelIndex downloadRowRef_;
-    QList<QPersistentModelIndex> failedInCommand_;  // not tried again by this command
-    QSet<QString> savedInCommand_;                  // files this command wrote
+    QSet<QPersistentModelIndex> failedInCommand_;  // not tried again by this command
+    QSet<QString> savedInCommand_;                 // files this command wrote
 };

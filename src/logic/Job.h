@@ -103,16 +103,16 @@ class TValueJob final : public TJob {
     Value value_{};
 };
 
-// Computes work in the background and hands its value to done on owner's thread; the job is
-// owned by owner, so nothing arrives once owner has gone.
+// Computes work in the background and hands its value to done on owner's thread (an empty
+// value when the work threw); the job is owned by owner, so nothing arrives once owner has gone.
 template <typename Value>
 void RunInBackground(QObject* owner, std::function<Value()> work,
                      std::function<void(const Value&)> done) {
     auto* job = new TValueJob<Value>(std::move(work), owner);
     QObject::connect(job, &TJob::Finished, owner, [job, done = std::move(done)] {
-        if (job->Outcome()) {
-            done(job->Result());
-        }
+        // Work that failed still reports, with what it had (an empty value), so that no caller
+        // waits for ever.
+        done(job->Result());
         job->deleteLater();
     });
     job->Start();

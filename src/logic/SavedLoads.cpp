@@ -16,10 +16,11 @@
 
 namespace {
 constexpr int kMaxNameBytes = 120;
+constexpr int kMostDepth = 16;  // folders below the movie's
 
-// One path segment as a file name that stays where it is put.
+// One path segment as a file name that stays where it is put and reads as it is.
 QString SafeName(const QString& segment) {
-    QString name = QUrl::fromPercentEncoding(segment.toUtf8());
+    QString name = WithoutBidiControls(QUrl::fromPercentEncoding(segment.toUtf8()));
     for (QChar& c : name) {
         if (c == '/' || c == '\\' || c.unicode() < 0x20 || c.unicode() == 0x7f) {
             c = '_';
@@ -63,6 +64,12 @@ QString PlaceOf(const QUrl& movie, const QUrl& load) {
         if (!segment.isEmpty()) {
             names << SafeName(segment);
         }
+    }
+    if (names.size() > kMostDepth) {
+        // Deeper folders are folded into one name, so the path stays short.
+        const QString folded =
+            SafeName(names.mid(kMostDepth - 1, names.size() - kMostDepth).join('_'));
+        names = names.mid(0, kMostDepth - 1) + QStringList{folded, names.last()};
     }
     if (names.isEmpty() || relative.endsWith('/')) {
         names << "index";
@@ -139,8 +146,10 @@ TOutcome TSaveLoadsJob::Execute() {
         QString saved = paths[static_cast<int>(i)];
         const QString target = QDir::cleanPath(folder_ + saved);
         if (!saved.isEmpty() && target.startsWith(root + "/")) {
-            QDir().mkpath(QFileInfo(target).path());
-            const TOutcome copied = CopyFileAtomic(load.localFile, target);
+            TOutcome copied = MakeFolderInside(root, saved.section('/', 0, -2));
+            if (copied) {
+                copied = CopyFileAtomic(load.localFile, target);
+            }
             if (!copied) {
                 failure = failure.isEmpty() ? copied.reason : failure;
                 saved.clear();

@@ -1,5 +1,7 @@
 #include "logic/TargetNames.h"
 
+#include <QCryptographicHash>
+
 #include "logic/AddressResolution.h"
 
 QString MovieFileName(const QString& address) {
@@ -45,4 +47,33 @@ QString NumberedPath(const QString& path, int k) {
 
 QString LastPathPart(const QString& path) {
     return path.mid(path.lastIndexOf('/') + 1);
+}
+
+QString WithoutBidiControls(const QString& name) {
+    QString out;
+    out.reserve(name.size());
+    for (const QChar c : name) {
+        const char16_t u = c.unicode();
+        if (!(u == 0x061c || u == 0x200e || u == 0x200f || (u >= 0x202a && u <= 0x202e) ||
+              (u >= 0x2066 && u <= 0x2069))) {
+            out += c;
+        }
+    }
+    return out;
+}
+
+QString DiskFileName(const QString& name, int maxBytes) {
+    const QString clean = WithoutBidiControls(name);
+    if (clean.toUtf8().size() <= maxBytes) {
+        return clean;
+    }
+    const QString hash =
+        QCryptographicHash::hash(clean.toUtf8(), QCryptographicHash::Sha1).toHex().left(8);
+    const int dot = clean.lastIndexOf('.');
+    const QString extension = dot > 0 && clean.size() - dot <= 10 ? clean.mid(dot) : QString();
+    QString kept = clean.left(maxBytes / 2);
+    while (kept.toUtf8().size() + 1 + hash.size() + extension.toUtf8().size() > maxBytes) {
+        kept.chop(1);
+    }
+    return kept + "~" + hash + extension;
 }

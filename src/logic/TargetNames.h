@@ -21,5 +21,14 @@ QString UniqueTargetPath(const QString& folder, const QString& name,
 // The path with " (k)" before its extension: "a/b (2).swf".
 QString NumberedPath(const QString& path, int k);
 
+// The name with the characters that reorder text on screen (bidirectional controls) taken out,
+// so a name reads as what it is.
+QString WithoutBidiControls(const QString& name);
+
+// A movie's file name as it can go on disk: bidirectional controls taken out, and shortened to
+// at most maxBytes bytes (a file system takes 255) by keeping its start, a hash of the whole
+// and its extension.
+QString DiskFileName(const QString& name, int maxBytes = 200);
+
 // The text after the last "/" of a path.
 QString LastPathPart(const QString& path);

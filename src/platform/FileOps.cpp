@@ -172,6 +172,37 @@ void TAtomicFile::Cancel() {
     }
 }
 
+TOutcome MakeFolderInside(const QString& root, const QString& relative) {
+    int at = ::open(QFile::encodeName(root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (at < 0) {
+        return TOutcome::Failed(QString("cannot open %1: %2").arg(root, ErrnoText(errno)));
+    }
+    for (const QString& name : relative.split('/', Qt::SkipEmptyParts)) {
+        const QByteArray raw = QFile::encodeName(name);
+        if (::mkdirat(at, raw.constData(), 0755) != 0 && errno != EEXIST) {
+            const int error = errno;
+            ::close(at);
+            return TOutcome::Failed(
+                QString("cannot make %1 in %2: %3").arg(name, root, ErrnoText(error)));
+        }
+        const int next =
+            ::openat(at, raw.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        const int error = errno;
+        ::close(at);
+        if (next < 0) {
+            return TOutcome::Failed(
+                error == ELOOP || error == ENOTDIR
+                    ? QString("%1 in %2 is a link or a file, not a folder: nothing is saved "
+                              "through it")
+                          .arg(name, root)
+                    : QString("cannot open %1 in %2: %3").arg(name, root, ErrnoText(error)));
+        }
+        at = next;
+    }
+    ::close(at);
+    return TOutcome::Done();
+}
+
 TOutcome CopyFileAtomic(const QString& source, const QString& target,
                         const std::function<bool()>& keepGoing) {
     const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);

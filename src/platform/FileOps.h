@@ -13,6 +13,11 @@
 TOutcome CopyFileAtomic(const QString& source, const QString& target,
                         const std::function<bool()>& keepGoing = {});
 
+// Makes the folder relative (names joined by "/") inside root, one name at a time, never
+// following a link on the way: a link, or a file where a folder is wanted, fails with the reason.
+// So nothing saved there can land outside root, whatever the folder held before.
+TOutcome MakeFolderInside(const QString& root, const QString& relative);
+
 // A file written under a hidden temporary name beside its target and renamed into place only by
 // Commit(); anything else (a failure, Cancel(), destruction) removes the temporary and leaves an
 // existing target as it was. The new file takes the permissions of the one it replaces. After a

@@ -61,8 +61,15 @@ void ScanLoadedPageLater(QObject* owner, const QString& profileCache, DocumentSn
         return;
     }
     const QStringList sources = ScriptSources(snapshot);
-    ReadCachedScripts(
-        owner, profileCache, sources,
-        [snapshot = std::move(snapshot), network = std::move(network), done = std::move(done)](
-            const ScriptTexts& texts) { done(ScanLoadedPage(snapshot, true, network(), texts)); });
+    ReadCachedScripts(owner, profileCache, sources,
+                      [owner, snapshot = std::move(snapshot), network = std::move(network),
+                       done = std::move(done)](const ScriptTexts& texts) {
+                          // Reading large scripts takes a while: off the window's thread.
+                          RunInBackground<FoundMovieList>(
+                              owner,
+                              [snapshot, texts, movies = network()] {
+                                  return ScanLoadedPage(snapshot, true, movies, texts);
+                              },
+                              done);
+                      });
 }

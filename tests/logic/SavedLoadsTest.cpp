@@ -7,6 +7,7 @@
 #include "logic/LoadRecorder.h"
 #include "logic/SavedLoads.h"
 #include "support/Files.h"
+#include "support/Jobs.h"
 #include "support/RawHttpServer.h"
 
 namespace {
@@ -21,7 +22,7 @@ TLoadedFile Kept(const QString& address) {
 // Whatever a load's address says, its saved path stays inside the movie's folder.
 TEST(LoadPaths, HostileAddressesStayInsideTheMoviesFolder) {
     const struct {
-        const char* address;
+        QByteArray address;
         QString path;
     } cases[] = {
         {"http://site/games/levels/child.swf", "levels/child.swf"},
@@ -36,6 +37,9 @@ TEST(LoadPaths, HostileAddressesStayInsideTheMoviesFolder) {
         {"http://site/games/parent.swf", "parent (2).swf"},  // the movie's own name is taken
         {"http://site/games/dir/", "dir/index"},
         {"http://site/games/control%01%0a.swf", "control__.swf"},
+        {"http://site/games/evil%E2%80%AEfws.txt", "evilfws.txt"},  // no reordering of text
+        {"http://site/games/" + QByteArray("d/").repeated(20) + "deep.txt",
+         QString("d/").repeated(15) + "d_d_d_d_d/deep.txt"},  // 16 folders at most
     };
     std::vector<TLoadedFile> loads;
     loads.push_back(Kept("http://site/games/levels/child.swf"));
@@ -54,9 +58,10 @@ TEST(LoadPaths, HostileAddressesStayInsideTheMoviesFolder) {
         if (i == 0) {
             EXPECT_EQ(path, "levels/child (2).swf");  // the same path asked for twice
         } else {
-            EXPECT_EQ(path, cases[i].path) << cases[i].address;
+            EXPECT_EQ(path, cases[i].path) << cases[i].address.toStdString();
         }
-        EXPECT_FALSE(path.startsWith('/') || path.split('/').contains("..")) << cases[i].address;
+        EXPECT_FALSE(path.startsWith('/') || path.split('/').contains(".."))
+            << cases[i].address.toStdString();
     }
     EXPECT_TRUE(paths.last().isEmpty());
 
@@ -107,4 +112,28 @@ TEST(LoadRecorder, FetchesKeepsRefusesAndStopsAtTheLimit) {
     EXPECT_EQ(told.back().refused, "more than 20 files loaded");
     EXPECT_EQ(recorder.Fetch({"other movie", site + "/o.swf"}, site + "/vars.txt").status,
               200);  // per movie
+}
+
+// A link already in the folder is never followed: what would have gone through it is not
+// saved, the rest is, and the reason is told.
+TEST(SaveLoadsJob, NothingIsSavedThroughALinkInTheFolder) {
+    QTemporaryDir folder;
+    QTemporaryDir outside;
+    ASSERT_TRUE(QFile::link(outside.path(), folder.filePath("levels")));
+    QTemporaryDir copies;
+    ASSERT_TRUE(WriteFile(copies.filePath("1"), "FWS child"));
+    ASSERT_TRUE(WriteFile(copies.filePath("2"), "vars"));
+    std::vector<TLoadedFile> loads(2);
+    loads[0].address = "http://site/games/levels/child.swf";
+    loads[0].localFile = copies.filePath("1");
+    loads[1].address = "http://site/games/vars.txt";
+    loads[1].localFile = copies.filePath("2");
+    TDownloadResult movie;
+    movie.file = folder.filePath("parent.swf");
+    TSaveLoadsJob job(folder.path() + "/", "http://site/games/parent.swf", movie, loads);
+    ASSERT_TRUE(RunToEnd(job));
+    EXPECT_FALSE(job.Outcome());
+    EXPECT_TRUE(job.Outcome().reason.contains("levels")) << job.Outcome().reason.toStdString();
+    EXPECT_TRUE(QDir(outside.path()).isEmpty());
+    EXPECT_EQ(ReadAll(folder.filePath("vars.txt")), "vars");
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "TestUtil.h"
+#include "logic/DeepScan.h"
 #include "logic/ScriptStrings.h"
 
 // Each kind of literal with its escapes, and what must not derail the reading: quotes inside
@@ -39,4 +40,29 @@ TEST(ScriptStrings, MoviesAreTheStringsThatNameOne) {
                                  "x = 'a.swf.bak'; y = `b.SWF?v=2`; z = '.swf'; "
                                  "e = '.s' + 'wf'; d = 'a/' + '.swf?x';"),
               QStringList({"games/level%20one.swf", "b.SWF?v=2"}));  // a bare extension is none
+}
+
+// Each external script is read once per page, however many elements name it; past the page's
+// budget of script bytes, scripts count as unread rather than holding the scan up.
+TEST(DeepScan, EachScriptIsReadOncePerPageWithinTheBudget) {
+    auto script = [](int n) {
+        return QString("var m = 'm%1.swf'; var pad = '%2';").arg(n).arg(QString(4 << 20, 'x'));
+    };
+    DocumentSnapshot page;
+    page.url = "http://h/p.html";
+    ScriptTexts texts;
+    for (int i = 0; i < 200; ++i) {
+        page.scriptSources << "http://h/same.js";
+    }
+    texts["http://h/same.js"] = script(0);
+    for (int i = 1; i <= 20; ++i) {
+        page.scriptSources << QString("http://h/s%1.js").arg(i);
+        texts[QString("http://h/s%1.js").arg(i)] = script(i);
+    }
+    FoundMovieList found;
+    ScanPageDeep(page, found, texts);
+    const int read = static_cast<int>(found.Movies().size());
+    EXPECT_EQ(found.Movies().front().address, "http://h/m0.swf");
+    EXPECT_EQ(read + found.scriptsUnread, 21);
+    EXPECT_EQ(read, static_cast<int>(kMostScriptBytes / (4 << 20)) - 1);
 }

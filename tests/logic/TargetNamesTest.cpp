@@ -35,3 +35,13 @@ TEST(UniqueTargetPath, LaterFilesOfOneCommandGetNumberedNames) {
     EXPECT_EQ(UniqueTargetPath("/d/", "a.swf", {"/d/a.swf"}, existing), "/d/a (3).swf");
     EXPECT_EQ(UniqueTargetPath("/d/", "noext", {"/d/noext"}, none), "/d/noext (2)");
 }
+
+// A name that no file system takes is shortened, and characters that reorder text go.
+TEST(DiskFileName, EveryNameFitsAndReadsAsItIs) {
+    EXPECT_EQ(DiskFileName("a.swf"), "a.swf");
+    EXPECT_EQ(DiskFileName(QString::fromUtf8("evil\u202Efws.swf")), "evilfws.swf");
+    const QString shortened = DiskFileName(QString(300, QChar(0x00e9)) + ".swf");
+    EXPECT_LE(shortened.toUtf8().size(), 200);
+    EXPECT_TRUE(shortened.endsWith(".swf"));
+    EXPECT_NE(shortened, DiskFileName(QString(299, QChar(0x00e9)) + "x.swf"));  // the hash
+}
