@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 
+#include "platform/Secrets.h"
 #include "web/PlayerServer.h"
 #include "web/RuntimeFiles.h"
 
@@ -22,7 +23,20 @@ void AnswerPreflight(const httplib::Request& req, httplib::Response& res) {
 }
 }  // namespace
 
-TRuntimeServer::TRuntimeServer(const QString& runtimeFolder) : files_(RuntimeFiles(runtimeFolder)) {
+namespace {
+// Only what a page's player runs: no package description, nothing that names a version.
+std::map<QString, QString> PlayerFiles(const QString& folder) {
+    std::map<QString, QString> files = RuntimeFiles(folder);
+    for (auto it = files.begin(); it != files.end();) {
+        const bool runs = it->first.endsWith(".js") || it->first.endsWith(".wasm");
+        it = runs ? std::next(it) : files.erase(it);
+    }
+    return files;
+}
+}  // namespace
+
+TRuntimeServer::TRuntimeServer(const QString& runtimeFolder)
+    : files_(PlayerFiles(runtimeFolder)), secret_(RandomHex(2)) {
     server_.Routes().set_pre_routing_handler(
         [this](const httplib::Request& req, httplib::Response& res) {
             if (req.method == "OPTIONS") {
@@ -34,8 +48,13 @@ TRuntimeServer::TRuntimeServer(const QString& runtimeFolder) : files_(RuntimeFil
                 res.status = 405;
                 return httplib::Server::HandlerResponse::Handled;
             }
-            const auto it = files_.find(QString::fromStdString(req.path).mid(1));
-            if (req.path.rfind('/') != 0 || it == files_.end()) {
+            // "/<secret>/<name>": a page of another browser, which cannot know the secret, finds
+            // nothing here to tell it the program runs.
+            const QString path = QString::fromStdString(req.path);
+            const QString prefix = "/" + secret_ + "/";
+            const auto it = files_.find(path.mid(prefix.size()));
+            if (!path.startsWith(prefix) || path.lastIndexOf('/') != prefix.size() - 1 ||
+                it == files_.end()) {
                 res.status = 404;
             } else {
                 ServeRuntimeFile(res, it->second);
@@ -46,7 +65,7 @@ TRuntimeServer::TRuntimeServer(const QString& runtimeFolder) : files_(RuntimeFil
 }
 
 QString TRuntimeServer::BaseUrl() const {
-    return QString("http://127.0.0.1:%1/").arg(server_.Port());
+    return QString("http://127.0.0.1:%1/%2/").arg(server_.Port()).arg(secret_);
 }
 
 namespace {

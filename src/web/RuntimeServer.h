@@ -6,18 +6,20 @@
 #include "web/LoopbackServer.h"
 
 // Serves the player runtime to the pages of the embedded browser, on 127.0.0.1, as a browser
-// extension serves its own files to pages: the runtime's files at "/<name>", readable from any
-// origin, and nothing else. It knows no secret, no movie, no store and no other path, so a page
-// that asks it anything learns only the runtime.
+// extension serves its own files to pages: the runtime's scripts and code at "/<secret>/<name>",
+// readable from any origin, and nothing else. The secret, made at start, is given only to the
+// embedded browser's pages, so a page in another browser cannot find the server. It knows no
+// movie, no store and no other path, so a page that asks it anything learns only the runtime.
 class TRuntimeServer {
   public:
     explicit TRuntimeServer(const QString& runtimeFolder);
     bool IsRunning() const { return server_.IsRunning(); }
-    // "http://127.0.0.1:port/"
+    // "http://127.0.0.1:port/secret/"
     QString BaseUrl() const;
 
   private:
     const std::map<QString, QString> files_;  // name -> path
+    const QString secret_;
     TLoopbackServer server_;
 };
 

@@ -168,13 +168,19 @@ const wait = setInterval(() => {
                 << it.key().toStdString() << ": " << answer.toStdString();
         }
     }
-    // What a page cannot even send: a path the engine would have tidied.
-    QTcpSocket raw;
-    raw.connectToHost("127.0.0.1", QUrl(SharedRuntimeServer().BaseUrl()).port());
-    ASSERT_TRUE(raw.waitForConnected(5000));
-    raw.write("GET /../CMakeCache.txt HTTP/1.1\r\nHost: x\r\n\r\n");
-    ASSERT_TRUE(raw.waitForReadyRead(5000));
-    EXPECT_FALSE(raw.readAll().startsWith("HTTP/1.1 200"));
+    // What a page cannot even send (a path the engine would have tidied), and what a page of
+    // another browser, which knows no secret, would try: nothing but the runtime's code answers.
+    const QString secret = QUrl(SharedRuntimeServer().BaseUrl()).path();
+    for (const QString& path :
+         {QString("/../CMakeCache.txt"), QString("/ruffle.js"), secret + "package.json",
+          secret + "../ruffle.js", secret + "README.md"}) {
+        QTcpSocket raw;
+        raw.connectToHost("127.0.0.1", QUrl(SharedRuntimeServer().BaseUrl()).port());
+        ASSERT_TRUE(raw.waitForConnected(5000));
+        raw.write("GET " + path.toUtf8() + " HTTP/1.1\r\nHost: x\r\n\r\n");
+        ASSERT_TRUE(raw.waitForReadyRead(5000));
+        EXPECT_TRUE(raw.readAll().startsWith("HTTP/1.1 404")) << path.toStdString();
+    }
 }
 
 // With a player present the scan lists what the page wrote, as it wrote it: every row of the
