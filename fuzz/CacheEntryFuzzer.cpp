@@ -7,7 +7,9 @@
 #include "platform/CacheEntryReaders.h"
 
 namespace {
-const char* const kCodings[] = {"gzip", "deflate", "br", "x-gzip", "gzip, br", "identity", ""};
+const char* const kCodings[] = {
+    "gzip",          "deflate",           "br",       "x-gzip", "gzip, br",
+    "deflate, gzip", "br, gzip, deflate", "identity", ""};
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -10,16 +10,21 @@ namespace {
 // Whether decoding has gone far enough: out is cut at the stop and the stage ends there. A
 // stage that outgrows the cap fails.
 enum class Grown { Go, Stop, TooLarge };
-Grown Check(QByteArray& out, const DecodeStop& stopAt) {
-    const qint64 stop = stopAt ? std::min(stopAt(out), kMaxDecodedBody + 1) : kMaxDecodedBody + 1;
+Grown Check(QByteArray& out, const DecodeStop& stopAt, qint64 cap) {
+    const qint64 stop = stopAt ? std::min(stopAt(out), cap + 1) : cap + 1;
     if (out.size() < stop) {
         return Grown::Go;
     }
-    if (stop > kMaxDecodedBody) {
+    if (stop > cap) {
         return Grown::TooLarge;
     }
     out.truncate(stop);
     return Grown::Stop;
+}
+
+// What one stage may decode to: real bodies shrink a few times when coded, a bomb by thousands.
+qint64 StageCap(const QByteArray& data) {
+    return std::min(kMaxDecodedBody, std::max(kMinExpansionCap, kMaxExpansion * data.size()));
 }
 
 // windowBits: 15 + 32 reads a zlib or gzip stream, -15 a raw deflate stream.
@@ -35,12 +40,13 @@ std::optional<QByteArray> Inflate(const QByteArray& data, int windowBits,
     stream.avail_in = static_cast<uInt>(data.size());
     int result = Z_OK;
     Grown grown = Grown::Go;
+    const qint64 cap = StageCap(data);
     while (result == Z_OK && grown == Grown::Go) {
         stream.next_out = reinterpret_cast<Bytef*>(buffer);
         stream.avail_out = sizeof buffer;
         result = inflate(&stream, Z_NO_FLUSH);
         out.append(buffer, static_cast<qsizetype>(sizeof buffer - stream.avail_out));
-        grown = Check(out, stopAt);
+        grown = Check(out, stopAt, cap);
         if (result == Z_BUF_ERROR && stream.avail_in == 0) {
             break;  // the input ended before the stream did
         }
@@ -63,6 +69,7 @@ std::optional<QByteArray> Unbrotli(const QByteArray& data, const DecodeStop& sto
     const auto* nextIn = reinterpret_cast<const uint8_t*>(data.constData());
     BrotliDecoderResult result = BROTLI_DECODER_RESULT_NEEDS_MORE_OUTPUT;
     Grown grown = Grown::Go;
+    const qint64 cap = StageCap(data);
     while (result == BROTLI_DECODER_RESULT_NEEDS_MORE_OUTPUT && grown == Grown::Go) {
         size_t availableOut = sizeof buffer;
         uint8_t* nextOut = buffer;
@@ -70,7 +77,7 @@ std::optional<QByteArray> Unbrotli(const QByteArray& data, const DecodeStop& sto
                                                &nextOut, nullptr);
         out.append(reinterpret_cast<const char*>(buffer),
                    static_cast<qsizetype>(sizeof buffer - availableOut));
-        grown = Check(out, stopAt);
+        grown = Check(out, stopAt, cap);
     }
     BrotliDecoderDestroyInstance(state);
     if (grown == Grown::TooLarge ||

@@ -178,6 +178,13 @@ std::optional<QByteArray> ReadMovieBody(QIODevice& file, const CachedResponse& r
     if (stored.size() != response.bodySize || (lengthOk && announced != stored.size())) {
         return std::nullopt;  // cut short: never taken for a movie
     }
+    if (!named) {
+        // Only the signature can tell: the first bytes decoded, not the body.
+        const auto start = DecodeBody(stored, encoding, [](const QByteArray&) { return 3; });
+        if (!start || !HasMovieSignature(*start)) {
+            return std::nullopt;
+        }
+    }
     auto body = DecodeBody(stored, encoding, MovieEnd);
     if (!body || body->isEmpty() || (!named && !HasMovieSignature(*body))) {
         return std::nullopt;

@@ -93,7 +93,14 @@ TEST(DecodeBody, UndoesEveryCodingInReverseAndRefusesDamage) {
 }
 
 // A small stored body that decodes to far more than its movie costs no more than the movie: the
-// header's length ends it. Without a movie header, the cap refuses it.
+// header's length ends it. Without a movie header, or declaring far more than its stored size
+// can hold, it is refused.
+QByteArray Declaring(quint32 length) {
+    QByteArray header("FWS\x0A", 4);
+    header.append(reinterpret_cast<const char*>(&length), 4);
+    return header;
+}
+
 TEST(DecodeBody, BombsStopAtTheMoviesOwnLengthOrAreRefused) {
     QByteArray header("FWS\x0A", 4);
     const quint32 declared = 100;
@@ -109,6 +116,7 @@ TEST(DecodeBody, BombsStopAtTheMoviesOwnLengthOrAreRefused) {
         {Brotli(bomb, 1), "br", 100},
         {Brotli(Deflate(bomb, 31), 1), "gzip, br", 100},
         {GzipOfZeros("", kMaxDecodedBody + 1), "gzip", -1},
+        {GzipOfZeros(Declaring(255 << 20), (255 << 20) - 8), "gzip", -1},
     };
     for (const auto& c : cases) {
         QByteArray stored = c.stored;
