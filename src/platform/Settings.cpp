@@ -29,3 +29,10 @@ bool TSettings::PlayFlashInPages() const {
 void TSettings::SetPlayFlashInPages(bool on) {
     Set("PlayFlashInPages", on);
 }
+
+qint64 TSettings::StoreLimitBytes() const {
+    bool ok = false;
+    const qint64 mb =
+        QSettings(file_, QSettings::IniFormat).value("StoreLimitMB", 1024).toLongLong(&ok);
+    return (ok && mb > 0 ? mb : 1024) * 1024 * 1024;
+}

@@ -14,6 +14,9 @@ class TSettings {
     void SetSaveLoadedFiles(bool on);
     bool PlayFlashInPages() const;
     void SetPlayFlashInPages(bool on);
+    // The most the movie store and the copies of what movies loaded may each hold on disk
+    // (StoreLimitMB, 1024 by default); the least recently used go first.
+    qint64 StoreLimitBytes() const;
 
   private:
     bool Get(const char* key, bool fallback) const;

@@ -10,7 +10,10 @@
 
 #include "logic/AddressResolution.h"
 #include "logic/HttpGetThread.h"
+#include "logic/Job.h"
 #include "logic/LoadRecorder.h"
+#include "platform/Pruning.h"
+#include "platform/Settings.h"
 #include "platform/UrlCacheStore.h"
 #include "platform/UserFolders.h"
 #include "web/PlayerServer.h"
@@ -51,6 +54,19 @@ TFlashPlayer::TFlashPlayer(QWidget* parent, const QString& runtimeFolder)
     if (server_->IsRunning()) {
         load(QUrl(server_->PlayerPageUrl()));
     }
+    PruneStores();
+}
+
+void TFlashPlayer::PruneStores() {
+    const qint64 limit = TSettings(ProgramFolders()).StoreLimitBytes();
+    const QString store = TUrlCacheStore::Shared().Folder();
+    const QString loads = ProgramFolders().cacheHome + "/vimbrel/loads";
+    RunInBackground<qint64>(
+        this,
+        [store, loads, limit] {
+            return PruneFolder(store, limit, {".index", ".lock"}) + PruneFolder(loads, limit);
+        },
+        [](qint64) {});
 }
 
 TFlashPlayer::~TFlashPlayer() {
@@ -83,6 +99,7 @@ void TFlashPlayer::SetMovie(const QString& movie) {
         fetch_.release()->deleteLater();  // it is still delivering this signal
         // A movie that cannot be fetched is simply not shown.
         if (saved) {
+            PruneStores();
             const TOutcome recorded = TUrlCacheStore::Shared().Record(movie, "preview");
             if (!recorded) {
                 qWarning("%s", qPrintable(recorded.reason));
@@ -111,6 +128,7 @@ void TFlashPlayer::Play(const QString& localFile, const QString& base, const QSt
     if (request != request_) {
         return;  // a later selection has taken over
     }
+    TouchFile(localFile);  // the store keeps what was played last longest
     const QString address = server_->RegisterMovie(localFile);
     RunWhenReady(QString("vimbrelPlay(%1, %2, %3);")
                      .arg(JsString(address), JsString(base), JsString(loads)));

@@ -39,6 +39,8 @@ class TFlashPlayer : public QWebEngineView {
   private:
     void Play(const QString& localFile, const QString& base, const QString& loads, int request);
     void RunWhenReady(const QString& script);
+    // Keeps the store and the copies of loads within their limit, in the background.
+    void PruneStores();
 
     std::unique_ptr<TLoadRecorder> loads_;  // outlives the server, whose threads use it
     std::unique_ptr<TPlayerServer> server_;
