@@ -1,7 +1,5 @@
 #include "web/PlayerServer.h"
 
-#include <httplib.h>
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -22,48 +20,43 @@ TPlayerServer::TPlayerServer(const QString& runtimeFolder, TLoadRecorder* loads)
       runtimeFiles_(RuntimeFiles(runtimeFolder)),
       loads_(loads) {
     const std::string prefix = "/" + secret_.toStdString() + "/";
-    // The player only reads: any other method is refused before routing.
-    server_.Routes().set_pre_routing_handler(
-        [](const httplib::Request& req, httplib::Response& res) {
-            if (req.method == "GET") {
-                return httplib::Server::HandlerResponse::Unhandled;
-            }
+    // The player only reads: any other method is refused.
+    server_.Start([this, prefix](const THttpRequest& req, THttpResponse& res) {
+        if (req.method != "GET") {
             res.status = 405;
-            return httplib::Server::HandlerResponse::Handled;
-        });
-    server_.Routes().Get(
-        R"(/.*)", [this, prefix](const httplib::Request& req, httplib::Response& res) {
-            res.status = 404;
-            if (req.path.rfind(prefix, 0) != 0) {
-                return;
+            return;
+        }
+        res.status = 404;
+        if (req.path.rfind(prefix, 0) != 0) {
+            return;
+        }
+        const QString rest = QString::fromStdString(req.path.substr(prefix.size()));
+        res.SetHeader("Cache-Control", "no-store");
+        if (rest == "player.html") {
+            res.status = 200;
+            res.body = PlayerPage().toStdString();
+            res.contentType = "text/html; charset=utf-8";
+        } else if (rest.startsWith("ruffle/")) {
+            const auto it = runtimeFiles_.find(rest.mid(7));
+            if (it != runtimeFiles_.end()) {
+                ServeRuntimeFile(res, it->second);
             }
-            const QString rest = QString::fromStdString(req.path.substr(prefix.size()));
-            res.set_header("Cache-Control", "no-store");
-            if (rest == "player.html") {
-                res.status = 200;
-                res.set_content(PlayerPage().toStdString(), "text/html; charset=utf-8");
-            } else if (rest.startsWith("ruffle/")) {
-                const auto it = runtimeFiles_.find(rest.mid(7));
-                if (it != runtimeFiles_.end()) {
-                    ServeRuntimeFile(res, it->second);
-                }
-            } else if (rest.startsWith("load/") && loads_) {
-                ServeLoad(rest.mid(5), req, res);
-            } else if (rest.startsWith("movie/")) {
-                QString path;
-                {
-                    std::lock_guard<std::mutex> lock(moviesMutex_);
-                    const auto it = movies_.find(rest.mid(6));
-                    if (it != movies_.end()) {
-                        path = it->second;
-                    }
-                }
-                if (!path.isEmpty()) {
-                    ServeRuntimeFile(res, path, "application/x-shockwave-flash");
+        } else if (rest.startsWith("load/") && loads_) {
+            ServeLoad(rest.mid(5), req, res);
+        } else if (rest.startsWith("movie/")) {
+            QString path;
+            {
+                std::lock_guard<std::mutex> lock(moviesMutex_);
+                const auto it = movies_.find(rest.mid(6));
+                if (it != movies_.end()) {
+                    path = it->second;
                 }
             }
-        });
-    server_.Start();
+            if (!path.isEmpty()) {
+                ServeRuntimeFile(res, path, "application/x-shockwave-flash");
+            }
+        }
+    });
     if (loads_ && server_.IsRunning()) {
         loads_->ForbidOwnPort(server_.Port());
     }
@@ -81,8 +74,7 @@ QString TPlayerServer::PlayerPageUrl() const {
     return BaseUrl() + "/player.html";
 }
 
-void TPlayerServer::ServeLoad(const QString& rest, const httplib::Request& req,
-                              httplib::Response& res) {
+void TPlayerServer::ServeLoad(const QString& rest, const THttpRequest& req, THttpResponse& res) {
     // "<session>/<scheme>/<host and path>", the query as the movie asked for it.
     const int slash = rest.indexOf('/');
     TLoadRecorder::Movie movie;
@@ -110,7 +102,8 @@ void TPlayerServer::ServeLoad(const QString& rest, const httplib::Request& req,
         return;
     }
     res.status = answer.status > 0 ? answer.status : 502;
-    res.set_content(answer.body.toStdString(), answer.type.toStdString());
+    res.body = answer.body.toStdString();
+    res.contentType = answer.type.toStdString();
 }
 
 QString TPlayerServer::LoadPrefix(const QString& movie, const QString& address) {

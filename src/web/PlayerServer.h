@@ -6,11 +6,6 @@
 
 #include "web/LoopbackServer.h"
 
-namespace httplib {
-struct Request;
-struct Response;
-}  // namespace httplib
-
 // Serves the player page, the player runtime's files and the movies registered with it to the
 // preview pane, on 127.0.0.1 only, every path behind a secret prefix made at start. Nothing else
 // is served: no other file of the runtime folder's surroundings, no other path on disk.
@@ -37,7 +32,7 @@ class TPlayerServer {
 
   private:
     QString PlayerPage() const;
-    void ServeLoad(const QString& rest, const httplib::Request& req, httplib::Response& res);
+    void ServeLoad(const QString& rest, const THttpRequest& req, THttpResponse& res);
 
     const QString runtimeFolder_;
     const QString secret_;

@@ -1,6 +1,6 @@
 #include "web/RuntimeFiles.h"
 
-#include <httplib.h>
+#include "web/LoopbackServer.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,24 +29,12 @@ std::map<QString, QString> RuntimeFiles(const QString& folder) {
     return files;
 }
 
-void ServeRuntimeFile(httplib::Response& res, const QString& path, const char* type) {
-    auto file = std::make_shared<QFile>(path);
-    if (!file->open(QIODevice::ReadOnly)) {
+void ServeRuntimeFile(THttpResponse& res, const QString& path, const char* type) {
+    if (!QFileInfo(path).isReadable()) {
         res.status = 404;
         return;
     }
     res.status = 200;
-    const auto size = static_cast<size_t>(file->size());
-    res.set_content_provider(size, type ? type : ContentType(path),
-                             [file](size_t offset, size_t length, httplib::DataSink& sink) {
-                                 char block[64 * 1024];
-                                 file->seek(static_cast<qint64>(offset));
-                                 const qint64 n = file->read(
-                                     block, static_cast<qint64>(std::min(length, sizeof block)));
-                                 if (n <= 0) {
-                                     return false;
-                                 }
-                                 sink.write(block, static_cast<size_t>(n));
-                                 return true;
-                             });
+    res.file = path;
+    res.contentType = type ? type : ContentType(path);
 }

@@ -1,7 +1,5 @@
 #include "web/RuntimeServer.h"
 
-#include <httplib.h>
-
 #include <QCoreApplication>
 
 #include "platform/Secrets.h"
@@ -12,13 +10,13 @@ namespace {
 // Pages of the web may reach a loopback address only if its preflight says so; a script element's
 // request carries credentials, so the preflight names the page's origin rather than "*". Nothing
 // here depends on who asks: the files are the same for every page.
-void AnswerPreflight(const httplib::Request& req, httplib::Response& res) {
-    res.set_header("Access-Control-Allow-Origin",
-                   req.has_header("Origin") ? req.get_header_value("Origin") : "*");
-    res.set_header("Access-Control-Allow-Credentials", "true");
-    res.set_header("Access-Control-Allow-Private-Network", "true");
-    res.set_header("Access-Control-Allow-Methods", "GET");
-    res.set_header("Vary", "Origin");
+void AnswerPreflight(const THttpRequest& req, THttpResponse& res) {
+    const std::string origin = req.Header("Origin");
+    res.SetHeader("Access-Control-Allow-Origin", origin.empty() ? "*" : origin);
+    res.SetHeader("Access-Control-Allow-Credentials", "true");
+    res.SetHeader("Access-Control-Allow-Private-Network", "true");
+    res.SetHeader("Access-Control-Allow-Methods", "GET");
+    res.SetHeader("Vary", "Origin");
     res.status = 204;
 }
 }  // namespace
@@ -37,31 +35,28 @@ std::map<QString, QString> PlayerFiles(const QString& folder) {
 
 TRuntimeServer::TRuntimeServer(const QString& runtimeFolder)
     : files_(PlayerFiles(runtimeFolder)), secret_(RandomHex(2)) {
-    server_.Routes().set_pre_routing_handler(
-        [this](const httplib::Request& req, httplib::Response& res) {
-            if (req.method == "OPTIONS") {
-                AnswerPreflight(req, res);
-                return httplib::Server::HandlerResponse::Handled;
-            }
-            res.set_header("Access-Control-Allow-Origin", "*");
-            if (req.method != "GET" && req.method != "HEAD") {
-                res.status = 405;
-                return httplib::Server::HandlerResponse::Handled;
-            }
-            // "/<secret>/<name>": a page of another browser, which cannot know the secret, finds
-            // nothing here to tell it the program runs.
-            const QString path = QString::fromStdString(req.path);
-            const QString prefix = "/" + secret_ + "/";
-            const auto it = files_.find(path.mid(prefix.size()));
-            if (!path.startsWith(prefix) || path.lastIndexOf('/') != prefix.size() - 1 ||
-                it == files_.end()) {
-                res.status = 404;
-            } else {
-                ServeRuntimeFile(res, it->second);
-            }
-            return httplib::Server::HandlerResponse::Handled;
-        });
-    server_.Start();
+    server_.Start([this](const THttpRequest& req, THttpResponse& res) {
+        if (req.method == "OPTIONS") {
+            AnswerPreflight(req, res);
+            return;
+        }
+        res.SetHeader("Access-Control-Allow-Origin", "*");
+        if (req.method != "GET" && req.method != "HEAD") {
+            res.status = 405;
+            return;
+        }
+        // "/<secret>/<name>": a page of another browser, which cannot know the secret, finds
+        // nothing here to tell it the program runs.
+        const QString path = QString::fromStdString(req.path);
+        const QString prefix = "/" + secret_ + "/";
+        const auto it = files_.find(path.mid(prefix.size()));
+        if (!path.startsWith(prefix) || path.lastIndexOf('/') != prefix.size() - 1 ||
+            it == files_.end()) {
+            res.status = 404;
+        } else {
+            ServeRuntimeFile(res, it->second);
+        }
+    });
 }
 
 QString TRuntimeServer::BaseUrl() const {
