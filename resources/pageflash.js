@@ -1,8 +1,9 @@
 // Plays the Flash movies of an http(s) page in place, as the plugin did. Runs in the page's own
 // world before its scripts, in every frame. The page's OBJECT and EMBED elements stay where the
 // page wrote them, hidden, and a player of the runtime served at RUNTIME_BASE takes each one's
-// place once it is in or near the view, up to a cap per document. Movies are fetched by the
-// player in the page, under the page's own rules.
+// place once it is in or near the view, up to a cap for the page and all its frames together
+// (a frame asks the top document for each player). Movies are fetched by the player in the
+// page, under the page's own rules.
 (function () {
   "use strict";
   if (!/^https?:$/.test(location.protocol)) {
@@ -11,7 +12,9 @@
   const runtime = "RUNTIME_BASE";
   const flashTypes = ["application/x-shockwave-flash", "application/futuresplash"];
   const flashClassId = "clsid:d27cdb6e-ae6d-11cf-96b8-444553540000";
-  const maxPlayers = 64;
+  const maxPlayers = 64;  // for the page and all its frames
+  const ticketAsk = "vimbrel-player-ticket";
+  const ticketAnswer = "vimbrel-player-granted";
   const seen = new WeakSet();
   const playing = new Map();  // the page's element -> the player in its place
   let players = 0;
@@ -175,15 +178,56 @@
     return measured > 0 ? measured + "px" : "";
   }
 
+  // Whether another player may start: the top document counts them for every frame. A frame
+  // asks it by message; the message carries no content, only a number to match the answer.
+  let asked = 0;
+  const waiting = new Map();
+  function grant() {
+    const granted = players < maxPlayers;
+    players += granted ? 1 : 0;
+    return granted;
+  }
+  function ticket() {
+    if (window === window.top) {
+      return Promise.resolve(grant());
+    }
+    const id = ++asked;
+    return new Promise((resolve) => {
+      waiting.set(id, resolve);
+      setTimeout(() => waiting.delete(id) && resolve(false), 5000);
+      window.top.postMessage({[ticketAsk]: id}, "*");
+    });
+  }
+  addEventListener("message", (event) => {
+    const data = event.data;
+    if (!data || typeof data !== "object") {
+      return;
+    }
+    if (window === window.top && Number.isInteger(data[ticketAsk]) && event.source) {
+      event.source.postMessage({[ticketAnswer]: data[ticketAsk], granted: grant()}, "*");
+    } else if (event.source === window.top && waiting.has(data[ticketAnswer])) {
+      const resolve = waiting.get(data[ticketAnswer]);
+      waiting.delete(data[ticketAnswer]);
+      resolve(data.granted === true);
+    }
+  });
+
   function play(element) {
-    if (players >= maxPlayers || !element.isConnected || insideAnotherMovie(element)) {
+    if (!element.isConnected || insideAnotherMovie(element)) {
       return;
     }
     const movie = movieOf(element);
     if (!movie) {
       return;
     }
-    players++;
+    ticket().then((granted) => {
+      if (granted) {
+        start(element, movie);
+      }
+    });
+  }
+
+  function start(element, movie) {
     const box = element.getBoundingClientRect();
     const width = size(element.getAttribute("width"), box.width);
     const height = size(element.getAttribute("height"), box.height);

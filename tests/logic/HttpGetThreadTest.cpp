@@ -133,6 +133,26 @@ TEST_F(HttpGetThreadTest, FollowsRedirectsAndSavesBodiesOfUnknownLength) {
     EXPECT_EQ(RequestLine(server.Requests()[1]), "GET /new/real.swf HTTP/1.1");
 }
 
+// A body larger than the fetch takes fails with the limit named, whether its length is
+// announced or not, and leaves nothing.
+TEST_F(HttpGetThreadTest, ABodyOverTheLimitIsRefusedWithTheLimitNamed) {
+    const std::string body = Body(3 << 20);
+    RawHttpServer server([&](const std::string& request) -> std::string {
+        if (RequestLine(request).find("/unannounced") != std::string::npos) {
+            return "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n" + body;
+        }
+        return RawHttpServer::Response(200, body);
+    });
+    THttpGetOptions capped;
+    capped.maxBytes = 2 << 20;
+    for (const char* path : {"/announced.swf", "/unannounced.swf"}) {
+        const Outcome out = Download(server.Url(path), Target("big.swf"), capped);
+        EXPECT_FALSE(out.saved) << path;
+        EXPECT_EQ(out.reason, "larger than 2 MB, the most this fetch takes") << path;
+        EXPECT_FALSE(QFile::exists(Target("big.swf")));
+    }
+}
+
 TEST_F(HttpGetThreadTest, HttpsWithATrustedSelfSignedCertificate) {
     QString cert, key;
     ASSERT_TRUE(MakeSelfSignedCert(dir.path(), &cert, &key));

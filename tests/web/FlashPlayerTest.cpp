@@ -102,6 +102,10 @@ TEST(PlayerServer, ServesOnlyRegisteredFilesBehindItsSecretToGet) {
     ASSERT_TRUE(got);
     EXPECT_EQ(got->status, 200);
     EXPECT_EQ(got->body, "FWS movie");
+    // A movie that knows its own address cannot tell another's from it.
+    const QString id = QString::fromStdString(moviePath).section('/', -1);
+    EXPECT_EQ(id.size(), 32 + 4) << id.toStdString();
+    EXPECT_NE(QUrl(server.RegisterMovie(movie.fileName())).path().section('/', -1), id);
     for (const std::string& refused :
          {std::string("/0123456789abcdef/movie/1.swf"), secret + "x/movie/1.swf",
           secret + "/movie/2.swf", secret + "/ruffle/../player.html",

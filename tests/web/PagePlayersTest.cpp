@@ -121,6 +121,32 @@ TEST_F(PagePlayersTest, MoviesPlayInPlaceInEveryFrameOnlyWithTheOptionOn) {
     EXPECT_FALSE(PaneShows(kRed) || PaneShows(kBlue) || PaneShows(kGreen));
 }
 
+// A page and its frames together hold at most 64 players, however many movies they write.
+TEST_F(PagePlayersTest, APageAndItsFramesShareOneCapOfPlayers) {
+    site.pagesA.Add("/red.swf", SolidColourSwf(kRed).toStdString(),
+                    "application/x-shockwave-flash");
+    std::string thirty;
+    for (int i = 0; i < 30; ++i) {
+        thirty += "<embed src='red.swf' width=2 height=2>";
+    }
+    site.pagesA.Add("/thirty.html", thirty);
+    std::string page = thirty;
+    for (int i = 0; i < 4; ++i) {
+        page += "<iframe src='thirty.html?" + std::to_string(i) + "' width=200 height=40></iframe>";
+    }
+    site.pagesA.Add("/many.html", page);
+    ASSERT_TRUE(Open(site.A("/many.html")));
+    const QString count =
+        "(() => { let n = document.querySelectorAll('ruffle-player').length;"
+        "for (let i = 0; i < frames.length; i++) {"
+        "  n += frames[i].document.querySelectorAll('ruffle-player').length; }"
+        "return n; })()";
+    EXPECT_TRUE(WaitUntil([&] { return Evaluate(count).toInt() == 64; }, 30000))
+        << Evaluate(count).toInt();
+    QTest::qWait(1000);  // and no more come
+    EXPECT_EQ(Evaluate(count).toInt(), 64);
+}
+
 // A page that knows how the runtime is loaded asks its source for everything else it can think
 // of: it gets the runtime's files and errors, nothing more.
 TEST_F(PagePlayersTest, TheRuntimesSourceServesTheRuntimeAndNothingElse) {
