@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/FileOps.h"
 #include "platform/Outcome.h"
 
 namespace {
@@ -46,23 +47,6 @@ QByteArray Base32(const QByteArray& data) {
     return out;
 }
 
-bool WriteAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            if (n == 0) {
-                errno = ENOSPC;
-            }
-            return false;
-        }
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
 }  // namespace
 
 QByteArray WarcDigestOf(const QByteArray& sha1) {

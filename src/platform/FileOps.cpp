@@ -13,25 +13,6 @@
 namespace {
 constexpr size_t kChunk = 8 * 1024 * 1024;  // between two looks at keepGoing
 
-// Writes all of data, retrying short writes.
-bool WriteAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            if (n == 0) {
-                errno = EIO;
-            }
-            return false;
-        }
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
 struct CopyResult {
     enum State { Copied, Stopped, ReadFailed, WriteFailed } state;
     int error = 0;
@@ -80,6 +61,24 @@ CopyResult CopyContents(int in, int out, const std::function<bool()>& keepGoing)
     }
 }
 }  // namespace
+
+bool WriteAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            if (n == 0) {
+                errno = EIO;
+            }
+            return false;
+        }
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
 
 TAtomicFile::TAtomicFile(const QString& target)
     : targetName_(target), target_(QFile::encodeName(target)) {

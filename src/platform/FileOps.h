@@ -6,6 +6,9 @@
 
 #include "platform/Outcome.h"
 
+// Writes all of data to fd, retrying short and interrupted writes; false with errno set.
+bool WriteAll(int fd, const char* data, size_t size);
+
 // Copies source to target through a temporary file in the target's folder that is renamed into
 // place only when the whole copy succeeded: a failed copy leaves no partial file and leaves an
 // existing target as it was. Fails with its reason, and when keepGoing (asked between pieces)
