@@ -2,7 +2,6 @@
 
 #include <curl/curl.h>
 
-#include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <cstdio>
 #include <mutex>
@@ -12,6 +11,7 @@
 #include "logic/Progress.h"
 #include "logic/RetryRule.h"
 #include "logic/TargetNames.h"
+#include "platform/Digest.h"
 #include "platform/FileOps.h"
 
 namespace {
@@ -57,7 +57,7 @@ struct THttpGetThread::Transfer {
     CURL* curl = nullptr;
     TAtomicFile* file = nullptr;
     TResponseRecorder* recorder = nullptr;
-    QCryptographicHash sha{QCryptographicHash::Sha256};
+    TDigest sha{TDigest::Kind::Sha256};
     QByteArray head;         // status line and headers of the answer being read
     QByteArray statusLine;   // of the last answer
     QByteArray requestHead;  // the last request as sent
@@ -78,7 +78,7 @@ struct THttpGetThread::Transfer {
 
     // Forgets the body of an earlier try: the next one starts the file again.
     bool Restart() {
-        sha.reset();
+        sha.Reset();
         received = 0;
         lastPosition = -1;
         badChunks = false;
@@ -176,7 +176,7 @@ struct THttpGetThread::Transfer {
             writeFailed = true;
             return false;
         }
-        sha.addData(QByteArrayView(data, static_cast<qsizetype>(length)));
+        sha.Add(QByteArrayView(data, static_cast<qsizetype>(length)));
         // The position after every whole block this piece completed, as if read block by block.
         const qint64 before = received;
         received += static_cast<qint64>(length);
@@ -405,7 +405,7 @@ TOutcome THttpGetThread::Execute() {
         return fail(QString("the server sent %1 of %2 bytes").arg(t.received).arg(t.announced));
     }
     t.Report(t.received);  // after the last, short block
-    result_.sha256 = t.sha.result().toHex();
+    result_.sha256 = t.sha.Result().toHex();
     const auto replace =
         options_.keepOthersFiles ? TAtomicFile::Replace::Never : TAtomicFile::Replace::Always;
     bool committed = file.Commit(replace);

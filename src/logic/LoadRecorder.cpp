@@ -2,7 +2,6 @@
 
 #include <curl/curl.h>
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QUrl>
@@ -11,6 +10,7 @@
 #include "logic/AddressGuard.h"
 #include "logic/AddressResolution.h"
 #include "logic/CrossDomainPolicy.h"
+#include "platform/Digest.h"
 #include "platform/FileOps.h"
 
 namespace {
@@ -61,7 +61,7 @@ class TLoadRecorder::Transfer {
     qint64 received = 0;
     QByteArray firstBytes;
     QByteArray memory;  // the body of an answer that is not kept
-    QCryptographicHash sha{QCryptographicHash::Sha256};
+    TDigest sha{TDigest::Kind::Sha256};
 
   private:
     static size_t OnBody(char* data, size_t size, size_t count, void* self) {
@@ -88,7 +88,7 @@ class TLoadRecorder::Transfer {
         if (firstBytes.size() < kFirstBytes) {
             firstBytes.append(data, std::min<qint64>(length, kFirstBytes - firstBytes.size()));
         }
-        sha.addData(QByteArrayView(data, length));
+        sha.Add(QByteArrayView(data, length));
         if (!toFile) {
             // An error page is only ever shown short.
             memory.append(data, std::min(length, kMostErrorPage - memory.size()));
@@ -154,8 +154,7 @@ bool TLoadRecorder::AllowsPrivate(const Movie& movie) {
 }
 
 QString TLoadRecorder::MovieFolder(const QString& movie) const {
-    return folder_ + "/" +
-           QCryptographicHash::hash(movie.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
+    return folder_ + "/" + TDigest::Of(TDigest::Kind::Sha1, movie.toUtf8()).toHex().left(16);
 }
 
 TLoadRecorder::Answer TLoadRecorder::Fetch(const Movie& movie, const QString& url) {
@@ -233,7 +232,7 @@ TLoadRecorder::Answer TLoadRecorder::Fetch(const Movie& movie, const QString& ur
         return refuse(transfer.writeFailed && !copy.Error().isEmpty() ? copy.Error()
                                                                       : transfer.Error(code));
     }
-    file.sha256 = transfer.sha.result().toHex();
+    file.sha256 = transfer.sha.Result().toHex();
     const QByteArray answerType =
         file.type.isEmpty() ? QByteArray("application/octet-stream") : file.type.toLatin1();
     if (!transfer.toFile) {

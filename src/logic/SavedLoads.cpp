@@ -1,6 +1,5 @@
 #include "logic/SavedLoads.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -31,18 +30,7 @@ QString SafeName(const QString& segment) {
     if (name == "." || name == ".." || device.match(name).hasMatch()) {
         name.prepend('_');
     }
-    if (name.toUtf8().size() > kMaxNameBytes) {
-        const QString hash =
-            QCryptographicHash::hash(name.toUtf8(), QCryptographicHash::Sha1).toHex().left(8);
-        const int dot = name.lastIndexOf('.');
-        const QString extension = dot > 0 && name.size() - dot <= 10 ? name.mid(dot) : QString();
-        QString kept = name.left(60);
-        while (kept.toUtf8().size() > 60) {
-            kept.chop(1);
-        }
-        name = kept + "~" + hash + extension;
-    }
-    return name;
+    return DiskFileName(name, kMaxNameBytes);
 }
 
 // The path of a load relative to the movie's folder, before it is made unique.

@@ -1,8 +1,7 @@
 #include "logic/TargetNames.h"
 
-#include <QCryptographicHash>
-
 #include "logic/AddressResolution.h"
+#include "platform/Digest.h"
 
 QString MovieFileName(const QString& address) {
     // ASCII lowering keeps every character where it was, so positions in the copy are positions
@@ -67,8 +66,7 @@ QString DiskFileName(const QString& name, int maxBytes) {
     if (clean.toUtf8().size() <= maxBytes) {
         return clean;
     }
-    const QString hash =
-        QCryptographicHash::hash(clean.toUtf8(), QCryptographicHash::Sha1).toHex().left(8);
+    const QString hash = TDigest::Of(TDigest::Kind::Sha1, clean.toUtf8()).toHex().left(8);
     const int dot = clean.lastIndexOf('.');
     const QString extension = dot > 0 && clean.size() - dot <= 10 ? clean.mid(dot) : QString();
     QString kept = clean.left(maxBytes / 2);

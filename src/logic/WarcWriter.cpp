@@ -54,7 +54,7 @@ QByteArray WarcDigestOf(const QByteArray& sha1) {
 }
 
 QByteArray WarcDigest(const QByteArray& data) {
-    return WarcDigestOf(QCryptographicHash::hash(data, QCryptographicHash::Sha1));
+    return WarcDigestOf(TDigest::Of(TDigest::Kind::Sha1, data));
 }
 
 // Where one record goes: straight into the archive, or through a gzip member of its own.
@@ -164,9 +164,9 @@ void TWarcWriter::Answer(const QString& url, const QByteArray& request, const QB
     head_ = head;
     bodySize_ = 0;
     spoolFailed_ = false;
-    blockHash_.reset();
-    blockHash_.addData(head);
-    payloadHash_.reset();
+    blockHash_.Reset();
+    blockHash_.Add(head);
+    payloadHash_.Reset();
     chunked_ = IsChunked(head);
     chunks_ = TChunkedBody();
 }
@@ -199,11 +199,11 @@ void TWarcWriter::Body(const char* data, size_t size) {
     }
     bodySize_ += static_cast<qint64>(size);
     const QByteArrayView piece(data, static_cast<qsizetype>(size));
-    blockHash_.addData(piece);
+    blockHash_.Add(piece);
     if (chunked_) {
-        payloadHash_.addData(chunks_.Feed(data, static_cast<qsizetype>(size)));
+        payloadHash_.Add(chunks_.Feed(data, static_cast<qsizetype>(size)));
     } else {
-        payloadHash_.addData(piece);
+        payloadHash_.Add(piece);
     }
 }
 
@@ -236,9 +236,9 @@ void TWarcWriter::Finish(bool complete) {
         RecordOut response(fd_, gzip_);
         written = WriteRecord(
             response, "response", responseId,
-            target + "WARC-Payload-Digest: " + WarcDigestOf(payloadHash_.result()) + "\r\n",
+            target + "WARC-Payload-Digest: " + WarcDigestOf(payloadHash_.Result()) + "\r\n",
             "application/http;msgtype=response", head_.size() + bodySize_,
-            WarcDigestOf(blockHash_.result()),
+            WarcDigestOf(blockHash_.Result()),
             [this](RecordOut& out) { return out.Write(head_) && CopySpool(out); });
     }
     if (written) {

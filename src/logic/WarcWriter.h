@@ -1,13 +1,13 @@
 #pragma once
 
 #include <QByteArray>
-#include <QCryptographicHash>
 #include <QString>
 #include <functional>
 #include <mutex>
 
 #include "logic/ChunkedBody.h"
 #include "logic/HttpGetThread.h"
+#include "platform/Digest.h"
 
 // Writes what downloads send and receive into a web archive (WARC 1.1), as archives keep it: a
 // warcinfo record first, then for every answer, error pages and redirects included, a response
@@ -57,8 +57,8 @@ class TWarcWriter final : public TResponseRecorder {
     qint64 bodySize_ = 0;
     bool spoolFailed_ = false;
     int spoolError_ = 0;
-    QCryptographicHash blockHash_{QCryptographicHash::Sha1};    // head and body
-    QCryptographicHash payloadHash_{QCryptographicHash::Sha1};  // the body, chunks undone
+    TDigest blockHash_{TDigest::Kind::Sha1};    // head and body
+    TDigest payloadHash_{TDigest::Kind::Sha1};  // the body, chunks undone
     bool chunked_ = false;
     TChunkedBody chunks_;
 };

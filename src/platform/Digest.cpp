@@ -1,0 +1,40 @@
+#include "platform/Digest.h"
+
+#include <openssl/evp.h>
+
+namespace {
+const EVP_MD* Algorithm(TDigest::Kind kind) {
+    return kind == TDigest::Kind::Sha256 ? EVP_sha256() : EVP_sha1();
+}
+}  // namespace
+
+TDigest::TDigest(Kind kind) : kind_(kind), context_(EVP_MD_CTX_new()) {
+    Reset();
+}
+
+TDigest::~TDigest() {
+    EVP_MD_CTX_free(static_cast<EVP_MD_CTX*>(context_));
+}
+
+void TDigest::Reset() {
+    EVP_DigestInit_ex(static_cast<EVP_MD_CTX*>(context_), Algorithm(kind_), nullptr);
+}
+
+void TDigest::Add(QByteArrayView data) {
+    EVP_DigestUpdate(static_cast<EVP_MD_CTX*>(context_), data.data(),
+                     static_cast<size_t>(data.size()));
+}
+
+QByteArray TDigest::Result() {
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int size = 0;
+    EVP_DigestFinal_ex(static_cast<EVP_MD_CTX*>(context_), digest, &size);
+    Reset();
+    return QByteArray(reinterpret_cast<const char*>(digest), static_cast<qsizetype>(size));
+}
+
+QByteArray TDigest::Of(Kind kind, QByteArrayView data) {
+    TDigest digest(kind);
+    digest.Add(data);
+    return digest.Result();
+}
