@@ -226,6 +226,10 @@ void TMainFrm::ConnectHandlers() {
     connect(core_, &TCore::ProgressChanged, this, &TMainFrm::SetProgress);
     connect(core_, &TCore::CacheScanFinished, this, &TMainFrm::FinishCacheScan);
     connect(ShockwaveFlash1, &TFlashPlayer::FileLoaded, core_, &TCore::RecordLoad);
+    connect(ShockwaveFlash1, &TFlashPlayer::MovieFailed, this,
+            [this](const QString&, const QString& reason) {
+                ShowStatus("The movie cannot be played: " + reason);
+            });
     ListView1->viewport()->installEventFilter(this);
     ListView2->viewport()->installEventFilter(this);
     ConnectSelection(ListView1);

@@ -96,8 +96,11 @@ void TFlashPlayer::SetMovie(const QString& movie) {
     fetch_ = std::make_unique<THttpGetThread>(movie, file, options);
     connect(fetch_.get(), &TJob::Finished, this, [this, file, movie, request] {
         const bool saved = fetch_->Result().saved;
+        if (!saved && request == request_) {
+            emit MovieFailed(movie, fetch_->Result().reason);
+        }
         fetch_.release()->deleteLater();  // it is still delivering this signal
-        // A movie that cannot be fetched is simply not shown.
+        // A movie that cannot be fetched is not shown; the window tells why.
         if (saved) {
             PruneStores();
             const TOutcome recorded = TUrlCacheStore::Shared().Record(movie, "preview");

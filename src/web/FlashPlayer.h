@@ -35,6 +35,8 @@ class TFlashPlayer : public QWebEngineView {
     // The movie known as movie (its address, or its file's path) loaded a file; limitReached the
     // first time its loads passed a limit.
     void FileLoaded(const QString& movie, const TLoadedFile& file, bool limitReached);
+    // The movie asked for last could not be fetched, and why.
+    void MovieFailed(const QString& movie, const QString& reason);
 
   private:
     void Play(const QString& localFile, const QString& base, const QString& loads, int request);

@@ -16,6 +16,7 @@
 #include "support/TestEnvironment.h"
 #include "support/TestSwf.h"
 #include "web/FlashPlayer.h"
+#include "widgets/StatusBar.h"
 
 namespace {
 bool PaneShows(TMainFrm& frm, const QColor& want) {
@@ -31,7 +32,8 @@ bool PaneShows(TMainFrm& frm, const QColor& want) {
 }
 }  // namespace
 
-// A row whose movie cannot be fetched leaves the pane blank, not playing the row before.
+// A row whose movie cannot be fetched leaves the pane blank, not playing the row before, and the
+// status bar says why.
 TEST(PreviewPane, ARowWhoseMovieCannotBeFetchedShowsNothing) {
     const QByteArray red = SolidColourSwf({200, 30, 40});
     RawHttpServer server([&](const std::string& request) {
@@ -47,6 +49,10 @@ TEST(PreviewPane, ARowWhoseMovieCannotBeFetchedShowsNothing) {
     ASSERT_TRUE(PaneShows(frm, QColor(200, 30, 40)));
     SelectRow(frm.ListView1, 1);
     EXPECT_TRUE(PaneShows(frm, QColor(255, 255, 255)));
+    EXPECT_TRUE(WaitUntil(
+        [&] { return frm.StatusBar1->Text() == "The movie cannot be played: HTTP 404 Not Found"; },
+        10000))
+        << frm.StatusBar1->Text().toStdString();
 }
 
 // A loader movie's own loads are fetched for it while it plays: the child it loads shows, the row
