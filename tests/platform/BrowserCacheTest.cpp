@@ -6,6 +6,7 @@
 
 #include "TestUtil.h"
 #include "platform/UrlCache.h"
+#include "support/Codings.h"
 #include "support/Files.h"
 #include "support/RealBrowserCaches.h"
 #include "support/SimpleCacheWriter.h"
@@ -130,4 +131,41 @@ TEST_F(BrowserCacheTest, OnlyWholeAnswersAreListed) {
             RawHeaders("application/x-shockwave-flash", movie.size(), e.statusLine), movie));
     }
     EXPECT_EQ(Names(EnumerateUrlCache(store, Folders())), QStringList({"whole[1].swf"}));
+}
+
+// A hostile cache folder costs the scan only the movies it really holds: an entry whose small
+// body declares a huge movie, and coded entries that are no movies, add nothing to the store.
+TEST_F(BrowserCacheTest, AHostileCacheAddsOnlyTheMoviesItHolds) {
+    QDir(home.filePath(".cache/mozilla")).removeRecursively();
+    const QString folder = home.filePath(".cache/chromium/Default/Cache/Cache_Data");
+    QDir(folder).removeRecursively();
+    auto declaring = [](quint32 length) {
+        QByteArray header("FWS\x0A", 4);
+        header.append(reinterpret_cast<const char*>(&length), 4);
+        return header;
+    };
+    const struct {
+        const char* name;
+        QByteArray body;  // gzip-coded
+    } entries[] = {
+        {"bomb.swf", GzipOfZeros(declaring(255 << 20), (255 << 20) - 8)},
+        {"script.js", GzipOfZeros("var x = 1;", 8 << 20)},
+        {"real.swf", Deflate(declaring(600) + QByteArray(592, 'm'), 31)},
+    };
+    int n = 0;
+    for (const auto& e : entries) {
+        const QByteArray url = QByteArray("http://h/") + e.name;
+        const QByteArray headers =
+            "HTTP/1.1 200 OK" + QByteArray(1, '\0') + "Content-Encoding: gzip" + '\0' +
+            "Content-Length: " + QByteArray::number(e.body.size()) + '\0' + '\0';
+        ASSERT_TRUE(
+            WriteSimpleCacheEntry(QString("%1/%2_0").arg(folder).arg(++n, 16, 16, QChar('0')),
+                                  "1/0/_dk_http://h http://h " + url, headers, e.body));
+    }
+    EXPECT_EQ(Names(EnumerateUrlCache(store, Folders())), QStringList({"real[1].swf"}));
+    qint64 stored = 0;
+    for (const QFileInfo& f : QDir(store.Folder()).entryInfoList(QDir::Files | QDir::Hidden)) {
+        stored += f.size();
+    }
+    EXPECT_LT(stored, 64 * 1024);
 }
