@@ -13,6 +13,12 @@
 
 TDownloadChain::TDownloadChain(TMovieListModel& list, QObject* parent)
     : QObject(parent), list_(list), connections_(std::make_unique<TConnectionPool>()) {
+    // Rows added, removed or replaced: the rows looked at before may have moved.
+    const auto lookAgain = [this] { doneBefore_ = 0; };
+    connect(&list_, &QAbstractItemModel::modelReset, this, lookAgain);
+    connect(&list_, &QAbstractItemModel::layoutChanged, this, lookAgain);
+    connect(&list_, &QAbstractItemModel::rowsInserted, this, lookAgain);
+    connect(&list_, &QAbstractItemModel::rowsRemoved, this, lookAgain);
     hostDelay_.setSingleShot(true);
     hostDelay_.setTimerType(Qt::PreciseTimer);  // never sooner than asked
     connect(&hostDelay_, &QTimer::timeout, this, &TDownloadChain::StartDownloadNow);
@@ -30,6 +36,7 @@ bool TDownloadChain::Start(const QString& folder) {
     TargetFolder = folder;
     cancelled_ = false;
     failedInCommand_.clear();
+    doneBefore_ = 0;
     if (!numberAcrossCommands_) {
         savedInCommand_.clear();
     }
@@ -67,13 +74,19 @@ void TDownloadChain::SelectNextDownload() {
     loadsFolder_.clear();
     DownloadRow = -1;
     downloadRowRef_ = QPersistentModelIndex();
-    for (int i = 0; i < list_.Count(); ++i) {
+    bool donePrefix = true;  // every row so far is saved or failed in this command
+    for (int i = doneBefore_; i < list_.Count(); ++i) {
         const MovieRow& row = list_.Row(i);
-        if (!row.ticked || row.status == MovieStatus::Saved) {
-            continue;
+        const bool saved = row.status == MovieStatus::Saved;
+        const QPersistentModelIndex ref = saved || !row.ticked
+                                              ? QPersistentModelIndex()
+                                              : QPersistentModelIndex(list_.index(i, 0));
+        const bool failed = row.status == MovieStatus::Failed && failedInCommand_.contains(ref);
+        donePrefix = donePrefix && (saved || failed);
+        if (donePrefix) {
+            doneBefore_ = i + 1;  // never to be looked at again by this command
         }
-        const QPersistentModelIndex ref(list_.index(i, 0));
-        if (row.status == MovieStatus::Failed && failedInCommand_.contains(ref)) {
+        if (!row.ticked || saved || failed) {
             continue;
         }
         if (!IsHttpAddress(row.address)) {

@@ -90,5 +90,6 @@ class TDownloadChain : public QObject {
     bool cancelled_ = false;
     QPersistentModelIndex downloadRowRef_;
     QSet<QPersistentModelIndex> failedInCommand_;  // not tried again by this command
-    QSet<QString> savedInCommand_;                 // files this command wrote
+    int doneBefore_ = 0;            // the rows before it are saved or failed in this command
+    QSet<QString> savedInCommand_;  // files this command wrote
 };
