@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <optional>
+
 #include <QFile>
 #include <QImage>
 #include <QJsonDocument>
@@ -58,15 +61,13 @@ class PagePlayersTest : public ::testing::Test {
         return near > 100;  // a few thousand pixels
     }
     // What a script of the page gives.
+    // An answer that comes after the wait (a busy page) lands in state that is still there.
     QVariant Evaluate(const QString& script) {
-        QVariant result;
-        bool done = false;
-        frm.WebBrowser1->page()->runJavaScript(script, [&](const QVariant& v) {
-            result = v;
-            done = true;
-        });
-        WaitUntil([&] { return done; }, 10000);
-        return result;
+        auto answer = std::make_shared<std::optional<QVariant>>();
+        frm.WebBrowser1->page()->runJavaScript(script,
+                                               [answer](const QVariant& v) { *answer = v; });
+        WaitUntil([&] { return answer->has_value(); }, 30000);
+        return answer->value_or(QVariant());
     }
     // The page's title once its script has set it to something other than "wait".
     QString TitleOnceSet() {
