@@ -2,7 +2,6 @@
 
 #include <httplib.h>
 #include <signal.h>
-#include <zlib.h>
 
 #include <QDir>
 #include <QFileInfo>
@@ -11,23 +10,8 @@
 #include <thread>
 
 #include "TestUtil.h"
+#include "support/Codings.h"
 #include "support/TestSwf.h"
-
-namespace {
-QByteArray Gzip(const QByteArray& data) {
-    z_stream s{};
-    deflateInit2(&s, 9, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
-    QByteArray out(static_cast<int>(deflateBound(&s, static_cast<uLong>(data.size()))), '\0');
-    s.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData()));
-    s.avail_in = static_cast<uInt>(data.size());
-    s.next_out = reinterpret_cast<Bytef*>(out.data());
-    s.avail_out = static_cast<uInt>(out.size());
-    deflate(&s, Z_FINISH);
-    out.truncate(static_cast<int>(s.total_out));
-    deflateEnd(&s);
-    return out;
-}
-}  // namespace
 
 ServedMovies TestMovies() {
     return {SolidColourSwf({200, 30, 40}), SolidColourSwf({20, 160, 40}),
@@ -59,7 +43,8 @@ MovieServer::MovieServer() : impl_(std::make_unique<Impl>()) {
             res.set_content(movies.get.toStdString(), "application/x-shockwave-flash");
         } else if (path.size() >= 5 && path.compare(path.size() - 5, 5, "z.swf") == 0) {
             res.set_header("Content-Encoding", "gzip");
-            res.set_content(Gzip(movies.zipped).toStdString(), "application/octet-stream");
+            res.set_content(Deflate(movies.zipped, 15 + 16).toStdString(),
+                            "application/octet-stream");
         } else if (path.size() >= 4 && path.compare(path.size() - 4, 4, ".swf") == 0) {
             res.set_content(movies.a.toStdString(), "application/octet-stream");
         } else {
