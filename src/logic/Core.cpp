@@ -7,6 +7,9 @@
 TCore::TCore(const TUserFolders& folders, QObject* parent) : QObject(parent), folders_(folders) {
     connect(&chain_, &TDownloadChain::StatusChanged, this, &TCore::StatusChanged);
     connect(&chain_, &TDownloadChain::ProgressChanged, this, &TCore::ProgressChanged);
+    connect(&chain_, &TDownloadChain::Started, this, [this] { emit TransferRunningChanged(true); });
+    connect(&chain_, &TDownloadChain::Finished, this,
+            [this] { emit TransferRunningChanged(TransferRunning()); });
 }
 
 TCore::~TCore() {
@@ -28,6 +31,23 @@ void TCore::CancelAll() {
     }
 }
 
+QString TCore::BusyReason() const {
+    if (chain_.IsRunning()) {
+        return "Movies are being downloaded";
+    }
+    if (copy_) {
+        return "Movies are being copied";
+    }
+    return scan_ ? "The browser caches are being read" : QString();
+}
+
+void TCore::StopTransfers() {
+    chain_.Cancel();
+    if (copy_) {
+        copy_->Cancel();
+    }
+}
+
 void TCore::ShowPageScan(const FoundMovieList& found) {
     webMovies_.SetFound(found.Movies());
     webMovies_.SetAllTicked(true);
@@ -46,6 +66,9 @@ void TCore::AddNetworkMovie(const QString& url, const QString& page) {
 }
 
 QStringList TCore::StartCopy(const QString& folder) {
+    if (copy_) {
+        return {};  // one copy at a time
+    }
     QStringList files;
     QList<QPersistentModelIndex> rows;
     for (int i = 0; i < cacheMovies_.Count(); ++i) {
@@ -73,8 +96,10 @@ QStringList TCore::StartCopy(const QString& folder) {
         copy_ = nullptr;
         FinishTransfer();
         emit CopyFinished(outcome);
+        emit TransferRunningChanged(TransferRunning());
     });
     copy_->Start();
+    emit TransferRunningChanged(true);
     return files;
 }
 

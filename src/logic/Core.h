@@ -30,14 +30,22 @@ class TCore : public QObject {
     bool Busy() const;
     bool CopyRunning() const { return copy_ != nullptr; }
     bool CacheScanRunning() const { return scan_ != nullptr; }
+    // A download chain or a copy: work the user may stop.
+    bool TransferRunning() const { return chain_.IsRunning() || copy_ != nullptr; }
+    // What keeps the program busy, as a sentence; empty when idle.
+    QString BusyReason() const;
     void CancelAll();
+    // Stops the download chain or the copy: the file being written is dropped and its row fails
+    // ("stopped"); the rows not reached yet stay as they were.
+    void StopTransfers();
 
     // Lists a loaded page's movies, every row "New" and ticked.
     void ShowPageScan(const FoundMovieList& found);
     // A movie the page fetched after its scan: a new ticked row unless it was found before.
     void AddNetworkMovie(const QString& url, const QString& page);
 
-    // Copies the ticked cache rows into folder (ending in "/"); the local paths it copies.
+    // Copies the ticked cache rows into folder (ending in "/"); the local paths it copies (none
+    // while a copy runs).
     QStringList StartCopy(const QString& folder);
     // Lists the movies of the URL cache: the store, the embedded browser's, the desktop's.
     void StartCacheScan();
@@ -54,6 +62,8 @@ class TCore : public QObject {
     void FileCopied(int row, const QString& target, const TOutcome& outcome);
     void CopyFinished(const TOutcome& outcome);
     void CacheScanFinished(const TOutcome& outcome);
+    // A transfer started, or the last one ended.
+    void TransferRunningChanged(bool running);
 
   private:
     const TUserFolders folders_;

@@ -46,6 +46,7 @@ bool TDownloadChain::Start(const QString& folder) {
     }
     emit StatusChanged("Downloading " + DownloadUrl);
     StartDownload();
+    emit Started();
     return true;
 }
 

@@ -65,6 +65,7 @@ class TDownloadChain : public QObject {
     void BytesReceived(qint64 bytes, qint64 total);
     // A row's download ended (row: its place in the list then, or -1 when it is gone).
     void RowFinished(int row, const QString& url, const TDownloadResult& result);
+    void Started();
     void Finished();
 
   private:

@@ -36,3 +36,19 @@ qint64 TSettings::StoreLimitBytes() const {
         QSettings(file_, QSettings::IniFormat).value("StoreLimitMB", 1024).toLongLong(&ok);
     return (ok && mb > 0 ? mb : 1024) * 1024 * 1024;
 }
+
+QByteArray TSettings::WindowPart(const QString& name) const {
+    return QSettings(file_, QSettings::IniFormat).value("Window/" + name).toByteArray();
+}
+
+void TSettings::SetWindowPart(const QString& name, const QByteArray& state) {
+    QSettings(file_, QSettings::IniFormat).setValue("Window/" + name, state);
+}
+
+QString TSettings::LastFolder() const {
+    return QSettings(file_, QSettings::IniFormat).value("LastFolder").toString();
+}
+
+void TSettings::SetLastFolder(const QString& folder) {
+    QSettings(file_, QSettings::IniFormat).setValue("LastFolder", folder);
+}
