@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QUrl>
 
@@ -41,6 +42,7 @@ TMainFrm::TMainFrm(const TUserFolders& folders, QWidget* parent)
     ConnectHandlers();
     move(82, 78);
     SetOuterSize(kDesignWidth, kDesignHeight);
+    setMinimumSize(size());  // smaller, the toolbar and the lists' columns would be cut
     FormCreate();
 }
 
@@ -82,6 +84,9 @@ void TMainFrm::CreateMenus() {
                                  settings_.SetPlayFlashInPages(on);
                                  PlayFlashInPages(BrowserProfile(), on);  // from the next page
                              });
+    N8 = AddMenuSeparator(Edit1, "N8");
+    Stop1 = AddMenuItem(Edit1, "Stop1", "S&top");
+    Stop1->setShortcut(Qt::Key_Escape);
 
     Help1 = menuBar()->addMenu("&Help");
     Help1->setObjectName("Help1");
@@ -122,21 +127,30 @@ void TMainFrm::CreateControls() {
                                     QRect(608, 2, 125, 36));
     LbSpeedButton3 = MakeFlatButton(Panel1, "LbSpeedButton3", "Download  Flash", DownloadImage(),
                                     QRect(735, 2, 149, 36));
+    StopButton = MakeFlatButton(Panel1, "StopButton", "Stop", StopImage(), QRect(397, 2, 80, 36));
 
-    Panel2 = MakePanel(client, "Panel2", Bevel::Lowered);
-    form->AddAligned(Panel2, AlignLayout::Left, 233);
+    // The player pane and the tabs share the width as the user drags it; both grow with the
+    // window.
+    Splitter1 = new QSplitter(client);
+    Splitter1->setObjectName("Splitter1");
+    Splitter1->setChildrenCollapsible(false);
+    Splitter1->setHandleWidth(4);
+    form->AddAligned(Splitter1, AlignLayout::Client);
+    Panel2 = MakePanel(Splitter1, "Panel2", Bevel::Lowered);
+    Panel2->setMinimumWidth(120);
     auto* playerPane = new AlignLayout(Panel2);
-    Panel7 = MakePanel(Panel2, "Panel7", Bevel::None);
-    playerPane->AddAligned(Panel7, AlignLayout::Top, 474);
     Panel9 = MakePanel(Panel2, "Panel9", Bevel::None);
-    playerPane->AddAligned(Panel9, AlignLayout::Client);
+    playerPane->AddAligned(Panel9, AlignLayout::Bottom, 1);
+    Panel7 = MakePanel(Panel2, "Panel7", Bevel::None);
+    playerPane->AddAligned(Panel7, AlignLayout::Client);
     auto* playerHost = new AlignLayout(Panel7);
     ShockwaveFlash1 = new TFlashPlayer(Panel7);
     ShockwaveFlash1->setObjectName("ShockwaveFlash1");
     playerHost->AddAligned(ShockwaveFlash1, AlignLayout::Client);
 
-    Panel3 = MakePanel(client, "Panel3", Bevel::Lowered);
-    form->AddAligned(Panel3, AlignLayout::Client);
+    Panel3 = MakePanel(Splitter1, "Panel3", Bevel::Lowered);
+    Splitter1->setStretchFactor(0, kPlayerWidth);
+    Splitter1->setStretchFactor(1, kDesignWidth - kFrameWidth - kPlayerWidth);
     auto* pages = new AlignLayout(Panel3);
     PageControl1 = new QTabWidget(Panel3);
     PageControl1->setObjectName("PageControl1");
@@ -159,13 +173,17 @@ void TMainFrm::CreateControls() {
     LbSpeedButton6 =
         MakeFlatButton(Panel4, "LbSpeedButton6", "  GO!", GoImage(), QRect(580, 2, 66, 36));
     LbSpeedButton6->SetLayout(blGlyphRight);
-    setTabOrder(UrlComBox, LbSpeedButton5);
-    setTabOrder(LbSpeedButton5, LbSpeedButton6);
+    setTabOrder(StopButton, LbSpeedButton1);  // as they stand, left to right
+    setTabOrder(LbSpeedButton1, LbSpeedButton2);
+    setTabOrder(LbSpeedButton2, LbSpeedButton3);
+    setTabOrder(LbSpeedButton5, UrlComBox);
+    setTabOrder(UrlComBox, LbSpeedButton6);
 
     Panel5 = MakePanel(TabSheet1, "Panel5", Bevel::None);
     web->AddAligned(Panel5, AlignLayout::Top, 193);
     auto* webList = new AlignLayout(Panel5);
     ListView1 = new TReportList(Panel5, "ListView1", &core_->WebMovies(), {50, 400, 75, 50});
+    ListView1->SetFillColumn(TMovieListModel::FlashColumn);
     webList->AddAligned(ListView1, AlignLayout::Client);
 
     Panel6 = MakePanel(TabSheet1, "Panel6", Bevel::Lowered);
@@ -184,6 +202,7 @@ void TMainFrm::CreateControls() {
     auto* cacheList = new AlignLayout(Panel8);
     ListView2 = new TReportList(Panel8, "ListView2", &core_->CacheMovies(), {50, 150, 75, 300});
     ListView2->setFrameShape(QFrame::NoFrame);
+    ListView2->SetFillColumn(TMovieListModel::FlashColumn);
     cacheList->AddAligned(ListView2, AlignLayout::Client);
     PageControl1->setCurrentIndex(0);
 }
@@ -205,14 +224,17 @@ void TMainFrm::ConnectHandlers() {
         connect(item, &QAction::triggered, this, &TMainFrm::LbSpeedButton3Click);
     }
     connect(LbSpeedButton3, &TLbSpeedButton::OnClick, this, &TMainFrm::LbSpeedButton3Click);
+    connect(StopButton, &TLbSpeedButton::OnClick, this, &TMainFrm::StopClick);
+    connect(Stop1, &QAction::triggered, this, &TMainFrm::StopClick);
+    connect(core_, &TCore::TransferRunningChanged, this, &TMainFrm::ShowTransferRunning);
     connect(LbSpeedButton5, &TLbSpeedButton::OnClick, this, &TMainFrm::LbSpeedButton5Click);
     connect(LbSpeedButton6, &TLbSpeedButton::OnClick, this, &TMainFrm::LbSpeedButton6Click);
     UrlComBox->installEventFilter(this);
     connect(WebPage1, &QAction::triggered, this, &TMainFrm::WebPage1Click);
     connect(About1, &QAction::triggered, this, &TMainFrm::About1Click);
     connect(Content1, &QAction::triggered, this, &TMainFrm::Content1Click);
-    for (TLbSpeedButton* b :
-         {LbSpeedButton1, LbSpeedButton2, LbSpeedButton3, LbSpeedButton5, LbSpeedButton6}) {
+    for (TLbSpeedButton* b : {LbSpeedButton1, LbSpeedButton2, LbSpeedButton3, StopButton,
+                              LbSpeedButton5, LbSpeedButton6}) {
         connect(b, &TLbSpeedButton::OnMouseEnter, this, &TMainFrm::LbSpeedButtonMouseEnter);
         connect(b, &TLbSpeedButton::OnMouseExit, this, &TMainFrm::LbSpeedButtonMouseExit);
     }
@@ -225,6 +247,10 @@ void TMainFrm::ConnectHandlers() {
     connect(core_, &TCore::StatusChanged, this, &TMainFrm::ShowStatus);
     connect(core_, &TCore::ProgressChanged, this, &TMainFrm::SetProgress);
     connect(core_, &TCore::CacheScanFinished, this, &TMainFrm::FinishCacheScan);
+    for (TMovieListModel* movies : {&core_->WebMovies(), &core_->CacheMovies()}) {
+        connect(movies, &QAbstractItemModel::modelReset, this, &TMainFrm::ClearPreviewIfRowGone);
+        connect(movies, &QAbstractItemModel::rowsRemoved, this, &TMainFrm::ClearPreviewIfRowGone);
+    }
     connect(ShockwaveFlash1, &TFlashPlayer::FileLoaded, core_, &TCore::RecordLoad);
     connect(ShockwaveFlash1, &TFlashPlayer::MovieFailed, this,
             [this](const QString&, const QString& reason) {
@@ -235,6 +261,7 @@ void TMainFrm::ConnectHandlers() {
     ConnectSelection(ListView1);
     ConnectSelection(ListView2);
     Panel4->installEventFilter(this);
+    CreateKeyboardActions();
 }
 
 void TMainFrm::NameControlsForScreenReaders() {
@@ -245,6 +272,7 @@ void TMainFrm::NameControlsForScreenReaders() {
     ListView2->setAccessibleName("IE Cache Files");
     ProgressBar->setAccessibleName("Progress");
     StatusBar1->setAccessibleDescription("Status");
+    PageControl1->tabBar()->setAccessibleTabName(1, PageControl1->tabText(1).simplified());
 }
 
 void TMainFrm::FormCreate() {
@@ -271,6 +299,8 @@ void TMainFrm::FormCreate() {
     connect(WebBrowser1, &TWebBrowser::DocumentComplete, this,
             &TMainFrm::WebBrowser1DocumentComplete);
     ConnectDeepScan();
+    ShowTransferRunning(false);
+    placeOnActivate_ = !RestoreWindowState();
 }
 
 void TMainFrm::ReportError(const QString& text) {
@@ -285,7 +315,9 @@ bool TMainFrm::event(QEvent* e) {
 }
 
 void TMainFrm::FormActivate() {
-    move(50, 25);
+    if (placeOnActivate_) {
+        move(50, 25);
+    }
 }
 
 void TMainFrm::resizeEvent(QResizeEvent* e) {
@@ -299,7 +331,11 @@ bool TMainFrm::FormCloseQuery() const {
 
 void TMainFrm::closeEvent(QCloseEvent* e) {
     if (!FormCloseQuery()) {
-        e->ignore();  // refused without a word while work runs
+        e->ignore();  // the window stays until the work has ended
+        if (!quitWhenIdle_ && AskToStopAndQuit()) {
+            quitWhenIdle_ = true;
+            core_->CancelAll();
+        }
         return;
     }
     FormClose();
@@ -307,6 +343,7 @@ void TMainFrm::closeEvent(QCloseEvent* e) {
 }
 
 void TMainFrm::FormClose() {
+    SaveWindowState();
     HtmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0);
 }
 

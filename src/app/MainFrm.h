@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPersistentModelIndex>
 
 #include "logic/Core.h"
 #include "platform/Settings.h"
@@ -10,6 +11,7 @@ class QComboBox;
 class QFrame;
 class QMenu;
 class QProgressBar;
+class QSplitter;
 class QTabWidget;
 class TLbSpeedButton;
 class TBrowseFolderDialog;
@@ -29,6 +31,7 @@ class TMainFrm : public QMainWindow {
     static constexpr int kFrameHeight = 65;
     static constexpr int kDesignWidth = 900;
     static constexpr int kDesignHeight = 597;
+    static constexpr int kPlayerWidth = 233;  // the player pane's width at the start
 
     // folders: whose browsers it reads (sessions, caches).
     explicit TMainFrm(const TUserFolders& folders, QWidget* parent = nullptr);
@@ -68,9 +71,19 @@ class TMainFrm : public QMainWindow {
     // Transfers
     void LbSpeedButton3Click();
     QString TargetFolder;
+    // Stop: ends the running download chain or copy.
+    void StopClick();
+    // While a transfer runs, the commands that cannot act are disabled and say why.
+    void ShowTransferRunning(bool running);
+
+    // Keyboard: the caret into the address box (Ctrl+L, Alt+D); the next pane (F6).
+    void FocusAddressBox();
+    void FocusNextPane();
 
     // Address bar and page scan
-    void FillAddressList();
+    // Fills the address box with the pages open in the desktop's browsers: how many, or -1 when
+    // they cannot be read (reported). With none, the box keeps what it had.
+    int FillAddressList();
     void LbSpeedButton5Click();
     void LbSpeedButton6Click();
     // Types the address into the address box and presses "GO!".
@@ -111,6 +124,10 @@ class TMainFrm : public QMainWindow {
     QAction* DeepScan1;
     QAction* SaveLoads1;
     QAction* PlayInPages1;
+    QAction* N8;
+    QAction* Stop1;
+    QAction* FocusAddress1;
+    QAction* NextPane1;
     QMenu* Help1;
     QAction* Content1;
     QAction* N2;
@@ -131,6 +148,8 @@ class TMainFrm : public QMainWindow {
     TLbSpeedButton* LbSpeedButton1;
     TLbSpeedButton* LbSpeedButton2;
     TLbSpeedButton* LbSpeedButton3;
+    TLbSpeedButton* StopButton;
+    QSplitter* Splitter1;  // the player pane beside the tabs
     QFrame* Panel2;
     QFrame* Panel7;
     TFlashPlayer* ShockwaveFlash1;
@@ -175,10 +194,25 @@ class TMainFrm : public QMainWindow {
     void ConnectSelection(TReportList* list);
     void ConnectDeepScan();
     void NameControlsForScreenReaders();
+    void CreateKeyboardActions();
+    // The transfer commands as the tab and the running work allow.
+    void EnableTransferCommands();
+    // Asked when a close is requested while work runs: true to stop it and quit.
+    bool AskToStopAndQuit();
+    // The preview follows its row: cleared when the row leaves the list.
+    void FollowPreviewRow(TReportList* list, int row);
+    void ClearPreviewIfRowGone();
+    // Window geometry, splitter and column widths: as the user left them, and kept at the end.
+    bool RestoreWindowState();
+    void SaveWindowState();
 
     TCore* core_;
     TSettings settings_;
     bool changingPageInCode_ = false;
-    int pageScan_ = 0;          // the latest document's scan
-    bool pageScanned_ = false;  // this navigation's page has been scanned
+    int pageScan_ = 0;                  // the latest document's scan
+    bool pageScanned_ = false;          // this navigation's page has been scanned
+    bool placeOnActivate_ = true;       // until the user has a place of their own
+    bool quitWhenIdle_ = false;         // "Stop and quit" answered: closes once the work has ended
+    QPersistentModelIndex previewRow_;  // the row the preview plays
+    TReportList* previewList_ = nullptr;
 };

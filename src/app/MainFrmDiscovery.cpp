@@ -17,26 +17,32 @@ constexpr int kFrameBudgetMs =
     2000;  // frames that have not described themselves by then are left out
 }  // namespace
 
-void TMainFrm::FillAddressList() {
+int TMainFrm::FillAddressList() {
     const TOpenTabs open = OpenBrowserTabs(core_->Folders());
     if (!open.error.isEmpty()) {
         ReportError(open.error);  // the box keeps what it had
-        return;
+        return -1;
     }
-    UrlComBox->clear();
-    UrlComBox->setEditText(QString());
+    QStringList pages;
     for (const QString& address : open.tabs) {
         // Folder windows show file addresses; they hold no web page.
         if (!address.isEmpty() && !address.toLower().contains("file://")) {
-            UrlComBox->addItem(address);
+            pages << address;
         }
     }
-    UrlComBox->setEditText(UrlComBox->count() > 0 ? UrlComBox->itemText(UrlComBox->count() - 1)
-                                                  : QString());
+    if (pages.isEmpty()) {
+        return 0;  // what the user typed stays
+    }
+    UrlComBox->clear();
+    UrlComBox->addItems(pages);
+    UrlComBox->setEditText(pages.last());
+    return static_cast<int>(pages.size());
 }
 
 void TMainFrm::LbSpeedButton5Click() {
-    FillAddressList();
+    if (FillAddressList() == 0) {
+        ShowStatus("No web page is open in a desktop browser");
+    }
 }
 
 void TMainFrm::LbSpeedButton6Click() {

@@ -91,6 +91,7 @@ void TMainFrm::ListView1SelectItem(int row, bool selected) {
     TMovieListModel& movies = core_->WebMovies();
     if (row >= 0 && row < movies.Count() && !movies.Row(row).address.isEmpty()) {
         ShockwaveFlash1->SetMovie(movies.Row(row).address);
+        FollowPreviewRow(ListView1, row);
         if (movies.Row(row).status != MovieStatus::Saved) {
             movies.SetStatus(row, MovieStatus::Preview);
         }
@@ -102,6 +103,19 @@ void TMainFrm::ListView2SelectItem(int row, bool selected) {
     if (row >= 0 && row < core_->CacheMovies().Count()) {
         const MovieRow& movie = core_->CacheMovies().Row(row);
         ShockwaveFlash1->SetMovieFile(movie.localFile, movie.address);
+        FollowPreviewRow(ListView2, row);
     }
     emit RowSelectionChanged(ListView2, row, selected);
+}
+
+void TMainFrm::FollowPreviewRow(TReportList* list, int row) {
+    previewList_ = list;
+    previewRow_ = QPersistentModelIndex(list->model()->index(row, 0));
+}
+
+void TMainFrm::ClearPreviewIfRowGone() {
+    if (previewList_ && !previewRow_.isValid()) {
+        previewList_ = nullptr;
+        ShockwaveFlash1->Clear();
+    }
 }

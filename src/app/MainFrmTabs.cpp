@@ -3,17 +3,18 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QTabWidget>
+#include <QTimer>
 
 #include "app/MainFrm.h"
 #include "app/ToolbarLayout.h"
+#include "web/FlashPlayer.h"
 #include "widgets/LbSpeedButton.h"
 
 void TMainFrm::PageControl1Change() {
     const bool web = PageControl1->currentIndex() == 0;
-    Download1->setEnabled(web);
-    Download2->setEnabled(web);
-    CopyFlash1->setEnabled(!web);
-    CopyFlash2->setEnabled(!web);
+    EnableTransferCommands();
+    // The preview plays while its list is shown.
+    ShockwaveFlash1->SetPaused(previewList_ != (web ? ListView1 : ListView2));
     LbSpeedButton3->SetCaption(web ? "Download Flash" : "Copy Flash To");
     if (!web && core_->CacheMovies().Count() == 0) {
         core_->StartCacheScan();
@@ -32,6 +33,9 @@ void TMainFrm::FinishCacheScan(const TOutcome& outcome) {
         qWarning("Cache scan: %s",
                  qPrintable(outcome.reason));  // the list is complete all the same
     }
+    if (quitWhenIdle_ && !Busy()) {
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
 }
 
 void TMainFrm::ArrangeToolbar() {
@@ -39,6 +43,7 @@ void TMainFrm::ArrangeToolbar() {
     LbSpeedButton1->move(at.selectAllLeft, LbSpeedButton1->y());
     LbSpeedButton2->move(at.deselectAllLeft, LbSpeedButton2->y());
     LbSpeedButton3->move(at.transferLeft, LbSpeedButton3->y());
+    StopButton->move(at.stopLeft, StopButton->y());
     LbSpeedButton6->move(at.goLeft, LbSpeedButton6->y());
     UrlComBox->resize(at.addressWidth, UrlComBox->height());
 }

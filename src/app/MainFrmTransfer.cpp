@@ -1,5 +1,6 @@
 // The transfer command: downloads the ticked web rows one after another, or copies the ticked
 // cache rows, into a folder the user picks.
+#include <QFileInfo>
 #include <QTabWidget>
 
 #include "app/MainFrm.h"
@@ -28,13 +29,22 @@ void TMainFrm::LbSpeedButton3Click() {
         RunModal(*reminder);
         return;
     }
-    if (!BrowseFolderDialog || RunModal(*BrowseFolderDialog) != QDialog::Accepted) {
+    if (!BrowseFolderDialog) {
+        return;
+    }
+    // The folder chosen last time, in an earlier run too, is offered first while it is there.
+    const QString last = settings_.LastFolder();
+    if (BrowseFolderDialog->ChosenFolder.isEmpty() && !last.isEmpty() && QFileInfo(last).isDir()) {
+        BrowseFolderDialog->SelectPath(last);
+    }
+    if (RunModal(*BrowseFolderDialog) != QDialog::Accepted) {
         return;
     }
     TargetFolder = BrowseFolderDialog->ChosenFolder;
     if (TargetFolder.isEmpty()) {
         return;
     }
+    settings_.SetLastFolder(TargetFolder);
     if (web) {
         core_->Chain().Start(TargetFolder);
     } else {

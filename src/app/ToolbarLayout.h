@@ -6,6 +6,7 @@ struct ToolbarPositions {
     int selectAllLeft;    // LbSpeedButton1
     int deselectAllLeft;  // LbSpeedButton2
     int transferLeft;     // LbSpeedButton3
+    int stopLeft;         // StopButton, left of the others
     int goLeft;           // LbSpeedButton6
     int addressWidth;     // UrlComBox
 };

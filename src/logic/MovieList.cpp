@@ -59,6 +59,15 @@ QString TMovieListModel::Description(const MovieRow& row) const {
     return text;
 }
 
+QString TMovieListModel::ToolTip(const MovieRow& row) const {
+    // The columns may show an address or a path cut short: the tooltip has them whole.
+    const QString description = Description(row);
+    if (kind_ == Kind::Cache) {
+        return row.localFile.isEmpty() ? description : description + "\n" + row.localFile;
+    }
+    return description.isEmpty() ? row.address : row.address + "\n" + description;
+}
+
 QVariant TMovieListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) {
         return {};
@@ -85,6 +94,7 @@ QVariant TMovieListModel::data(const QModelIndex& index, int role) const {
             return index.column() == 0 ? QVariant(row.ticked ? Qt::Checked : Qt::Unchecked)
                                        : QVariant();
         case Qt::ToolTipRole:
+            return ToolTip(row);
         case Qt::AccessibleDescriptionRole: {
             const QString text = Description(row);
             return text.isEmpty() ? QVariant() : QVariant(text);

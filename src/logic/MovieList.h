@@ -86,6 +86,7 @@ class TMovieListModel : public QAbstractTableModel {
   private:
     MovieRow& At(int row) { return rows_[static_cast<size_t>(shownFrom_ + row)]; }
     QString Description(const MovieRow& row) const;
+    QString ToolTip(const MovieRow& row) const;
     void RowChanged(int row);
 
     const Kind kind_;

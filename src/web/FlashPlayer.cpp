@@ -114,6 +114,20 @@ void TFlashPlayer::SetMovie(const QString& movie) {
     fetch_->Start();
 }
 
+void TFlashPlayer::Clear() {
+    movie_.clear();
+    ++request_;  // a fetch under way plays nothing when it ends
+    fetch_.reset();
+    loads_->CancelLoads();
+    RunWhenReady("vimbrelStop();");
+}
+
+void TFlashPlayer::SetPaused(bool paused) {
+    if (ready_) {
+        page()->runJavaScript(QString("vimbrelPause(%1);").arg(paused ? "true" : "false"));
+    }
+}
+
 void TFlashPlayer::SetMovieFile(const QString& path, const QString& address) {
     movie_ = path;
     const int request = ++request_;

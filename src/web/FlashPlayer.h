@@ -30,6 +30,10 @@ class TFlashPlayer : public QWebEngineView {
     // which its loads resolve against.
     void SetMovieFile(const QString& path, const QString& address = QString());
     QString Movie() const { return movie_; }
+    // Stops the movie (and its fetch) and shows nothing.
+    void Clear();
+    // Pauses the movie playing, or lets it go on.
+    void SetPaused(bool paused);
 
   signals:
     // The movie known as movie (its address, or its file's path) loaded a file; limitReached the

@@ -141,6 +141,9 @@ let player = null;
 function vimbrelStop() {
   if (player) { player.remove(); player = null; }
 }
+function vimbrelPause(paused) {
+  if (player) { paused ? player.ruffle().pause() : player.ruffle().resume(); }
+}
 // loads: where the movie's own loads go, fetched by the program; every http or https address
 // is sent there but the movie itself and the runtime's files.
 function vimbrelPlay(url, base, loads) {

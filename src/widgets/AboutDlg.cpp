@@ -69,6 +69,8 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     OKButton->setGeometry(169, 214, 92, 30);
     OKButton->setDefault(true);
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+    setAccessibleName(windowTitle());
+    setAccessibleDescription(Label5->text() + ". " + Label6->text());
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->geometry().center() - rect().center());  // centred on the screen

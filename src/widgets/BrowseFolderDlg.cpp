@@ -67,6 +67,16 @@ TBrowseFolderDialog::TBrowseFolderDialog(const QString& home, QWidget* parent) :
     Edit1->setObjectName("Edit1");
     Edit1->setReadOnly(true);
     Edit1->setGeometry(64, 292, 329, 24);
+    // It echoes the tree's choice: no caret, no focus, the face of a label, so it never looks
+    // like a box that takes typing.
+    Edit1->setFocusPolicy(Qt::NoFocus);
+    Edit1->setFrame(false);
+    Edit1->setBackgroundRole(QPalette::Window);
+    Edit1->setAutoFillBackground(false);
+    QPalette flat = Edit1->palette();
+    flat.setColor(QPalette::Base, flat.color(QPalette::Window));
+    Edit1->setPalette(flat);
+    Edit1->setAccessibleName("Folder");
     Button1 = new QPushButton("OK", this);
     Button1->setObjectName("Button1");
     Button1->setGeometry(200, 336, 90, 28);
@@ -76,7 +86,8 @@ TBrowseFolderDialog::TBrowseFolderDialog(const QString& home, QWidget* parent) :
     Button2->setGeometry(304, 336, 90, 28);
     setTabOrder(ShellTreeView1, Button1);
     setTabOrder(Button1, Button2);
-    setTabOrder(Button2, Edit1);
+    setAccessibleName(windowTitle());
+    setAccessibleDescription(Label2->text());
 
     AddNode(nullptr, "Home", home);
     AddNode(nullptr, "File System", "/");

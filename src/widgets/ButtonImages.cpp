@@ -50,6 +50,20 @@ QImage DownloadImage() {
     return img;
 }
 
+QImage StopImage() {
+    QImage img = BlankImage(32);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(120, 20, 15), 2));
+    p.setBrush(QColor(210, 40, 30));
+    p.drawPolygon(QPolygonF({QPointF(11, 3), QPointF(21, 3), QPointF(29, 11), QPointF(29, 21),
+                             QPointF(21, 29), QPointF(11, 29), QPointF(3, 21), QPointF(3, 11)}));
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(9, 14, 14, 4));
+    return img;
+}
+
 QImage AddressImage() {
     QImage img = BlankImage(32);
     QPainter p(&img);

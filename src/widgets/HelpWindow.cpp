@@ -11,6 +11,7 @@
 #include <QSplitter>
 #include <QTreeWidget>
 #include <QUrl>
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -76,7 +77,6 @@ THelpWindow::THelpWindow(std::shared_ptr<ChmFile> file) : file_(std::move(file))
     Page = new TChmBrowser(file_, split);
     Page->setObjectName("HelpPage");
     split->setStretchFactor(1, 3);
-    split->setSizes({220, 540});
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(split);
@@ -86,13 +86,19 @@ THelpWindow::THelpWindow(std::shared_ptr<ChmFile> file) : file_(std::move(file))
         contents ? ParseContents(QString::fromUtf8(*contents)) : std::vector<TocEntry>();
     AddEntries(nullptr, toc);
     Contents->expandAll();
+    // The contents pane is as wide as its longest title, within reason.
+    Contents->resizeColumnToContents(0);
+    const int contentsWidth = std::clamp(Contents->columnWidth(0) + 24, 220, 360);
+    split->setSizes({contentsWidth, width() - contentsWidth});
     connect(Contents, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
         if (item && !item->data(0, kLocalRole).toString().isEmpty()) {
             OpenPage(item->data(0, kLocalRole).toString());
         }
     });
-    connect(Page, &QTextBrowser::sourceChanged, this,
-            [this] { setWindowTitle(Page->documentTitle()); });
+    connect(Page, &QTextBrowser::sourceChanged, this, [this] {
+        setWindowTitle(Page->documentTitle());
+        ShowInContents(Page->source());  // after a link, Back and Forward alike
+    });
     connect(Page, &QTextBrowser::anchorClicked, this, &THelpWindow::FollowLink);
     if (!toc.empty()) {
         Contents->setCurrentItem(Contents->topLevelItem(0));
@@ -104,6 +110,7 @@ void THelpWindow::AddEntries(QTreeWidgetItem* parent, const std::vector<TocEntry
     for (const TocEntry& entry : entries) {
         auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(Contents);
         item->setText(0, entry.name);
+        item->setToolTip(0, entry.name);  // whole, should the pane be narrower than the title
         item->setData(0, kLocalRole, entry.local);
         AddEntries(item, entry.children);
     }
@@ -123,8 +130,11 @@ void THelpWindow::FollowLink(const QUrl& link) {
         return;  // nothing else leaves the help
     }
     Page->setSource(target);
-    // The contents follow the page.
-    const QString local = target.path().mid(1);
+    ShowInContents(target);  // told here too: a link followed in a click's handler tells nothing
+}
+
+void THelpWindow::ShowInContents(const QUrl& page) {
+    const QString local = page.path().mid(1);
     for (QTreeWidgetItemIterator it(Contents); *it; ++it) {
         if ((*it)->data(0, kLocalRole).toString().compare(local, Qt::CaseInsensitive) == 0) {
             const QSignalBlocker quiet(Contents);

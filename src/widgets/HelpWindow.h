@@ -42,5 +42,7 @@ class THelpWindow : public QWidget {
 
   private:
     void AddEntries(QTreeWidgetItem* parent, const std::vector<TocEntry>& entries);
+    // Selects the page's entry in the contents, if it has one.
+    void ShowInContents(const QUrl& page);
     std::shared_ptr<ChmFile> file_;
 };

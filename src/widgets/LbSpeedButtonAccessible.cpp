@@ -61,7 +61,7 @@ QString SpokenCaption(const QString& caption) {
         }
         spoken += caption[i];
     }
-    return spoken.trimmed();
+    return spoken.simplified();  // spaces that place a caption on screen are not words
 }
 
 void InstallLbSpeedButtonAccessibility() {

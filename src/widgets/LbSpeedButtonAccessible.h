@@ -3,7 +3,8 @@
 #include <QString>
 
 // The caption as a screen reader says it: without the "&" of the accelerator ("&&" stays one
-// "&") and without the blanks around it ("  GO!" is "GO!").
+// "&") and with its blanks as single spaces ("  GO!" is "GO!", "Download  Flash" is "Download
+// Flash").
 QString SpokenCaption(const QString& caption);
 
 // Makes every flat button a push button to screen readers: named by its caption, with a press

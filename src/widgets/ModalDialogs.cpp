@@ -26,5 +26,7 @@ TModalAnswerer SetModalAnswerer(TModalAnswerer answerer) {
 void ShowErrorBox(QWidget* parent, const QString& text) {
     QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(), text,
                     QMessageBox::Ok, parent);
+    box.setAccessibleName(box.windowTitle());
+    box.setAccessibleDescription(text);
     RunModal(box);
 }

@@ -63,4 +63,11 @@ TMsgForm::TMsgForm(QWidget* parent) : QDialog(parent) {
     Button1->setDefault(true);
     Button1->setFocus();
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+    // A screen reader hears the notice whole, not the lines it is set in.
+    setAccessibleName(Label1->text());
+    QStringList lines;
+    for (QLabel* line : {Label2, Label3, Label4}) {
+        lines << line->text().simplified();
+    }
+    setAccessibleDescription(lines.join(' '));
 }

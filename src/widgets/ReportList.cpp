@@ -45,6 +45,36 @@ TReportList::TReportList(QWidget* parent, const char* name, QAbstractItemModel* 
     header()->setStretchLastSection(false);
     setContextMenuPolicy(Qt::NoContextMenu);  // the window opens its own on a press
     setItemDelegate(new GridDelegate(this));
+    setTextElideMode(Qt::ElideMiddle);
+    connect(header(), &QHeaderView::sectionResized, this, [this](int column) {
+        if (column != fillColumn_ && !filling_) {
+            FillWidth();
+        }
+    });
+}
+
+void TReportList::SetFillColumn(int column) {
+    fillColumn_ = column;
+    fillLeast_ = columnWidth(column);
+    FillWidth();
+}
+
+void TReportList::resizeEvent(QResizeEvent* event) {
+    QTreeView::resizeEvent(event);
+    FillWidth();
+}
+
+void TReportList::FillWidth() {
+    if (fillColumn_ < 0 || !model() || fillColumn_ >= model()->columnCount()) {
+        return;
+    }
+    int others = 0;
+    for (int i = 0; i < model()->columnCount(); ++i) {
+        others += i == fillColumn_ || isColumnHidden(i) ? 0 : columnWidth(i);
+    }
+    filling_ = true;
+    setColumnWidth(fillColumn_, std::max(fillLeast_, viewport()->width() - others));
+    filling_ = false;
 }
 
 void TReportList::keyPressEvent(QKeyEvent* event) {

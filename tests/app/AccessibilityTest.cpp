@@ -34,7 +34,7 @@ TEST(Accessibility, FlatButtonsArePushButtonsNamedByTheirCaptionWithAPressAction
         const char* name;
     } buttons[] = {{frm.LbSpeedButton1, "Select All"},
                    {frm.LbSpeedButton2, "Deselect All"},
-                   {frm.LbSpeedButton3, "Download  Flash"},
+                   {frm.LbSpeedButton3, "Download Flash"},
                    {frm.LbSpeedButton5, "Address :"},
                    {frm.LbSpeedButton6, "GO!"}};
     for (const auto& b : buttons) {
@@ -48,7 +48,7 @@ TEST(Accessibility, FlatButtonsArePushButtonsNamedByTheirCaptionWithAPressAction
         EXPECT_EQ(reader->actionInterface()->actionNames(),
                   QStringList({QAccessibleActionInterface::pressAction()}));
     }
-    EXPECT_EQ(SpokenCaption("&Save  &&Go "), "Save  &Go");
+    EXPECT_EQ(SpokenCaption("&Save  &&Go "), "Save &Go");
     // The press action clicks the button; the accelerator is offered with it.
     TLbSpeedButton withAccelerator(&frm);
     withAccelerator.SetCaption("&Save");
@@ -86,9 +86,12 @@ TEST(Accessibility, TabReachesTheFlatButtonsWhichSpaceAndEnterPress) {
     frm.show();
     frm.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&frm));
+    // Left to right: "Address :", the box, "GO!".
     frm.UrlComBox->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
     EXPECT_EQ(QApplication::focusWidget(), frm.LbSpeedButton5);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), frm.UrlComBox);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), frm.LbSpeedButton6);
     QSignalSpy clicks(frm.LbSpeedButton6, &TLbSpeedButton::OnClick);
@@ -120,7 +123,8 @@ TEST(Accessibility, SpaceTicksTheCurrentRowAndAScreenReaderHearsIt) {
 }
 
 // What the columns do not say: where a saved movie went, why a row failed, where a cached movie
-// came from, in each row's tooltip and what a screen reader reads for it.
+// came from, in what a screen reader reads for each row and in its tooltip, which also has the
+// address (or the cached file's path) whole, however narrow its column.
 TEST(Accessibility, RowsTellWhereTheirFilesWentAndCameFrom) {
     TMainFrm frm(TestFolders());
     frm.show();
@@ -138,13 +142,16 @@ TEST(Accessibility, RowsTellWhereTheirFilesWentAndCameFrom) {
         TReportList* list;
         int row;
         QString told;
-    } rows[] = {{frm.ListView1, 0, "Saved to /movies/red (2).swf"},
-                {frm.ListView1, 1, "HTTP 404 Not Found"},
-                {frm.ListView2, 0, "http://other/red.swf, from the cache of Chromium"}};
+        QString tip;
+    } rows[] = {{frm.ListView1, 0, "Saved to /movies/red (2).swf",
+                 "http://h/red.swf\nSaved to /movies/red (2).swf"},
+                {frm.ListView1, 1, "HTTP 404 Not Found", "http://h/gone.swf\nHTTP 404 Not Found"},
+                {frm.ListView2, 0, "http://other/red.swf, from the cache of Chromium",
+                 "http://other/red.swf, from the cache of Chromium\n/store/red[2].swf"}};
     for (const auto& r : rows) {
         for (int column = 0; column < r.list->model()->columnCount(); ++column) {
             EXPECT_EQ(r.list->model()->index(r.row, column).data(Qt::ToolTipRole).toString(),
-                      r.told);
+                      r.tip);
             QAccessibleInterface* cell = Reader(r.list)->tableInterface()->cellAt(r.row, column);
             ASSERT_NE(cell, nullptr);
             EXPECT_EQ(cell->text(QAccessible::Description), r.told);

@@ -61,7 +61,8 @@ TEST(CacheTab, ListsTheMoviesOfEverySourceOnce) {
                                                           : movies.a;
         EXPECT_EQ(ReadAll(path), want) << names[i].toStdString();
         // The row tells where its movie came from: the address, and whose cache held it.
-        const QString told = frm.ListView2->model()->index(i, 1).data(Qt::ToolTipRole).toString();
+        const QString told =
+            frm.ListView2->model()->index(i, 1).data(Qt::AccessibleDescriptionRole).toString();
         const QHash<QString, QString> holder = {{"prev", "Vimbrel's preview"},
                                                 {"own", "Vimbrel's browser"},
                                                 {"chr", "Chromium"},

@@ -6,15 +6,19 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QSplitter>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
+#include "app/ToolbarLayout.h"
 #include "support/BusyChain.h"
 #include "support/ListRows.h"
+#include "support/ModalAnswers.h"
 #include "support/TestEnvironment.h"
+#include "web/FlashPlayer.h"
 #include "widgets/LbSpeedButton.h"
 #include "widgets/ReportList.h"
 #include "widgets/StatusBar.h"
@@ -23,6 +27,7 @@ namespace {
 class MainFrmTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        ForgetWindowState();
         frm = std::make_unique<TMainFrm>(TestFolders());
         frm->show();
         QCoreApplication::processEvents();
@@ -63,7 +68,7 @@ TEST_F(MainFrmTest, StartsWithTheFormsCaptionsMenusAndStatus) {
               QStringList({"&Download Flash", "&Copy Flash To...", "-", "E&xit"}));
     EXPECT_EQ(Captions(frm->Edit1),
               QStringList({"&Select All", "&Deselect all", "-", "&Clear list", "-", "Dee&p Scan",
-                           "Save &Loaded Files", "Play Flash &in Pages"}));
+                           "Save &Loaded Files", "Play Flash &in Pages", "-", "S&top"}));
     EXPECT_EQ(Captions(frm->Help1), QStringList({"&Content", "-", "&Home page", "-", "&About..."}));
     EXPECT_EQ(Captions(frm->PopupMenu1),
               QStringList({"Select All", "Deselect All", "-", "Clear List", "-", "Download Flash",
@@ -143,6 +148,7 @@ TEST_F(MainFrmTest, ToolbarFollowsTheOuterWidth) {
     EXPECT_EQ(frm->LbSpeedButton1->x(), 480);
     EXPECT_EQ(frm->LbSpeedButton2->x(), 600);
     EXPECT_EQ(frm->LbSpeedButton3->x(), 735);
+    EXPECT_EQ(frm->StopButton->x(), 397);
     const int p = frm->Panel4->width();
     EXPECT_EQ(frm->LbSpeedButton6->x(), p - 69);
     EXPECT_EQ(frm->UrlComBox->width(), p - 177);
@@ -152,12 +158,9 @@ TEST_F(MainFrmTest, ToolbarFollowsTheOuterWidth) {
     EXPECT_EQ(frm->LbSpeedButton1->x(), 580);
     EXPECT_EQ(frm->LbSpeedButton2->x(), 700);
     EXPECT_EQ(frm->LbSpeedButton3->x(), 835);
-    EXPECT_EQ(frm->Panel4->width(), p + 100);
-    EXPECT_EQ(frm->LbSpeedButton6->x(), p + 100 - 69);
-
-    frm->SetOuterSize(300, 597);  // no minimum size: the buttons go off to the left
-    QCoreApplication::processEvents();
-    EXPECT_EQ(frm->LbSpeedButton1->x(), -120);
+    EXPECT_GT(frm->Panel4->width(), p);  // the lists and the player share the new width
+    EXPECT_EQ(frm->LbSpeedButton6->x(), frm->Panel4->width() - 69);
+    EXPECT_EQ(ArrangeToolbarPositions(300, 0).selectAllLeft, -120);
 }
 
 TEST_F(MainFrmTest, StatusPanelsAndProgressBarFollowTheWidth) {
@@ -184,9 +187,8 @@ TEST_F(MainFrmTest, StatusPanelsAndProgressBarFollowTheWidth) {
     frm->SetProgress(0);
     EXPECT_EQ(frm->ProgressBar->value(), 0);
 
-    frm->SetOuterSize(200, 597);  // narrower than panels 1 and 2
-    QCoreApplication::processEvents();
-    EXPECT_EQ(frm->StatusBar1->PanelWidths()[0], 0);
+    // Narrower than panels 1 and 2 (the window itself goes no smaller than its design size).
+    EXPECT_EQ(FirstPanelWidth(200, frm->StatusBar1->PanelWidths()), 0);
 }
 
 TEST_F(MainFrmTest, ListCommandsActOnTheActiveListOnly) {
@@ -251,9 +253,12 @@ TEST_F(MainFrmTest, CloseIsRefusedWhileAnyWorkRunsAndACopysEndShowsDone) {
         ClickTab(1);
         ASSERT_TRUE(WaitUntil([&] { return !frm->Core().CacheScanRunning(); }));
         EXPECT_TRUE(frm->Busy());
+        // Asked whether to stop: "Keep downloading" leaves everything as it was.
+        TModalAnswers keep([](QDialog& box) { return PressButton(box, "Keep downloading"); });
         frm->Exit1->trigger();
         EXPECT_TRUE(frm->isVisible());
         EXPECT_FALSE(frm->close());
+        EXPECT_TRUE(frm->Core().Chain().IsRunning());
     }
     EXPECT_FALSE(frm->Busy());
 
@@ -278,4 +283,41 @@ TEST_F(MainFrmTest, ButtonsTurnBlueUnderThePointerAndActivationPlacesTheWindow) 
     QEvent activate(QEvent::WindowActivate);
     QCoreApplication::sendEvent(frm.get(), &activate);
     EXPECT_EQ(frm->pos(), QPoint(50, 25));
+}
+
+// Large, the window gives its room to the lists' address columns and to the player in proportion;
+// its size, the splitter and the column widths come back at the next start.
+TEST_F(MainFrmTest, TheLayoutUsesItsRoomAndComesBackAfterARestart) {
+    ListMovies(*frm, {"http://h/" + QString(300, 'x') + "/end.swf"});
+    frm->SetOuterSize(1920, 1080);
+    QCoreApplication::processEvents();
+    for (TReportList* list : {frm->ListView1, frm->ListView2}) {
+        frm->SelectPageInCode(list == frm->ListView1 ? 0 : 1);
+        QCoreApplication::processEvents();
+        int columns = 0;
+        for (int i = 0; i < list->model()->columnCount(); ++i) {
+            columns += list->columnWidth(i);
+        }
+        EXPECT_EQ(columns, list->viewport()->width()) << list->objectName().toStdString();
+    }
+    EXPECT_EQ(frm->ListView1->textElideMode(), Qt::ElideMiddle);
+    const double playerShare = double(frm->Panel2->width()) / frm->Splitter1->width();
+    EXPECT_NEAR(playerShare, 233.0 / 892, 0.03);
+    EXPECT_GT(frm->ShockwaveFlash1->height(), 474 + 400);  // the player fills its pane
+
+    frm->Splitter1->setSizes({600, 1300});
+    frm->ListView1->setColumnWidth(2, 140);
+    frm->ListView2->setColumnWidth(3, 420);
+    ASSERT_TRUE(frm->close());
+    TMainFrm next(TestFolders());
+    next.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(next.size(), frm->size());
+    EXPECT_NEAR(next.Splitter1->sizes().value(0), 600, 8);
+    EXPECT_EQ(next.ListView1->columnWidth(2), 140);
+    EXPECT_EQ(next.ListView2->columnWidth(3), 420);
+    next.move(300, 300);
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(&next, &activate);
+    EXPECT_EQ(next.pos(), QPoint(300, 300));  // its own place now, not the first start's
 }

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QComboBox>
 #include <QCryptographicHash>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTabBar>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
@@ -16,6 +20,8 @@
 #include "support/TestEnvironment.h"
 #include "support/TestSwf.h"
 #include "web/FlashPlayer.h"
+#include "widgets/LbSpeedButton.h"
+#include "widgets/ReportList.h"
 #include "widgets/StatusBar.h"
 
 namespace {
@@ -117,4 +123,50 @@ TEST(PreviewPane, AMovieIsSavedWithWhatItLoadsAndPlaysOfflineFromThere) {
     EXPECT_TRUE(PaneShows(frm, QColor(30, 160, 60)));
     const auto asked = offline.Asked();
     EXPECT_NE(std::find(asked.begin(), asked.end(), "/levels/child.swf"), asked.end());
+}
+
+// A playing movie keeps neither the keyboard nor its place: Tab and Shift+Tab leave the pane,
+// Ctrl+L reaches the address box from it, F6 goes round the panes, and the movie stops when its
+// row leaves the list.
+TEST(PreviewPane, TheKeyboardLeavesAPlayingMovieWhichStopsWhenItsRowGoes) {
+    const QByteArray red = SolidColourSwf({200, 30, 40});
+    RawHttpServer server(
+        [&](const std::string&) { return RawHttpServer::Response(200, red.toStdString()); });
+    TMainFrm frm(TestFolders());
+    frm.show();
+    frm.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frm));
+    ListMovies(frm, {QString::fromStdString(server.Url("/red.swf"))});
+    SelectRow(frm.ListView1, 0);
+    ASSERT_TRUE(PaneShows(frm, QColor(200, 30, 40)));
+    const auto focusInPane = [&] {
+        QTest::mouseClick(frm.ShockwaveFlash1->focusProxy(), Qt::LeftButton, {},
+                          frm.ShockwaveFlash1->rect().center());
+        return WaitUntil(
+            [&] { return frm.ShockwaveFlash1->isAncestorOf(QApplication::focusWidget()); });
+    };
+    const struct {
+        QKeyCombination key;
+        QWidget* reaches;
+    } keys[] = {{Qt::Key_Tab, frm.PageControl1->tabBar()},
+                {Qt::SHIFT | Qt::Key_Backtab, frm.LbSpeedButton3},
+                {Qt::CTRL | Qt::Key_L, frm.UrlComBox},
+                {Qt::ALT | Qt::Key_D, frm.UrlComBox}};
+    for (const auto& k : keys) {
+        ASSERT_TRUE(focusInPane());
+        QTest::keyClick(QApplication::focusWidget(), k.key.key(), k.key.keyboardModifiers());
+        EXPECT_EQ(QApplication::focusWidget(), k.reaches)
+            << QKeySequence(k.key).toString().toStdString();
+    }
+    for (QWidget* next :
+         {static_cast<QWidget*>(frm.ListView1), static_cast<QWidget*>(frm.ShockwaveFlash1),
+          static_cast<QWidget*>(frm.UrlComBox)}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
+        QWidget* focus = QApplication::focusWidget();
+        EXPECT_TRUE(focus == next || next->isAncestorOf(focus)) << next->objectName().toStdString();
+    }
+
+    ListMovies(frm, {QString::fromStdString(server.Url("/other.swf"))});  // a new page's list
+    EXPECT_TRUE(frm.ShockwaveFlash1->Movie().isEmpty());
+    EXPECT_TRUE(PaneShows(frm, QColor(255, 255, 255)));
 }

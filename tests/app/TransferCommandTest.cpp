@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -18,6 +21,7 @@
 #include "support/RawHttpServer.h"
 #include "support/TestEnvironment.h"
 #include "widgets/BrowseFolderDlg.h"
+#include "widgets/LbSpeedButton.h"
 #include "widgets/MsgBox.h"
 #include "widgets/ReportList.h"
 #include "widgets/StatusBar.h"
@@ -91,9 +95,9 @@ TEST_F(TransferCommandTest, DownloadsTickedRowsInTurnMarkingEachSavedOrFailed) {
     auto told = [this](int row, Qt::ItemDataRole role) {
         return frm.ListView1->model()->index(row, 1).data(role).toString();
     };
-    EXPECT_EQ(told(2, Qt::ToolTipRole), "HTTP 404 Not Found");
     EXPECT_EQ(told(2, Qt::AccessibleDescriptionRole), "HTTP 404 Not Found");
-    EXPECT_EQ(told(0, Qt::ToolTipRole), "Saved to " + target.filePath("a.swf"));
+    EXPECT_EQ(told(2, Qt::AccessibleDescriptionRole), "HTTP 404 Not Found");
+    EXPECT_EQ(told(0, Qt::AccessibleDescriptionRole), "Saved to " + target.filePath("a.swf"));
     EXPECT_EQ(ReadAll(target.filePath("a.swf")), "movie /a.swf");
     EXPECT_EQ(ReadAll(target.filePath("b.swf")), "movie /b.swf");
     EXPECT_FALSE(QFile::exists(target.filePath("missing.swf")));
@@ -142,7 +146,10 @@ TEST_F(TransferCommandTest, BusyChainRefusesASecondPressAndTheCloseAndSurvivesAR
         frm.LbSpeedButton3Click();
     }
     EXPECT_EQ(dialogsShown, 0);
-    EXPECT_FALSE(frm.close());
+    {
+        TModalAnswers keep([](QDialog& box) { return PressButton(box, "Keep downloading"); });
+        EXPECT_FALSE(frm.close());
+    }
 
     // The list is rebuilt while the row downloads: no new row may be marked for it.
     ShowMovies({base + "/other.swf", base + "/a.swf"});
@@ -204,7 +211,7 @@ TEST_F(TransferCommandTest, CacheTabCopiesTheTickedRowsAndTellsWhyOneFailed) {
     EXPECT_TRUE(
         frm.ListView2->model()
             ->index(3, 1)
-            .data(Qt::ToolTipRole)
+            .data(Qt::AccessibleDescriptionRole)
             .toString()
             .contains("Copy failed: cannot read " + paths[3] + ": No such file or directory"));
 }
@@ -231,4 +238,76 @@ TEST_F(TransferCommandTest, OnlyHttpAndHttpsLeaveTheProgram) {
     EXPECT_EQ(Status(3), "Saved");
     EXPECT_TRUE(other.Requests().empty());
     EXPECT_EQ(QDir(target.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"fine.swf"}));
+}
+
+// Stop (the button, Escape, the Edit menu) ends a chain at once: no file is left, the row under
+// way fails ("stopped"), the rows not reached stay New. Meanwhile the commands that cannot act
+// are disabled and say why. A close request answered "Stop and quit" ends the same way.
+TEST_F(TransferCommandTest, StopAndStopAndQuitEndAChainAtOnceLeavingNoFile) {
+    TGate answer;  // the server never answers while the test runs
+    RawHttpServer slow([&answer](const std::string& request) {
+        answer.Wait();
+        return Serve(request);
+    });
+    const auto openAtExit = qScopeGuard([&answer] { answer.Open(); });
+    const QString base = QString::fromStdString(slow.Url(""));
+    ShowMovies({base + "/a.swf", base + "/b.swf", base + "/c.swf"});
+    frm.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frm));
+    const auto startChain = [this] {
+        TModalAnswers chooser([this](QDialog&) { return ChooseFolder(target.path()); });
+        frm.LbSpeedButton3Click();
+        return frm.Core().Chain().IsRunning();
+    };
+    const auto stopWith = [this](const std::function<void()>& stop) {
+        EXPECT_FALSE(frm.LbSpeedButton3->isEnabled());
+        EXPECT_FALSE(frm.Download1->isEnabled());
+        EXPECT_FALSE(frm.LbSpeedButton6->isEnabled());
+        EXPECT_EQ(frm.LbSpeedButton3->toolTip(),
+                  "Movies are being downloaded: Stop (Esc) ends it first");
+        EXPECT_TRUE(frm.StopButton->isEnabled());
+        stop();
+        EXPECT_TRUE(WaitUntil([this] { return !frm.Busy(); }, 5000));
+        EXPECT_EQ(Status(0), "Failed");
+        EXPECT_EQ(frm.Core().WebMovies().Row(0).reason, "stopped");
+        EXPECT_EQ(Status(1), "New");
+        EXPECT_EQ(Status(2), "New");
+        EXPECT_TRUE(QDir(target.path()).isEmpty());
+    };
+    const std::function<void()> stops[] = {
+        [this] { frm.StopButton->Click(); },
+        [this] { QTest::keyClick(frm.ListView1, Qt::Key_Escape); },
+        [this] { frm.Stop1->trigger(); }};
+    for (const auto& stop : stops) {
+        ASSERT_TRUE(startChain());
+        stopWith(stop);
+        EXPECT_TRUE(frm.LbSpeedButton3->isEnabled());
+        EXPECT_FALSE(frm.StopButton->isEnabled());
+    }
+
+    ASSERT_TRUE(startChain());
+    stopWith([this] {
+        TModalAnswers stop([](QDialog& box) { return PressButton(box, "Stop and quit"); });
+        EXPECT_FALSE(frm.close());  // closes once the chain has ended
+    });
+    EXPECT_TRUE(WaitUntil([this] { return !frm.isVisible(); }));
+}
+
+// The folder chosen last is offered first by the chooser, in a later run too.
+TEST_F(TransferCommandTest, TheChooserOffersTheFolderChosenLastTimeAfterARestart) {
+    RawHttpServer server(Serve);
+    ShowMovies({QString::fromStdString(server.Url("/a.swf"))});
+    RunCommandInto(target.path());
+    TMainFrm next(TestFolders());
+    TBrowseFolderDialog chooser(TestFolders().home, &next);
+    next.BrowseFolderDialog = &chooser;
+    ListMovies(next, {QString::fromStdString(server.Url("/b.swf"))});
+    next.SetAllChecked(true);
+    QString offered;
+    TModalAnswers look([&](QDialog&) {
+        offered = chooser.Edit1->text();
+        return int(QDialog::Rejected);
+    });
+    next.LbSpeedButton3Click();
+    EXPECT_EQ(QDir::cleanPath(offered), QDir::cleanPath(target.path()));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QSettings>
+
 #include "platform/UserFolders.h"
 
 // Gives this process a fresh home folder, with its settings, cache and data folders, in a
@@ -10,4 +12,11 @@ TUserFolders IsolateHome();
 // The folders a test's main window is given: the isolated home of this process.
 inline TUserFolders TestFolders() {
     return IsolateHome();
+}
+
+// A window made after this starts as at the first start: what an earlier window remembered of
+// its place, splitter and columns is forgotten.
+inline void ForgetWindowState() {
+    QSettings(TestFolders().configHome + "/vimbrel/vimbrel.conf", QSettings::IniFormat)
+        .remove("Window");
 }

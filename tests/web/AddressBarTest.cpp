@@ -50,13 +50,15 @@ TEST(AddressBar, ListsTheOpenTabsSkippingFolderWindowsAndKeepingRepeats) {
                                                  "http://last.example/flash.html"}));
     EXPECT_EQ(frm.UrlComBox->currentText(), "http://last.example/flash.html");
 
-    // "Address :" reads the tabs again; with none open, box and list end empty.
+    // "Address :" reads the tabs again; with none open, the box keeps what it had and the
+    // status bar says why.
     QFile::remove(home.path() +
                   "/.mozilla/firefox/p.default/sessionstore-backups/recovery.jsonlz4");
     frm.UrlComBox->setEditText("typed");
     frm.LbSpeedButton5Click();
-    EXPECT_EQ(frm.UrlComBox->count(), 0);
-    EXPECT_EQ(frm.UrlComBox->currentText(), "");
+    EXPECT_EQ(frm.UrlComBox->count(), 3);
+    EXPECT_EQ(frm.UrlComBox->currentText(), "typed");
+    EXPECT_EQ(frm.StatusBar1->Text(), "No web page is open in a desktop browser");
 }
 
 TEST(AddressBar, AnUnreadableHomeIsReportedAndStartUpStillAttachesThePageScan) {

@@ -125,8 +125,8 @@ TEST_F(HelpTest, TheWindowShowsTheContentsAndThePagesWithTheirImages) {
     EXPECT_EQ(THelpWindow::OpenCount(), 1);
 }
 
-// A link to another help page opens it in the help window, its contents following; only web
-// links go to the desktop, and nothing else is followed.
+// A link to another help page opens it in the help window, its contents following, Back and
+// Forward too; only web links go to the desktop, and nothing else is followed.
 TEST_F(HelpTest, LinksBetweenHelpPagesStayInTheHelpWindow) {
     TUrlOpenings desktop;
     THelpWindow* window = OpenHelp(BuiltHelp());
@@ -150,6 +150,12 @@ TEST_F(HelpTest, LinksBetweenHelpPagesStayInTheHelpWindow) {
     EXPECT_EQ(window->Page->source().path(), "/cache.html");
     EXPECT_EQ(window->Contents->currentItem()->text(0), "Copying cached movies");
     EXPECT_TRUE(desktop.opened.isEmpty()) << desktop.opened.join(' ').toStdString();
+    // Back and Forward move the contents with the page.
+    const QString first = window->Contents->topLevelItem(0)->text(0);
+    QTest::keyClick(window->Page, Qt::Key_Left, Qt::AltModifier);
+    EXPECT_EQ(window->Contents->currentItem()->text(0), first);
+    QTest::keyClick(window->Page, Qt::Key_Right, Qt::AltModifier);
+    EXPECT_EQ(window->Contents->currentItem()->text(0), "Copying cached movies");
 
     for (const char* other :
          {"https://example.org/flash", "file:///etc/passwd", "javascript:x()"}) {
