@@ -1,25 +1,28 @@
 // Plays the Flash movies of an http(s) page in place, as the plugin did. Runs in the page's own
 // world before its scripts, in every frame. The page's OBJECT and EMBED elements stay where the
-// page wrote them, hidden, and a player of the runtime served at RUNTIME_BASE takes each one's
+// page wrote them, hidden, and a frame of the program's player (PLAYER_FRAME) takes each one's
 // place once it is in or near the view, up to a cap for the page and all its frames together
-// (a frame asks the top document for each player). Movies are fetched by the player in the
-// page, under the page's own rules.
+// (a frame asks the top document for each player). The frame is of another origin: the program
+// fetches the movie and its loads there, wherever they are served from, and the page reads
+// nothing of them.
 (function () {
   "use strict";
   if (!/^https?:$/.test(location.protocol)) {
     return;
   }
-  const runtime = "RUNTIME_BASE";
+  const playerFrame = "PLAYER_FRAME";
   const flashTypes = ["application/x-shockwave-flash", "application/futuresplash"];
-  const flashClassId = "clsid:d27cdb6e-ae6d-11cf-96b8-444553540000";
+  const flashClassId = "d27cdb6e-ae6d-11cf-96b8-444553540000";
+  const playerDomain = "macromedia.com";
   const maxPlayers = 64;  // for the page and all its frames
   const ticketAsk = "vimbrel-player-ticket";
   const ticketAnswer = "vimbrel-player-granted";
   const seen = new WeakSet();
   const playing = new Map();  // the page's element -> the player in its place
   let players = 0;
-  let loading = null;
   let pageHasItsOwn = false;
+
+  /* @FLASH_ELEMENT@ */
 
   // Pages look for the plugin before they write their movie.
   function announcePlugin() {
@@ -102,9 +105,11 @@
           params[name] = element.getAttribute(name);
         }
       }
-      address = element.getAttribute("data") || params.movie || params.src;
-      const classId = (element.getAttribute("classid") || "").toLowerCase();
-      flash = classId === flashClassId ||
+      // The movie the scan lists for the element is the one that plays.
+      address = objectMovie(element);
+      const classId = (element.getAttribute("classid") || "").trim().toLowerCase();
+      const codeBase = (element.getAttribute("codebase") || "").toLowerCase();
+      flash = classId.replace(/^clsid:/, "") === flashClassId || codeBase.includes(playerDomain) ||
           (type ? flashTypes.includes(type) : looksLikeMovie(address));
     }
     if (!flash || !address) {
@@ -126,46 +131,20 @@
     return false;
   }
 
-  // The runtime starts once the page has loaded and gone idle: the page and its scan first.
+  // Players start once the page has loaded and gone idle: the page and its scan first.
+  let settled = null;
   function pageSettled() {
-    return new Promise((resolve) => {
-      const idle = () => requestIdleCallback(resolve, {timeout: 1000});
-      if (document.readyState === "complete") {
-        idle();
-      } else {
-        addEventListener("load", idle, {once: true});
-      }
-    });
-  }
-
-  function loadRuntime() {
-    if (!loading) {
-      loading = pageSettled().then(() => new Promise((resolve, reject) => {
-        window.RufflePlayer = window.RufflePlayer || {};
-        window.RufflePlayer.config = {
-          publicPath: runtime,
-          polyfills: false,
-          autoplay: "on",
-          unmuteOverlay: "hidden",
-          splashScreen: false,
-          warnOnUnsupportedContent: false,
-          showSwfDownload: false,
-          allowScriptAccess: false,
-        };
-        const script = document.createElement("script");
-        script.src = runtime + "ruffle.js";
-        script.onload = () => {
-          script.remove();
-          resolve(window.RufflePlayer.newest());
-        };
-        script.onerror = () => {
-          script.remove();
-          reject(new Error("The Flash player could not be loaded."));
-        };
-        (document.head || document.documentElement).appendChild(script);
-      }));
+    if (!settled) {
+      settled = new Promise((resolve) => {
+        const idle = () => requestIdleCallback(resolve, {timeout: 1000});
+        if (document.readyState === "complete") {
+          idle();
+        } else {
+          addEventListener("load", idle, {once: true});
+        }
+      });
     }
-    return loading;
+    return settled;
   }
 
   function size(given, measured) {
@@ -220,7 +199,7 @@
     if (!movie) {
       return;
     }
-    ticket().then((granted) => {
+    pageSettled().then(ticket).then((granted) => {
       if (granted) {
         start(element, movie);
       }
@@ -228,33 +207,39 @@
   }
 
   function start(element, movie) {
+    if (!element.isConnected) {
+      return;
+    }
     const box = element.getBoundingClientRect();
-    const width = size(element.getAttribute("width"), box.width);
-    const height = size(element.getAttribute("height"), box.height);
-    loadRuntime().then((ruffle) => {
-      if (!element.isConnected) {
-        return;
+    const ask = new URLSearchParams({movie: movie.url});
+    const params = movie.params;
+    if (params.flashvars) {
+      ask.set("vars", params.flashvars);
+    }
+    if (params.base) {
+      try {
+        ask.set("base", new URL(params.base, document.baseURI).href);
+      } catch (e) {
+        // a base that is no address is left out, as the plugin did
       }
-      const player = ruffle.createPlayer();
-      player.style.display = "inline-block";
-      player.style.width = width || "550px";
-      player.style.height = height || "400px";
-      element.parentNode.insertBefore(player, element);
-      playing.set(element, player);
-      element.style.setProperty("display", "none", "important");
-      const params = movie.params;
-      const options = {url: movie.url};
-      if (params.flashvars) {
-        options.parameters = params.flashvars;
-      }
-      if (params.base) {
-        options.base = new URL(params.base, document.baseURI).href;
-      }
-      if ((params.play || "").toLowerCase() === "false") {
-        options.autoplay = "off";
-      }
-      player.ruffle().load(options);
-    }, () => {});
+    }
+    if ((params.play || "").toLowerCase() === "false") {
+      ask.set("play", "false");
+    }
+    const frame = document.createElement("iframe");
+    frame.src = playerFrame + "?" + ask.toString();
+    frame.title = "Flash movie";
+    frame.setAttribute("data-flash-movie", movie.url);
+    // The page's origin, which the program needs to know whether a private movie may be fetched.
+    frame.referrerPolicy = "origin";
+    frame.setAttribute("sandbox", "allow-scripts allow-same-origin");
+    frame.style.border = "0";
+    frame.style.display = "inline-block";
+    frame.style.width = size(element.getAttribute("width"), box.width) || "550px";
+    frame.style.height = size(element.getAttribute("height"), box.height) || "400px";
+    element.parentNode.insertBefore(frame, element);
+    playing.set(element, frame);
+    element.style.setProperty("display", "none", "important");
   }
 
   const nearTheView = new IntersectionObserver((entries) => {
@@ -288,7 +273,7 @@
   announcePlugin();
   new MutationObserver((records) => {
     // A page that brings its own player keeps it alone.
-    if (!loading && window.RufflePlayer) {
+    if (window.RufflePlayer) {
       pageHasItsOwn = true;
     }
     for (const record of records) {

@@ -18,20 +18,7 @@
         return value === null ? '' : value;
     }
 
-    // The movie an OBJECT's player plays: the movie param, else the src param, else data.
-    function objectMovie(object) {
-        let movie = '';
-        let src = '';
-        for (const param of object.querySelectorAll(':scope > param')) {
-            const name = attr(param, 'name').toLowerCase();
-            if (name === 'movie' && !movie) {
-                movie = attr(param, 'value');
-            } else if (name === 'src' && !src) {
-                src = attr(param, 'value');
-            }
-        }
-        return movie || src || attr(object, 'data');
-    }
+    /* @FLASH_ELEMENT@ */
 
     // Script text in attributes: event handlers, and javascript: links (decoded as the engine
     // decodes them before running them).

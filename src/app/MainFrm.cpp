@@ -21,6 +21,7 @@
 
 #include "web/BrowserPage.h"
 #include "web/FlashPlayer.h"
+#include "web/PagePlayers.h"
 #include "web/WebBrowser.h"
 #include "widgets/AboutDlg.h"
 #include "widgets/AlignLayout.h"
@@ -283,6 +284,12 @@ void TMainFrm::FormCreate() {
     TargetFolder.clear();
     core_->Chain().SaveLoads(SaveLoads1->isChecked());
     PlayFlashInPages(BrowserProfile(), PlayInPages1->isChecked());
+    // What the page's movies load is recorded against their rows, as the preview's is.
+    connect(&SharedPagePlayers(), &TPagePlayers::FileLoaded, core_, &TCore::RecordLoad);
+    connect(&SharedPagePlayers(), &TPagePlayers::MovieFailed, this,
+            [this](const QString& movie, const QString& reason) {
+                ShowStatus("A movie of the page cannot be played: " + reason + " (" + movie + ")");
+            });
     ProgressBar = new QProgressBar(StatusBar1);
     ProgressBar->setObjectName("ProgressBar");
     ProgressBar->setRange(0, 100);

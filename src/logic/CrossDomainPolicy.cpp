@@ -1,5 +1,7 @@
 #include "logic/CrossDomainPolicy.h"
 
+#include "platform/UrlCache.h"
+
 #include <QUrl>
 #include <QXmlStreamReader>
 
@@ -47,7 +49,7 @@ bool PolicyAllows(const QByteArray& policy, const QString& movieHost, bool movie
 
 bool IsMediaBody(const QByteArray& b) {
     const auto at = [&b](int i) { return i < b.size() ? static_cast<unsigned char>(b[i]) : 0; };
-    return b.startsWith("FWS") || b.startsWith("CWS") || b.startsWith("ZWS") ||  // movies
+    return HasMovieSignature(b) ||                                                // movies
            (at(0) == 0xff && at(1) == 0xd8 && at(2) == 0xff) ||                  // JPEG
            b.startsWith("\x89PNG\r\n\x1a\n") || b.startsWith("GIF8") ||          // PNG, GIF
            b.startsWith("ID3") || (at(0) == 0xff && (at(1) & 0xe0) == 0xe0) ||   // MP3

@@ -162,8 +162,8 @@ TLoadRecorder::Answer TLoadRecorder::Fetch(const Movie& movie, const QString& ur
     file.address = url;
     auto refuse = [&](const QString& why, bool limitReached = false) {
         file.refused = why;
-        recorded_(movie.key, file, limitReached);
-        return Answer{403, "text/plain", QString(), why.toUtf8()};
+        recorded_(movie.Name(), file, limitReached);
+        return Answer{403, "text/plain", QString(), why.toUtf8(), why};
     };
     if (!IsHttpAddress(url)) {
         return refuse("not an http or https address");
@@ -236,8 +236,8 @@ TLoadRecorder::Answer TLoadRecorder::Fetch(const Movie& movie, const QString& ur
     const QByteArray answerType =
         file.type.isEmpty() ? QByteArray("application/octet-stream") : file.type.toLatin1();
     if (!transfer.toFile) {
-        recorded_(movie.key, file, false);
-        return {static_cast<int>(file.status), answerType, QString(), transfer.memory};
+        recorded_(movie.Name(), file, false);
+        return {static_cast<int>(file.status), answerType, QString(), transfer.memory, QString()};
     }
     // Another host's data is the movie's to read only where that host says so.
     if (!SameHost(url, movie.address) && !IsMediaBody(transfer.firstBytes) &&
@@ -249,8 +249,8 @@ TLoadRecorder::Answer TLoadRecorder::Fetch(const Movie& movie, const QString& ur
     } else {
         file.refused = "no copy could be kept";
     }
-    recorded_(movie.key, file, false);
-    return {static_cast<int>(file.status), answerType, file.localFile, QByteArray()};
+    recorded_(movie.Name(), file, false);
+    return {static_cast<int>(file.status), answerType, file.localFile, QByteArray(), file.refused};
 }
 
 bool TLoadRecorder::PolicyLetsRead(const Movie& movie, const QString& url, bool allowPrivate) {

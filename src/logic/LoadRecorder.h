@@ -36,17 +36,24 @@ struct TLoadLimits {
 // refused. Safe from any thread.
 class TLoadRecorder {
   public:
-    // The movie a load is for: its key (its address, or its file's path) and the address it
-    // came from (empty when unknown).
+    // The movie a load is for: its key (its address, or its file's path; one budget each), the
+    // address it came from (empty when unknown), and the name its loads are told under (the key
+    // when empty: a player of its own for a movie another player plays too).
     struct Movie {
+        Movie() = default;
+        Movie(QString key, QString address, QString name = {})
+            : key(std::move(key)), address(std::move(address)), name(std::move(name)) {}
         QString key;
         QString address;
+        QString name;
+        const QString& Name() const { return name.isEmpty() ? key : name; }
     };
     struct Answer {
         int status = 0;
         QByteArray type;
         QString file;     // the body, kept on disk; or else
         QByteArray body;  // a short one (an error page, a refusal)
+        QString refused;  // why it was not fetched or not kept, if it was not
     };
     // Told of every load, on the thread that fetched it; limitReached the first time a movie's
     // loads pass a limit.

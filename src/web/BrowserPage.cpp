@@ -1,5 +1,7 @@
 #include "web/BrowserPage.h"
 
+#include <algorithm>
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QTimer>
@@ -14,32 +16,27 @@
 #include "platform/BrowserFolders.h"
 #include "platform/Secrets.h"
 #include "platform/UserFolders.h"
-#include "web/RuntimeServer.h"
-
-// The resources live in a static library: make sure they are linked and registered.
-static void InitResources() {
-    Q_INIT_RESOURCE(web);
-}
+#include "web/PagePlayers.h"
+#include "web/WebResources.h"
 
 namespace {
 const char* const kPagePlayersScript = "vimbrel-page-players";
 
-// The player's own scripts are not the page's: they are left out of what the page is said to be.
-void DropRuntimeScripts(DocumentSnapshot& document) {
-    document.scriptSources.removeIf(IsRuntimeAddress);
-    for (DocumentSnapshot& frame : document.frames) {
-        DropRuntimeScripts(frame);
+// The frames that play the page's movies are the program's, not the page's: they are left out of
+// what the page is said to be.
+void DropPlayerFrames(DocumentSnapshot& document) {
+    auto& frames = document.frames;
+    frames.erase(std::remove_if(
+                     frames.begin(), frames.end(),
+                     [](const DocumentSnapshot& frame) { return IsPagePlayerAddress(frame.url); }),
+                 frames.end());
+    for (DocumentSnapshot& frame : frames) {
+        DropPlayerFrames(frame);
     }
 }
 
-QString ScriptResource(const QString& name) {
-    InitResources();
-    QFile file(":/" + name);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
 QString SnapshotScriptSource() {
-    return ScriptResource("snapshot.js").replace("@SNAPSHOT_SECRET@", SnapshotSecret());
+    return WebResource("snapshot.js").replace("@SNAPSHOT_SECRET@", SnapshotSecret());
 }
 
 // Tells the page of every request it and its frames make. The engine may call it on another
@@ -83,13 +80,13 @@ void PlayFlashInPages(QWebEngineProfile* profile, bool on) {
     for (const QWebEngineScript& script : profile->scripts()->find(kPagePlayersScript)) {
         profile->scripts()->remove(script);
     }
-    if (!on || !SharedRuntimeServer().IsRunning()) {
+    if (!on || !SharedPagePlayers().IsRunning()) {
         return;
     }
     QWebEngineScript players;
     players.setName(kPagePlayersScript);
     players.setSourceCode(
-        ScriptResource("pageflash.js").replace("RUNTIME_BASE", SharedRuntimeServer().BaseUrl()));
+        WebResource("pageflash.js").replace("PLAYER_FRAME", SharedPagePlayers().FrameUrl()));
     players.setInjectionPoint(QWebEngineScript::DocumentCreation);
     // In the page's own world: its scripts must see the plugin, and the players live in its DOM.
     players.setWorldId(QWebEngineScript::MainWorld);
@@ -194,7 +191,7 @@ void TBrowserPage::Finish(const QString& scan, const QString& errorIfNoTop) {
     snapshots_.erase(it);
     auto tree = pending.collector.Assemble();
     if (tree) {
-        DropRuntimeScripts(*tree);
+        DropPlayerFrames(*tree);
     }
     pending.ready(std::move(tree), tree ? QString() : errorIfNoTop);
 }

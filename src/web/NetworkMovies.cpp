@@ -8,6 +8,7 @@
 #include "logic/Job.h"
 #include "logic/PageScan.h"
 #include "platform/UrlCache.h"
+#include "web/PagePlayers.h"
 
 namespace {
 constexpr int kCheckEveryMs = 1000;
@@ -50,8 +51,8 @@ void TNetworkMovies::Request(const QString& url, int type) {
         emit NavigationStarted();
         return;
     }
-    if (!IsHttpAddress(url)) {
-        return;
+    if (!IsHttpAddress(url) || IsPagePlayerAddress(url)) {
+        return;  // the page players' own fetches are not the page's
     }
     const int hash = url.indexOf('#');
     if (NamesMovie(hash < 0 ? url : url.left(hash))) {

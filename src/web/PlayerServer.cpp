@@ -4,11 +4,23 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QUrl>
+#include <QUrlQuery>
 
+#include "logic/AddressResolution.h"
 #include "logic/LoadRecorder.h"
 #include "platform/DataFiles.h"
 #include "platform/Secrets.h"
+#include "platform/UrlCache.h"
 #include "web/RuntimeFiles.h"
+#include "web/WebResources.h"
+
+namespace {
+QByteArray FirstBytes(const QString& path, qint64 count) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.read(count) : QByteArray();
+}
+}  // namespace
 
 QString PlayerRuntimeFolder() {
     return BesideOrInstalled(QCoreApplication::applicationDirPath(), "ruffle");
@@ -18,6 +30,8 @@ TPlayerServer::TPlayerServer(const QString& runtimeFolder, TLoadRecorder* loads)
     : runtimeFolder_(runtimeFolder),
       secret_(RandomHex(4)),
       runtimeFiles_(RuntimeFiles(runtimeFolder)),
+      sessions_(kMostSessions),
+      pageMovies_(kMostSessions),
       loads_(loads) {
     const std::string prefix = "/" + secret_.toStdString() + "/";
     // The player only reads: any other method is refused.
@@ -43,6 +57,10 @@ TPlayerServer::TPlayerServer(const QString& runtimeFolder, TLoadRecorder* loads)
             }
         } else if (rest.startsWith("load/") && loads_) {
             ServeLoad(rest.mid(5), req, res);
+        } else if (rest == "frame" && loads_) {
+            ServeFrame(req, res);
+        } else if (rest.startsWith("pagemovie/") && loads_) {
+            ServePageMovie(rest.mid(10), res);
         } else if (rest.startsWith("movie/")) {
             QString path;
             {
@@ -74,17 +92,21 @@ QString TPlayerServer::PlayerPageUrl() const {
     return BaseUrl() + "/player.html";
 }
 
+QString TPlayerServer::FrameUrl() const {
+    return BaseUrl() + "/frame";
+}
+
 void TPlayerServer::ServeLoad(const QString& rest, const THttpRequest& req, THttpResponse& res) {
     // "<session>/<scheme>/<host and path>", the query as the movie asked for it.
     const int slash = rest.indexOf('/');
     TLoadRecorder::Movie movie;
     {
         std::lock_guard<std::mutex> lock(moviesMutex_);
-        const auto it = sessions_.find(rest.left(slash));
-        if (slash < 0 || it == sessions_.end()) {
+        const TLoadRecorder::Movie* found = sessions_.Find(rest.left(slash));
+        if (slash < 0 || !found) {
             return;  // 404
         }
-        movie = {it->second.first, it->second.second};
+        movie = *found;
     }
     // The raw target keeps the movie's own percent-encoding.
     const QString target = QString::fromStdString(req.target);
@@ -107,10 +129,68 @@ void TPlayerServer::ServeLoad(const QString& rest, const THttpRequest& req, THtt
 }
 
 QString TPlayerServer::LoadPrefix(const QString& movie, const QString& address) {
+    return BaseUrl() + "/load/" + NewLoadSession({movie, address, QString()}) + "/";
+}
+
+QString TPlayerServer::NewLoadSession(const TLoadRecorder::Movie& movie) {
     std::lock_guard<std::mutex> lock(moviesMutex_);
     const QString session = RandomHex(2);
-    sessions_[session] = {movie, address};
-    return BaseUrl() + "/load/" + session + "/";
+    sessions_.Insert(session, movie);
+    return session;
+}
+
+void TPlayerServer::ServeFrame(const THttpRequest& req, THttpResponse& res) {
+    const QUrlQuery ask(QString::fromStdString(req.target).section('?', 1));
+    // Whatever the address, the frame tells why it plays nothing: the fetch refuses the rest.
+    const QString movie = ask.queryItemValue("movie", QUrl::FullyDecoded);
+    res.contentType = "text/html; charset=utf-8";
+    // The page that embeds the frame: the engine names its origin, which no page can forge.
+    const QUrl page(QString::fromStdString(req.Header("Referer")));
+    const QString id = RandomHex(2);
+    {
+        std::lock_guard<std::mutex> lock(moviesMutex_);
+        // The movie is fetched under its own budget, as a page of that origin would ask for it.
+        pageMovies_.Insert(id, {{"page player " + id, page.toString(), QString()}, movie});
+    }
+    // Each player's loads have a budget of their own, and are told as the movie's.
+    const QString loads =
+        BaseUrl() + "/load/" + NewLoadSession({movie + " " + id, movie, movie}) + "/";
+    res.status = 200;
+    res.body = WebResource("pageplayer.html")
+                   .replace("RUNTIME_BASE", BaseUrl() + "/ruffle")
+                   .replace("MOVIE_PATH", "pagemovie/" + id)
+                   .replace("LOADS_PREFIX", loads)
+                   .toStdString();
+}
+
+void TPlayerServer::ServePageMovie(const QString& id, THttpResponse& res) {
+    PageMovie movie;
+    {
+        std::lock_guard<std::mutex> lock(moviesMutex_);
+        const PageMovie* found = pageMovies_.Find(id);
+        if (!found) {
+            return;  // 404
+        }
+        movie = *found;
+    }
+    const TLoadRecorder::Answer answer = loads_->Fetch(movie.asker, movie.url);
+    QString why;
+    if (!answer.refused.isEmpty()) {
+        why = answer.refused;
+    } else if (answer.status < 200 || answer.status > 299 || answer.file.isEmpty()) {
+        why = QString("HTTP %1").arg(answer.status);
+    } else if (!HasMovieSignature(FirstBytes(answer.file, 3))) {
+        why = "not a Flash movie";
+    } else {
+        ServeRuntimeFile(res, answer.file, "application/x-shockwave-flash");
+        return;
+    }
+    res.contentType = "text/plain; charset=utf-8";
+    res.status = 502;
+    res.body = why.toStdString();
+    if (pageMovieFailed_) {
+        pageMovieFailed_(movie.url, why);
+    }
 }
 
 QString TPlayerServer::RegisterMovie(const QString& localFile) {

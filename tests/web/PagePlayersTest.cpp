@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <optional>
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QJsonDocument>
@@ -10,18 +12,20 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QVariant>
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
 #include "support/EveryCacheSource.h"
+#include "support/Files.h"
 #include "support/FramedSite.h"
 #include "support/ListRows.h"
 #include "support/TestEnvironment.h"
 #include "support/TestSwf.h"
+#include "web/PagePlayers.h"
 #include "web/PlayerServer.h"
-#include "web/RuntimeServer.h"
 #include "web/WebBrowser.h"
 #include "widgets/StatusBar.h"
 
@@ -34,7 +38,10 @@ const SwfColour kYellow{230, 230, 30};
 // A window browsing pages with Flash in pages on or off.
 class PagePlayersTest : public ::testing::Test {
   protected:
-    void SetUp() override { frm.show(); }
+    void SetUp() override {
+        frm.show();
+        frm.SetOuterSize(1400, 1000);  // room for a row of players in the browser pane
+    }
     void TearDown() override { frm.PlayInPages1->setChecked(true); }
 
     bool Open(const QString& address) {
@@ -99,17 +106,15 @@ TEST_F(PagePlayersTest, MoviesPlayInPlaceInEveryFrameOnlyWithTheOptionOn) {
 <embed src="http://localhost:{B}/yellow.swf" width="160" height="120">)",
                                             site.pagesA.Port(), site.pagesB.Port()));
     ASSERT_TRUE(Open(site.A("/play.html")));
-    EXPECT_TRUE(
-        WaitUntil([&] { return PaneShows(kRed) && PaneShows(kBlue) && PaneShows(kGreen); }, 30000));
-    // Another origin's movie, which sends no CORS headers, is not read for the page: the player
-    // says why.
-    EXPECT_FALSE(PaneShows(kYellow));
-    const QString shadow = "document.querySelectorAll('ruffle-player')[2].shadowRoot.textContent";
-    WaitUntil([&] { return Evaluate(shadow).toString().contains("CORS"); }, 10000);
-    EXPECT_TRUE(Evaluate(shadow).toString().contains("CORS"));
+    // Another origin's movie too, though its server sends no CORS headers: the program fetches it.
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return PaneShows(kRed) && PaneShows(kBlue) && PaneShows(kGreen) && PaneShows(kYellow);
+        },
+        30000));
     // At the size the page gave.
-    EXPECT_EQ(Evaluate("const b = document.querySelector('ruffle-player').getBoundingClientRect();"
-                       "b.width + 'x' + b.height")
+    EXPECT_EQ(Evaluate("const b = document.querySelector('iframe[data-flash-movie]')"
+                       ".getBoundingClientRect(); b.width + 'x' + b.height")
                   .toString(),
               "160x120");
     // A movie the page takes away stops showing.
@@ -138,9 +143,10 @@ TEST_F(PagePlayersTest, APageAndItsFramesShareOneCapOfPlayers) {
     site.pagesA.Add("/many.html", page);
     ASSERT_TRUE(Open(site.A("/many.html")));
     const QString count =
-        "(() => { let n = document.querySelectorAll('ruffle-player').length;"
-        "for (let i = 0; i < frames.length; i++) {"
-        "  n += frames[i].document.querySelectorAll('ruffle-player').length; }"
+        "(() => { const players = (d) => d.querySelectorAll('iframe[data-flash-movie]').length;"
+        "let n = players(document);"
+        "for (const f of document.querySelectorAll('iframe:not([data-flash-movie])')) {"
+        "  n += players(f.contentDocument); }"
         "return n; })()";
     EXPECT_TRUE(WaitUntil([&] { return Evaluate(count).toInt() == 64; }, 30000))
         << Evaluate(count).toInt();
@@ -148,61 +154,71 @@ TEST_F(PagePlayersTest, APageAndItsFramesShareOneCapOfPlayers) {
     EXPECT_EQ(Evaluate(count).toInt(), 64);
 }
 
-// A page that knows how the runtime is loaded asks its source for everything else it can think
-// of: it gets the runtime's files and errors, nothing more.
-TEST_F(PagePlayersTest, TheRuntimesSourceServesTheRuntimeAndNothingElse) {
+// A hostile page that finds its players' frames asks their server for everything it can think
+// of, reads their documents and embeds movies that are no movies: it reads nothing, and each
+// movie that is not played says why (what the window's status bar shows).
+TEST_F(PagePlayersTest, AHostilePageReadsNothingThroughItsPlayersAndBadMoviesSayWhy) {
+    std::map<QString, QString> failed;
+    QObject::connect(&SharedPagePlayers(), &TPagePlayers::MovieFailed, &frm,
+                     [&](const QString& movie, const QString& why) { failed[movie] = why; });
     site.pagesA.Add("/red.swf", SolidColourSwf(kRed).toStdString(),
                     "application/x-shockwave-flash");
+    site.pagesA.Add("/page.swf", "<html>not a movie</html>", "text/html");
     site.pagesA.Add("/hostile.html", R"(<title>wait</title><embed src="red.swf">
+<embed src="page.swf"><embed src="missing.swf"><embed src="file:///etc/passwd" type="application/x-shockwave-flash">
 <script>
-const asks = ["ruffle.js", "", "../", "..%2f..%2fetc%2fpasswd", "%2e%2e/%2e%2e/etc/passwd",
-  "..%5c..%5cCMakeCache.txt", "ruffle.js/../../etc/passwd", "/etc/passwd", "CMakeCache.txt",
-  ".index", "store/.index", "vimbrel.conf", "player.html", "ruffle/ruffle.js", "movie/1.swf",
-  "load/1/http/127.0.0.1/", "snapshot.js", "pageflash.js", "?file=/etc/passwd", "ruffle.js?x"];
-const methods = ["POST", "PUT", "DELETE", "PATCH"];
+const asks = ["/ruffle/ruffle.js", "/player.html", "/movie/1.swf", "/load/1/http/127.0.0.1/",
+  "/frame?movie=" + encodeURIComponent(location.href.replace("hostile.html", "red.swf")),
+  "/pagemovie/1", "/../CMakeCache.txt"];
 const answers = {};
-function attack(base) {
-  const all = asks.map((a) => fetch(base + a).then((r) => r.text().then((t) =>
-      answers["GET " + a] = r.status + (r.status == 200 ? " " + t.length : ""))).catch(() =>
-      answers["GET " + a] = "refused"));
-  for (const m of methods) {
-    all.push(fetch(base + "ruffle.js", {method: m}).then((r) => answers[m] = r.status)
-        .catch(() => answers[m] = "refused"));
+function attack(frame) {
+  const base = frame.src.slice(0, frame.src.indexOf("/frame?"));
+  const own = document.createElement("embed");
+  own.type = "application/x-shockwave-flash";
+  own.src = base + "/ruffle/ruffle.js";
+  document.body.appendChild(own);
+  answers.document = String(frame.contentDocument);
+  try {
+    answers.window = String(frame.contentWindow.document.body.innerHTML);
+  } catch (e) {
+    answers.window = "refused";
   }
-  Promise.all(all).then(() => document.title = JSON.stringify(answers));
+  Promise.all(asks.map((a) => fetch(base + a).then((r) => r.text().then((t) =>
+      answers[a] = r.status + " " + t.length)).catch(() => answers[a] = "refused")))
+    .then(() => document.title = JSON.stringify(answers));
 }
 const wait = setInterval(() => {
-  if (window.RufflePlayer && window.RufflePlayer.config && window.RufflePlayer.config.publicPath) {
+  const frame = document.querySelector("iframe[data-flash-movie]");
+  if (frame) {
     clearInterval(wait);
-    attack(window.RufflePlayer.config.publicPath);
+    frame.addEventListener("load", () => attack(frame), {once: true});
   }
-}, 50);
+}, 10);
 </script>)");
     ASSERT_TRUE(Open(site.A("/hostile.html")));
     const QJsonObject answers = QJsonDocument::fromJson(TitleOnceSet().toUtf8()).object();
     ASSERT_FALSE(answers.isEmpty());
-    QFile runtime(PlayerRuntimeFolder() + "/ruffle.js");
-    ASSERT_TRUE(runtime.open(QIODevice::ReadOnly));
-    const QString whole = QString("200 %1").arg(QString::fromUtf8(runtime.readAll()).size());
-    EXPECT_EQ(answers["GET ruffle.js"].toString(), whole);
-    EXPECT_EQ(answers["GET ruffle.js?x"].toString(), whole);
-    EXPECT_EQ(answers["POST"].toInt(), 405);
     for (auto it = answers.begin(); it != answers.end(); ++it) {
-        if (it.key() != "GET ruffle.js" && it.key() != "GET ruffle.js?x") {
-            const QString answer = it.value().toVariant().toString();
-            // Methods other than GET and POST are stopped by the engine at the preflight.
-            EXPECT_TRUE(answer == "404" || answer == "405" || answer == "refused")
-                << it.key().toStdString() << ": " << answer.toStdString();
-        }
+        const QString answer = it.value().toString();
+        EXPECT_TRUE(answer == "refused" || answer == "null")
+            << it.key().toStdString() << ": " << answer.toStdString();
     }
-    // What a page cannot even send (a path the engine would have tidied), and what a page of
-    // another browser, which knows no secret, would try: nothing but the runtime's code answers.
-    const QString secret = QUrl(SharedRuntimeServer().BaseUrl()).path();
+    EXPECT_TRUE(WaitUntil([&] { return PaneShows(kRed) && failed.size() == 4; }, 30000))
+        << failed.size();
+    const QString own =
+        QUrl(SharedPagePlayers().FrameUrl()).resolved(QUrl("ruffle/ruffle.js")).toString();
+    EXPECT_EQ(failed[site.A("/page.swf")], "not a Flash movie");
+    EXPECT_EQ(failed[site.A("/missing.swf")], "HTTP 404");
+    EXPECT_EQ(failed["file:///etc/passwd"], "not an http or https address");
+    EXPECT_EQ(failed[own], "the program's own server is not fetched");
+
+    // A page of another browser, which knows no secret, finds nothing on the server.
+    const QUrl frames(SharedPagePlayers().FrameUrl());
     for (const QString& path :
-         {QString("/../CMakeCache.txt"), QString("/ruffle.js"), secret + "package.json",
-          secret + "../ruffle.js", secret + "README.md"}) {
+         {QString("/../CMakeCache.txt"), QString("/ruffle/ruffle.js"),
+          QString("/frame?movie=http://127.0.0.1/"), QString("/player.html")}) {
         QTcpSocket raw;
-        raw.connectToHost("127.0.0.1", QUrl(SharedRuntimeServer().BaseUrl()).port());
+        raw.connectToHost("127.0.0.1", frames.port());
         ASSERT_TRUE(raw.waitForConnected(5000));
         raw.write("GET " + path.toUtf8() + " HTTP/1.1\r\nHost: x\r\n\r\n");
         ASSERT_TRUE(raw.waitForReadyRead(5000));
@@ -246,17 +262,35 @@ TEST_F(PagePlayersTest, TheScanListsEveryMovieThePageWroteAndThoseItWritesForAPl
     EXPECT_EQ(off[1], QStringList());
 }
 
-// A movie a page played was fetched by the embedded browser, so the cache tab lists it.
-TEST_F(PagePlayersTest, TheCacheTabListsWhatAPagePlayed) {
-    site.pagesA.Add("/played.swf", SolidColourSwf(kRed).toStdString(),
+// A movie of another origin played in a page has its loads fetched by the program and counted in
+// its row, as the preview's are, and "Download Flash" saves it with them. Nothing of it reaches
+// the program's store, which the cache tab lists.
+TEST_F(PagePlayersTest, APagesMovieIsSavedWithWhatItLoadedThere) {
+    const QByteArray parent = LoaderSwf("levels/child.swf", "data/vars.txt");
+    const QByteArray child = ShapeSwf({30, 160, 60});
+    site.pagesB.Add("/games/parent.swf", parent.toStdString(), "application/x-shockwave-flash");
+    site.pagesB.Add("/games/levels/child.swf", child.toStdString(),
                     "application/x-shockwave-flash");
-    site.pagesA.Add("/played.html", "<embed src='played.swf' width=160 height=120>");
-    ASSERT_TRUE(Open(site.A("/played.html")));
-    ASSERT_TRUE(WaitUntil([&] { return PaneShows(kRed); }, 30000));
-    ASSERT_TRUE(WaitUntil([] { return OwnCacheEntries("/played.swf") == 1; }, 30000));
+    site.pagesB.Add("/games/data/vars.txt", "a=1", "text/plain");
+    const QString movie = QString("http://localhost:%1/games/parent.swf").arg(site.pagesB.Port());
+    site.pagesA.Add("/loader.html",
+                    "<embed src='" + movie.toStdString() + "' width=160 height=120>");
+    ASSERT_TRUE(Open(site.A("/loader.html")));
+    ASSERT_EQ(Column(frm.ListView1, 1), QStringList{movie});
+    ASSERT_TRUE(WaitUntil([&] { return Cell(frm.ListView1, 0, 3) == "2"; }, 30000));
+
+    QTemporaryDir target;
+    frm.Core().Chain().SaveLoads(true);
+    ASSERT_TRUE(frm.Core().Chain().Start(target.path() + "/"));
+    ASSERT_TRUE(WaitUntil([&] { return !frm.Busy(); }));
+    EXPECT_EQ(Cell(frm.ListView1, 0, 2), "Saved");
+    EXPECT_EQ(ReadAll(target.filePath("parent/parent.swf")), parent);
+    EXPECT_EQ(ReadAll(target.filePath("parent/levels/child.swf")), child);
+    EXPECT_EQ(ReadAll(target.filePath("parent/data/vars.txt")), "a=1");
+    EXPECT_TRUE(QFile::exists(target.filePath("parent/manifest.json")));
+
     QTabBar* tabs = frm.PageControl1->tabBar();
     QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
     ASSERT_TRUE(WaitUntil([&] { return !frm.Busy(); }, 30000));
-    EXPECT_TRUE(Column(frm.ListView2, 1).contains("played[1].swf"))
-        << Column(frm.ListView2, 1).join(" ").toStdString();
+    EXPECT_FALSE(Column(frm.ListView2, 1).join(' ').contains("parent"));
 }

@@ -1,0 +1,85 @@
+#include "web/PagePlayers.h"
+
+#include <QCoreApplication>
+
+#include "logic/AddressResolution.h"
+#include "logic/Job.h"
+#include "logic/LoadRecorder.h"
+#include "platform/Pruning.h"
+#include "platform/Settings.h"
+#include "platform/UserFolders.h"
+#include "web/PlayerServer.h"
+
+namespace {
+QString LoadsFolder() {
+    return ProgramFolders().cacheHome + "/vimbrel/page-loads";
+}
+}  // namespace
+
+TPagePlayers::TPagePlayers(const QString& runtimeFolder, QObject* parent)
+    : QObject(parent),
+      loads_(std::make_unique<TLoadRecorder>(
+          LoadsFolder(),
+          [this](const QString& movie, const TLoadedFile& file, bool limitReached) {
+              if (!IsHttpAddress(movie)) {
+                  return;  // the fetch of a frame's movie itself, which is not its load
+              }
+              // Told on a server thread.
+              QMetaObject::invokeMethod(
+                  this,
+                  [this, movie, file, limitReached] {
+                      emit FileLoaded(movie, file, limitReached);
+                      prune_.start();
+                  },
+                  Qt::QueuedConnection);
+          })),
+      server_(std::make_unique<TPlayerServer>(runtimeFolder, loads_.get())) {
+    server_->OnPageMovieFailed([this](const QString& movie, const QString& why) {
+        QMetaObject::invokeMethod(
+            this, [this, movie, why] { emit MovieFailed(movie, why); }, Qt::QueuedConnection);
+    });
+    prune_.setSingleShot(true);
+    prune_.setInterval(5000);
+    connect(&prune_, &QTimer::timeout, this, [this] {
+        const qint64 limit = TSettings(ProgramFolders()).StoreLimitBytes();
+        RunInBackground<qint64>(
+            this, [limit] { return PruneFolder(LoadsFolder(), limit); }, [](qint64) {});
+    });
+}
+
+TPagePlayers::~TPagePlayers() {
+    loads_->Stop();  // the loads under way end before the server waits for them
+    server_.reset();
+}
+
+bool TPagePlayers::IsRunning() const {
+    return server_->IsRunning();
+}
+
+QString TPagePlayers::FrameUrl() const {
+    return server_->FrameUrl();
+}
+
+bool TPagePlayers::Serves(const QString& address) const {
+    return address.startsWith(server_->BaseUrl() + "/");
+}
+
+namespace {
+TPagePlayers* shared = nullptr;
+}
+
+TPagePlayers& SharedPagePlayers() {
+    if (!shared) {
+        shared = new TPagePlayers(PlayerRuntimeFolder());
+        // Ended with the application, after its pages are gone.
+        qAddPostRoutine([] {
+            delete shared;
+            shared = nullptr;
+        });
+    }
+    return *shared;
+}
+
+bool IsPagePlayerAddress(const QString& address) {
+    return shared && shared->Serves(address);
+}

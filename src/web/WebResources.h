@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QString>
+
+// A text the program gives the engine (a script, a page), from the resources built into it, with
+// the shared rule of what a Flash element plays put where it says "/* @FLASH_ELEMENT@ */".
+QString WebResource(const QString& name);
