@@ -49,11 +49,11 @@ bool PolicyAllows(const QByteArray& policy, const QString& movieHost, bool movie
 
 bool IsMediaBody(const QByteArray& b) {
     const auto at = [&b](int i) { return i < b.size() ? static_cast<unsigned char>(b[i]) : 0; };
-    return HasMovieSignature(b) ||                                                // movies
-           (at(0) == 0xff && at(1) == 0xd8 && at(2) == 0xff) ||                  // JPEG
-           b.startsWith("\x89PNG\r\n\x1a\n") || b.startsWith("GIF8") ||          // PNG, GIF
-           b.startsWith("ID3") || (at(0) == 0xff && (at(1) & 0xe0) == 0xe0) ||   // MP3
-           b.startsWith("FLV");                                                  // video
+    return HasMovieSignature(b) ||                                              // movies
+           (at(0) == 0xff && at(1) == 0xd8 && at(2) == 0xff) ||                 // JPEG
+           b.startsWith("\x89PNG\r\n\x1a\n") || b.startsWith("GIF8") ||         // PNG, GIF
+           b.startsWith("ID3") || (at(0) == 0xff && (at(1) & 0xe0) == 0xe0) ||  // MP3
+           b.startsWith("FLV");                                                 // video
 }
 
 bool SameHost(const QString& a, const QString& b) {
