@@ -104,9 +104,24 @@
         return path;
     }
 
+    // The windows of the frames that play a document's movies, where the document can be read:
+    // the program's own, not the page's.
+    function playerFrames(w) {
+        try {
+            return new Set(Array.from(w.document.querySelectorAll('iframe[data-flash-movie]'),
+                                      (f) => f.contentWindow));
+        } catch (e) {
+            return new Set();  // another origin's document
+        }
+    }
+
     // Every frame below w, depth first in the order the documents hold them.
     function framePaths(w, prefix, out) {
+        const players = playerFrames(w);
         for (let i = 0; i < w.length; ++i) {
+            if (players.has(w[i])) {
+                continue;
+            }
             const path = prefix.concat([i]);
             out.push(path);
             framePaths(w[i], path, out);

@@ -253,10 +253,7 @@ void TMainFrm::ConnectHandlers() {
         connect(movies, &QAbstractItemModel::rowsRemoved, this, &TMainFrm::ClearPreviewIfRowGone);
     }
     connect(ShockwaveFlash1, &TFlashPlayer::FileLoaded, core_, &TCore::RecordLoad);
-    connect(ShockwaveFlash1, &TFlashPlayer::MovieFailed, this,
-            [this](const QString&, const QString& reason) {
-                ShowStatus("The movie cannot be played: " + reason);
-            });
+    connect(ShockwaveFlash1, &TFlashPlayer::MovieFailed, this, &TMainFrm::PreviewFailed);
     ListView1->viewport()->installEventFilter(this);
     ListView2->viewport()->installEventFilter(this);
     ConnectSelection(ListView1);

@@ -201,6 +201,8 @@ class TMainFrm : public QMainWindow {
     bool AskToStopAndQuit();
     // The preview follows its row: cleared when the row leaves the list.
     void FollowPreviewRow(TReportList* list, int row);
+    // The preview's movie cannot be played: its row keeps the status it had, and tells why.
+    void PreviewFailed(const QString& movie, const QString& reason);
     void ClearPreviewIfRowGone();
     // Window geometry, splitter and column widths: as the user left them, and kept at the end.
     bool RestoreWindowState();
@@ -215,4 +217,5 @@ class TMainFrm : public QMainWindow {
     bool quitWhenIdle_ = false;         // "Stop and quit" answered: closes once the work has ended
     QPersistentModelIndex previewRow_;  // the row the preview plays
     TReportList* previewList_ = nullptr;
+    MovieStatus previewRowStatus_ = MovieStatus::New;  // its status before it was previewed
 };

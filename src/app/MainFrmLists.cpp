@@ -90,11 +90,13 @@ void TMainFrm::ConnectSelection(TReportList* list) {
 void TMainFrm::ListView1SelectItem(int row, bool selected) {
     TMovieListModel& movies = core_->WebMovies();
     if (row >= 0 && row < movies.Count() && !movies.Row(row).address.isEmpty()) {
-        ShockwaveFlash1->SetMovie(movies.Row(row).address);
         FollowPreviewRow(ListView1, row);
+        previewRowStatus_ = movies.Row(row).status;
+        movies.SetPreviewProblem(row, QString());
         if (movies.Row(row).status != MovieStatus::Saved) {
-            movies.SetStatus(row, MovieStatus::Preview);
+            movies.SetStatus(row, MovieStatus::Preview, movies.Row(row).reason);
         }
+        ShockwaveFlash1->SetMovie(movies.Row(row).address);
     }
     emit RowSelectionChanged(ListView1, row, selected);
 }
@@ -102,8 +104,8 @@ void TMainFrm::ListView1SelectItem(int row, bool selected) {
 void TMainFrm::ListView2SelectItem(int row, bool selected) {
     if (row >= 0 && row < core_->CacheMovies().Count()) {
         const MovieRow& movie = core_->CacheMovies().Row(row);
-        ShockwaveFlash1->SetMovieFile(movie.localFile, movie.address);
         FollowPreviewRow(ListView2, row);
+        ShockwaveFlash1->SetMovieFile(movie.localFile, movie.address);
     }
     emit RowSelectionChanged(ListView2, row, selected);
 }
@@ -118,4 +120,20 @@ void TMainFrm::ClearPreviewIfRowGone() {
         previewList_ = nullptr;
         ShockwaveFlash1->Clear();
     }
+}
+
+void TMainFrm::PreviewFailed(const QString& movie, const QString& reason) {
+    ShowStatus("The movie cannot be played: " + reason);
+    if (previewList_ != ListView1 || !previewRow_.isValid()) {
+        return;
+    }
+    TMovieListModel& movies = core_->WebMovies();
+    const int row = previewRow_.row();
+    if (movies.Row(row).address != movie) {
+        return;  // another row's movie, asked for before
+    }
+    if (movies.Row(row).status == MovieStatus::Preview) {
+        movies.SetStatus(row, previewRowStatus_, movies.Row(row).reason);
+    }
+    movies.SetPreviewProblem(row, reason);
 }

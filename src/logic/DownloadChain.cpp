@@ -196,6 +196,9 @@ void TDownloadChain::FinishDownload(const TDownloadResult& result) {
         row = downloadRowRef_.row();
         list_.SetStatus(row, result.saved ? MovieStatus::Saved : MovieStatus::Failed, result.reason,
                         result.saved ? result.file : QString());
+        if (result.saved && !loadsFolder_.isEmpty()) {
+            list_.SetLoadsSaved(row);
+        }
         if (!result.saved) {
             failedInCommand_ << downloadRowRef_;
         }

@@ -52,9 +52,26 @@ QString TMovieListModel::Description(const MovieRow& row) const {
     } else if (row.status == MovieStatus::Saved) {
         text = "Saved to " + row.localFile;
     }
+    const auto add = [&text](const QString& more) {
+        text = text.isEmpty() ? more : text + ". " + more;
+    };
     if (!row.loads.empty()) {
-        const QString loads = QString("It loaded %1 files while it played").arg(row.loads.size());
-        text = text.isEmpty() ? loads : text + ". " + loads;
+        add(QString("It loaded %1 files while it played").arg(row.loads.size()));
+    }
+    if (row.status == MovieStatus::Saved && !row.loads.empty()) {
+        // Saved without some of what it needs to play: the row says which.
+        QStringList missed;
+        for (const TLoadedFile& file : row.loads) {
+            if (!row.loadsSaved || file.localFile.isEmpty()) {
+                missed << file.address;
+            }
+        }
+        if (!missed.isEmpty()) {
+            add("Not saved with it: " + missed.join(", "));
+        }
+    }
+    if (!row.previewProblem.isEmpty()) {
+        add("The preview could not be played: " + row.previewProblem);
     }
     return text;
 }
@@ -219,6 +236,16 @@ void TMovieListModel::SetStatus(int row, MovieStatus status, const QString& reas
     if (!localFile.isEmpty()) {
         r.localFile = localFile;
     }
+    RowChanged(row);
+}
+
+void TMovieListModel::SetPreviewProblem(int row, const QString& why) {
+    At(row).previewProblem = why;
+    RowChanged(row);
+}
+
+void TMovieListModel::SetLoadsSaved(int row) {
+    At(row).loadsSaved = true;
     RowChanged(row);
 }
 

@@ -27,6 +27,8 @@ struct MovieRow {
     bool ticked = false;
     std::vector<TLoadedFile> loads;  // what the movie loaded while it played, one per address
     int LoadsKept() const;           // of those, the files kept
+    bool loadsSaved = false;         // saved, with the files it loaded that were kept
+    QString previewProblem;          // why its preview could not be played, if it could not
 };
 
 // A movie list as the window and the command line show it. The web list's columns are "Index",
@@ -82,6 +84,10 @@ class TMovieListModel : public QAbstractTableModel {
     // A file the movie of the rows known as movie (their address, or a cache row's file)
     // loaded; a later load of the same address replaces the earlier.
     void RecordLoad(const QString& movie, const TLoadedFile& file);
+    // Why the row's preview could not be played; empty once it could.
+    void SetPreviewProblem(int row, const QString& why);
+    // The row was saved with the files it loaded that were kept.
+    void SetLoadsSaved(int row);
 
   private:
     MovieRow& At(int row) { return rows_[static_cast<size_t>(shownFrom_ + row)]; }

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QTimer>
 #include <QUrl>
+#include <QWebEngineDownloadRequest>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -15,6 +16,7 @@
 
 #include "platform/BrowserFolders.h"
 #include "platform/Secrets.h"
+#include "platform/UrlCache.h"
 #include "platform/UserFolders.h"
 #include "web/PagePlayers.h"
 #include "web/WebResources.h"
@@ -33,6 +35,15 @@ void DropPlayerFrames(DocumentSnapshot& document) {
     for (DocumentSnapshot& frame : frames) {
         DropPlayerFrames(frame);
     }
+}
+
+// A page that is the movie of address and nothing else.
+QString MoviePage(const QString& address) {
+    const QString movie = address.toHtmlEscaped();
+    return "<!doctype html><html><head><meta charset=\"utf-8\"><title>" + movie +
+           "</title><style>html,body{margin:0;width:100%;height:100%;overflow:hidden}</style>"
+           "</head><body><object type=\"application/x-shockwave-flash\" data=\"" +
+           movie + "\" width=\"100%\" height=\"100%\"></object></body></html>";
 }
 
 QString SnapshotScriptSource() {
@@ -111,14 +122,47 @@ TBrowserPage::TBrowserPage(QWebEngineProfile* profile, QObject* parent)
     : QWebEnginePage(profile, parent) {
     setUrlRequestInterceptor(new TRequestWatch(this));
     connect(this, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
-        if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus) {
+        if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
+            failReason_.clear();
+        } else if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus) {
             // An HTTP error's text is the engine's error page; its status says it plainly.
-            emit LoadFailed(info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain
-                                ? QString("HTTP %1").arg(info.errorCode())
-                                : info.errorString());
+            failReason_ = info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain
+                              ? QString("HTTP %1").arg(info.errorCode())
+                              : info.errorString();
         }
     });
-    connect(this, &QWebEnginePage::loadFinished, this, &TBrowserPage::DocumentComplete);
+    connect(this, &QWebEnginePage::loadFinished, this, [this](bool loaded) {
+        if (loaded) {
+            emit DocumentComplete(true);
+            return;
+        }
+        // A load that ends as a download fails just before the download is asked for: a movie's
+        // own address gets a moment to turn into its page.
+        const int failed = ++failedLoads_;
+        QTimer::singleShot(kDownloadGraceMs, this, [this, failed] {
+            if (failed == failedLoads_ && !movieShown_) {
+                emit DocumentComplete(false);
+                emit LoadFailed(failReason_.isEmpty() ? QString("The page did not load.")
+                                                      : failReason_);
+            }
+            movieShown_ = false;
+        });
+    });
+    // The engine plays no Flash: a movie's own address would be a download. It is shown as the
+    // page instead, the movie filling it, as the plugin showed it.
+    connect(profile, &QWebEngineProfile::downloadRequested, this,
+            [this](QWebEngineDownloadRequest* download) {
+                if (download->page() != this || download->isSavePageDownload()) {
+                    return;
+                }
+                const QString address = download->url().toString();
+                if (!IsFlashType(download->mimeType().toLatin1()) && !IsMovieAddress(address)) {
+                    return;  // not accepted: the engine drops it
+                }
+                download->cancel();
+                movieShown_ = true;
+                setHtml(MoviePage(address), download->url());
+            });
 }
 
 TBrowserPage::~TBrowserPage() {

@@ -73,6 +73,10 @@ class TBrowserPage : public QWebEnginePage {
     void Finish(const QString& scan, const QString& errorIfNoTop);
 
     std::map<QString, PendingSnapshot> snapshots_;  // scan -> its reports so far
+    static constexpr int kDownloadGraceMs = 500;
+    bool movieShown_ = false;  // a movie's own address is being shown as a page
+    int failedLoads_ = 0;
+    QString failReason_;  // of the last load that failed
     // Cleared when the page goes: answers the page still owes then are dropped.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

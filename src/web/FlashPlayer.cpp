@@ -19,6 +19,12 @@
 #include "web/PlayerServer.h"
 
 namespace {
+// "1.5 MB", "640 kB": a size as a person reads it.
+QString SizeText(qint64 bytes) {
+    return bytes >= 1024 * 1024 ? QString::number(bytes / (1024.0 * 1024.0), 'f', 1) + " MB"
+                                : QString::number(bytes / 1024) + " kB";
+}
+
 QString JsString(const QString& text) {
     // A JSON string is a valid JavaScript string literal.
     return QString::fromUtf8(QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact))
@@ -81,11 +87,14 @@ void TFlashPlayer::SetMovie(const QString& movie) {
     movie_ = movie;
     const int request = ++request_;
     loads_->CancelLoads();  // the movie that made them is gone
-    // The movie playing goes at once: a new one that cannot be played shows nothing.
-    RunWhenReady("vimbrelStop();");
     if (!IsHttpAddress(movie)) {
-        return;  // addresses come from web pages: another scheme is neither fetched nor read
+        // Addresses come from web pages: another scheme is neither fetched nor read.
+        Tell("The movie cannot be played: not an http or https address");
+        emit MovieFailed(movie, "not an http or https address");
+        return;
     }
+    // The movie playing goes at once; the pane says what it does meanwhile.
+    Tell("Loading the movie…");
     // Every movie the preview fetches is kept in the store, where the cache tab lists it.
     TUrlCacheStore& store = TUrlCacheStore::Shared();
     QDir().mkpath(store.Folder());
@@ -94,9 +103,16 @@ void TFlashPlayer::SetMovie(const QString& movie) {
     THttpGetOptions options;
     options.maxBytes = kMostPreviewBytes;
     fetch_ = std::make_unique<THttpGetThread>(movie, file, options);
+    connect(fetch_.get(), &THttpGetThread::Received, this, [this](qint64 bytes, qint64 total) {
+        if (bytes >= kShowBytesFrom) {
+            Tell("Loading the movie… " + SizeText(bytes) +
+                 (total > 0 ? " of " + SizeText(total) : QString()));
+        }
+    });
     connect(fetch_.get(), &TJob::Finished, this, [this, file, movie, request] {
         const bool saved = fetch_->Result().saved;
         if (!saved && request == request_) {
+            Tell("The movie cannot be played: " + fetch_->Result().reason);
             emit MovieFailed(movie, fetch_->Result().reason);
         }
         fetch_.release()->deleteLater();  // it is still delivering this signal
@@ -120,6 +136,10 @@ void TFlashPlayer::Clear() {
     fetch_.reset();
     loads_->CancelLoads();
     RunWhenReady("vimbrelStop();");
+}
+
+void TFlashPlayer::Tell(const QString& text) {
+    RunWhenReady(QString("vimbrelTell(%1);").arg(JsString(text)));
 }
 
 void TFlashPlayer::SetPaused(bool paused) {

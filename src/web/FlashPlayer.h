@@ -19,6 +19,8 @@ class TFlashPlayer : public QWebEngineView {
   public:
     // The largest movie the preview fetches.
     static constexpr qint64 kMostPreviewBytes = 256LL * 1024 * 1024;
+    // From this size on, the pane tells how much of a movie has arrived.
+    static constexpr qint64 kShowBytesFrom = 512 * 1024;
 
     explicit TFlashPlayer(QWidget* parent = nullptr, const QString& runtimeFolder = QString());
     ~TFlashPlayer() override;
@@ -45,6 +47,8 @@ class TFlashPlayer : public QWebEngineView {
   private:
     void Play(const QString& localFile, const QString& base, const QString& loads, int request);
     void RunWhenReady(const QString& script);
+    // Shows a text in the pane instead of a movie.
+    void Tell(const QString& text);
     // Keeps the store and the copies of loads within their limit, in the background.
     void PruneStores();
 

@@ -206,7 +206,8 @@ QString TPlayerServer::PlayerPage() const {
     return QString(R"html(<!doctype html>
 <html><head><meta charset="utf-8"><title>player</title>
 <style>html,body{margin:0;width:100%;height:100%;overflow:hidden;background:#fff}
-#stage{width:100%;height:100%}</style>
+#stage{width:100%;height:100%}
+#told{box-sizing:border-box;height:100%;padding:12px;font:13px sans-serif;color:#222}</style>
 <script>
 window.RufflePlayer = window.RufflePlayer || {};
 window.RufflePlayer.config = {publicPath: "%1", polyfills: false, autoplay: "on",
@@ -220,6 +221,16 @@ window.RufflePlayer.config = {publicPath: "%1", polyfills: false, autoplay: "on"
 let player = null;
 function vimbrelStop() {
   if (player) { player.remove(); player = null; }
+  document.getElementById("stage").replaceChildren();
+}
+// Shows what the pane is doing instead of a movie: loading, or why it plays nothing.
+function vimbrelTell(text) {
+  vimbrelStop();
+  const told = document.createElement("div");
+  told.id = "told";
+  told.setAttribute("role", "status");
+  told.textContent = text;
+  document.getElementById("stage").appendChild(told);
 }
 function vimbrelPause(paused) {
   if (player) { paused ? player.ruffle().pause() : player.ruffle().resume(); }

@@ -15,9 +15,11 @@
 #include "TestUtil.h"
 #include "support/CliRun.h"
 #include "support/Files.h"
+#include "support/PageServer.h"
 #include "support/RawHttpServer.h"
 #include "support/SmallDisk.h"
 #include "support/TestEnvironment.h"
+#include "support/TestSwf.h"
 
 namespace {
 QString Sha256Of(const QString& path) {
@@ -305,4 +307,16 @@ TEST(Batch, APagesConsoleIsShownOnlyWhenAskedFor) {
     const Ran verbose = Vimbrel({"scan", "--verbose", url});
     EXPECT_TRUE(verbose.err.contains(url + ": page says hi")) << verbose.err.toStdString();
     EXPECT_TRUE(verbose.err.contains(url + ": Uncaught ReferenceError: loadMovie"));
+}
+
+// A movie's own address, whatever its name, is scanned as the page it opens as: the movie alone.
+TEST(Batch, AScanOfAMoviesOwnAddressListsIt) {
+    const QByteArray movie = SolidColourSwf({200, 30, 40});
+    PageServer site;
+    site.Add("/play", movie.toStdString(), "application/x-shockwave-flash");
+    const QString address = QString("http://127.0.0.1:%1/play").arg(site.Port());
+    const Ran ran = Vimbrel({"scan", "--json", address});
+    EXPECT_EQ(ran.status, 0) << ran.err.toStdString();
+    ASSERT_EQ(MovieLines(ran.out).size(), 1u) << ran.out.toStdString();
+    EXPECT_EQ(MovieLines(ran.out)[0]["address"].toString(), address);
 }

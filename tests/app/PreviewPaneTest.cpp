@@ -38,8 +38,8 @@ bool PaneShows(TMainFrm& frm, const QColor& want) {
 }
 }  // namespace
 
-// A row whose movie cannot be fetched leaves the pane blank, not playing the row before, and the
-// status bar says why.
+// A row whose movie cannot be fetched leaves the pane without a movie, not playing the row before,
+// and the pane, the status bar and the row say why.
 TEST(PreviewPane, ARowWhoseMovieCannotBeFetchedShowsNothing) {
     const QByteArray red = SolidColourSwf({200, 30, 40});
     RawHttpServer server([&](const std::string& request) {
@@ -59,6 +59,13 @@ TEST(PreviewPane, ARowWhoseMovieCannotBeFetchedShowsNothing) {
         [&] { return frm.StatusBar1->Text() == "The movie cannot be played: HTTP 404 Not Found"; },
         10000))
         << frm.StatusBar1->Text().toStdString();
+    // The row stays as it was, and says why its preview failed.
+    EXPECT_EQ(Cell(frm.ListView1, 1, 2), "New");
+    EXPECT_TRUE(frm.ListView1->model()
+                    ->index(1, 1)
+                    .data(Qt::ToolTipRole)
+                    .toString()
+                    .endsWith("The preview could not be played: HTTP 404 Not Found"));
 }
 
 // A loader movie's own loads are fetched for it while it plays: the child it loads shows, the row

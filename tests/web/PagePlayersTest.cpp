@@ -294,3 +294,28 @@ TEST_F(PagePlayersTest, APagesMovieIsSavedWithWhatItLoadedThere) {
     ASSERT_TRUE(WaitUntil([&] { return !frm.Busy(); }, 30000));
     EXPECT_FALSE(Column(frm.ListView2, 1).join(' ').contains("parent"));
 }
+
+// The movie listed is the movie that plays: an OBJECT with both a data attribute and a movie
+// parameter plays its movie parameter; a movie's own address, whatever its name, opens as the
+// page, playing, its one row listed.
+TEST_F(PagePlayersTest, TheMovieListedIsTheMovieThatPlays) {
+    site.pagesA.Add("/red.swf", SolidColourSwf(kRed).toStdString(),
+                    "application/x-shockwave-flash");
+    site.pagesA.Add("/blue.swf", SolidColourSwf(kBlue).toStdString(),
+                    "application/x-shockwave-flash");
+    site.pagesA.Add("/game", SolidColourSwf(kGreen).toStdString(), "application/x-shockwave-flash");
+    site.pagesA.Add("/both.html", R"(<object type="application/x-shockwave-flash" data="blue.swf"
+  width="160" height="120"><param name="movie" value="red.swf"></object>)");
+    ASSERT_TRUE(Open(site.A("/both.html")));
+    EXPECT_EQ(Column(frm.ListView1, 1), QStringList{site.A("/red.swf")});
+    EXPECT_TRUE(WaitUntil([&] { return PaneShows(kRed); }, 30000));
+    EXPECT_FALSE(PaneShows(kBlue));
+
+    for (const QString& movie : {site.A("/blue.swf"), site.A("/game")}) {
+        ASSERT_TRUE(Open(movie));
+        EXPECT_EQ(Column(frm.ListView1, 1), QStringList{movie});
+        EXPECT_TRUE(
+            WaitUntil([&] { return PaneShows(movie.endsWith("game") ? kGreen : kBlue); }, 30000))
+            << movie.toStdString();
+    }
+}
