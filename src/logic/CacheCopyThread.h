@@ -1,9 +1,14 @@
 #pragma once
 
+#include <QSet>
+#include <map>
+#include <vector>
+
 #include <QString>
 #include <QStringList>
 
 #include "logic/Job.h"
+#include "logic/LoadRecorder.h"
 
 // Copies a list of cached files into one folder, reporting the position, the destination and
 // what became of it after every file. Every copy is atomic; a file that fails counts as handled
@@ -18,6 +23,9 @@ class TCacheCopyThread final : public TJob {
 
     // Folder + the source's file name.
     QString TargetFor(const QString& source) const;
+    // The file at index (in the order given) goes into a folder of its own, named after it, with
+    // the files its movie loaded (from address) beside it and their manifest. Before Start.
+    void CopyWithLoads(int index, const QString& address, std::vector<TLoadedFile> loads);
 
   signals:
     // After each file: the position, its destination, and whether it was copied.
@@ -27,10 +35,13 @@ class TCacheCopyThread final : public TJob {
     TOutcome Execute() override;
 
   private:
+    TOutcome CopyFileWithLoads(const QString& address, const std::vector<TLoadedFile>& loads,
+                               QSet<QString>& written);
     const QStringList Files;  // own copy, in the order given
     const QString Folder;     // ends with "/"
     QString Source;
     QString Target;
     int Copied = 0;
     const int Total;
+    std::map<int, std::pair<QString, std::vector<TLoadedFile>>> loads_;  // index -> address, loads
 };

@@ -78,14 +78,27 @@ QStringList TCore::StartCopy(const QString& folder) {
         }
     }
     copy_ = new TCacheCopyThread(folder, files, this);
+    // A movie that loaded files while it played goes with them, as a download does.
+    QSet<int> withLoads;
+    for (int i = 0; i < rows.size() && chain_.SavesLoads(); ++i) {
+        const MovieRow& row = cacheMovies_.Row(rows[i].row());
+        if (row.LoadsKept() > 0) {
+            copy_->CopyWithLoads(i, row.address, row.loads);
+            withLoads.insert(i);
+        }
+    }
     connect(copy_, &TCacheCopyThread::FileCopied, this,
-            [this, rows, copied = 0](int position, const QString& target,
-                                     const TOutcome& outcome) mutable {
+            [this, rows, withLoads, copied = 0](int position, const QString& target,
+                                                const TOutcome& outcome) mutable {
+                const bool loadsToo = withLoads.contains(copied);
                 const QPersistentModelIndex row = rows.value(copied++);
                 if (row.isValid()) {
                     cacheMovies_.SetStatus(row.row(),
                                            outcome ? MovieStatus::Saved : MovieStatus::Failed,
                                            outcome.reason);
+                    if (outcome && loadsToo) {
+                        cacheMovies_.SetLoadsSaved(row.row());
+                    }
                 }
                 emit FileCopied(row.isValid() ? row.row() : -1, target, outcome);
                 emit ProgressChanged(position);
@@ -134,6 +147,8 @@ void TCore::StartCacheScan() {
         row.size = static_cast<qint64>(found.size);
         row.address = found.address;
         row.browser = found.browser;
+        // What it loaded when it was played before, as far as the copies are still there.
+        row.loads = TLoadRecorder::Kept(PreviewLoadsFolder(), row.localFile);
         cacheMovies_.Append(row);
     });
     connect(scan_, &TJob::Finished, this, [this](const TOutcome& outcome) {

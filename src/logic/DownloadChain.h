@@ -40,6 +40,7 @@ class TDownloadChain : public QObject {
     // Whether a movie that loaded files while it played is saved with them, in a folder of its
     // own (see SavedLoads.h).
     void SaveLoads(bool save) { saveLoads_ = save; }
+    bool SavesLoads() const { return saveLoads_; }
 
     // Starts with the first ticked row not yet saved into folder (ending in "/"); false when
     // there is none to start.

@@ -4,6 +4,10 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QUrl>
 #include <memory>
 
@@ -12,6 +16,7 @@
 #include "logic/CrossDomainPolicy.h"
 #include "platform/Digest.h"
 #include "platform/FileOps.h"
+#include "platform/UserFolders.h"
 
 namespace {
 constexpr qint64 kMostErrorPage = 64 * 1024;  // of an answer that is not kept
@@ -154,15 +159,96 @@ bool TLoadRecorder::AllowsPrivate(const Movie& movie) {
 }
 
 QString TLoadRecorder::MovieFolder(const QString& movie) const {
-    return folder_ + "/" + TDigest::Of(TDigest::Kind::Sha1, movie.toUtf8()).toHex().left(16);
+    return MovieFolderIn(folder_, movie);
+}
+
+QString TLoadRecorder::MovieFolderIn(const QString& folder, const QString& movie) {
+    return folder + "/" + TDigest::Of(TDigest::Kind::Sha1, movie.toUtf8()).toHex().left(16);
+}
+
+namespace {
+const char* const kJournal = "loads.jsonl";
+
+QJsonObject Written(const TLoadedFile& file) {
+    return {{"address", file.address},
+            {"status", static_cast<qint64>(file.status)},
+            {"type", file.type},
+            {"size", file.size},
+            {"sha256", QString::fromLatin1(file.sha256)},
+            {"localFile", file.localFile},
+            {"refused", file.refused}};
+}
+
+TLoadedFile Read(const QJsonObject& line) {
+    TLoadedFile file;
+    file.address = line["address"].toString();
+    file.status = line["status"].toInteger();
+    file.type = line["type"].toString();
+    file.size = line["size"].toInteger();
+    file.sha256 = line["sha256"].toString().toLatin1();
+    file.localFile = line["localFile"].toString();
+    file.refused = line["refused"].toString();
+    return file;
+}
+}  // namespace
+
+void TLoadRecorder::Tell(const Movie& movie, const TLoadedFile& file, bool limitReached,
+                         bool counted) {
+    if (counted) {
+        // Kept with the movie's copies, so that a list read again knows what it loaded; at most
+        // one line per load its budget allows.
+        std::lock_guard<std::mutex> lock(mutex_);
+        QDir().mkpath(MovieFolder(movie.key));
+        QFile journal(MovieFolder(movie.key) + "/" + kJournal);
+        if (journal.open(QIODevice::Append)) {
+            journal.write(QJsonDocument(Written(file)).toJson(QJsonDocument::Compact) + "\n");
+        }
+    }
+    recorded_(movie.Name(), file, limitReached);
+}
+
+std::vector<TLoadedFile> TLoadRecorder::Kept(const QString& folder, const QString& movie,
+                                             const TLoadLimits& limits) {
+    QFile journal(MovieFolderIn(folder, movie) + "/" + kJournal);
+    std::vector<TLoadedFile> loads;
+    if (!journal.open(QIODevice::ReadOnly)) {
+        return loads;
+    }
+    const QString copies = QDir::cleanPath(MovieFolderIn(folder, movie)) + "/";
+    for (int lines = 0; lines < limits.files && !journal.atEnd(); ++lines) {
+        const QJsonObject line = QJsonDocument::fromJson(journal.readLine(64 * 1024)).object();
+        TLoadedFile file = Read(line);
+        if (!IsHttpAddress(file.address)) {
+            continue;  // a torn or foreign line
+        }
+        // Only a copy of this movie's, still there, counts as kept.
+        if (!QDir::cleanPath(file.localFile).startsWith(copies) ||
+            !QFileInfo::exists(file.localFile)) {
+            file.localFile.clear();
+        }
+        const auto same = std::find_if(loads.begin(), loads.end(), [&](const TLoadedFile& f) {
+            return f.address == file.address;
+        });
+        if (same != loads.end()) {
+            *same = file;
+        } else {
+            loads.push_back(file);
+        }
+    }
+    return loads;
+}
+
+QString PreviewLoadsFolder() {
+    return ProgramFolders().cacheHome + "/vimbrel/loads";
 }
 
 TLoadRecorder::Answer TLoadRecorder::Fetch(const Movie& movie, const QString& url) {
     TLoadedFile file;
     file.address = url;
+    int number = 0;  // the load's place among the movie's, once it counts against its budget
     auto refuse = [&](const QString& why, bool limitReached = false) {
         file.refused = why;
-        recorded_(movie.Name(), file, limitReached);
+        Tell(movie, file, limitReached, number > 0);
         return Answer{403, "text/plain", QString(), why.toUtf8(), why};
     };
     if (!IsHttpAddress(url)) {
@@ -172,7 +258,6 @@ TLoadRecorder::Answer TLoadRecorder::Fetch(const Movie& movie, const QString& ur
         return refuse("an address with a user name or password is not fetched");
     }
     const int generation = generation_;
-    int number = 0;
     QList<int> ownPorts;
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -236,7 +321,7 @@ TLoadRecorder::Answer TLoadRecorder::Fetch(const Movie& movie, const QString& ur
     const QByteArray answerType =
         file.type.isEmpty() ? QByteArray("application/octet-stream") : file.type.toLatin1();
     if (!transfer.toFile) {
-        recorded_(movie.Name(), file, false);
+        Tell(movie, file, false, true);
         return {static_cast<int>(file.status), answerType, QString(), transfer.memory, QString()};
     }
     // Another host's data is the movie's to read only where that host says so.
@@ -249,7 +334,7 @@ TLoadRecorder::Answer TLoadRecorder::Fetch(const Movie& movie, const QString& ur
     } else {
         file.refused = "no copy could be kept";
     }
-    recorded_(movie.Name(), file, false);
+    Tell(movie, file, false, true);
     return {static_cast<int>(file.status), answerType, file.localFile, QByteArray(), file.refused};
 }
 

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <functional>
 #include <mutex>
+#include <vector>
 
 // A file a movie asked for while it played, as the program fetched it for the movie.
 struct TLoadedFile {
@@ -72,6 +73,10 @@ class TLoadRecorder {
     void CancelLoads() { ++generation_; }
     // The program's own servers, which no load may reach.
     void ForbidOwnPort(int port);
+    // What the movie known as movie loaded when a recorder kept its copies in folder, as far as
+    // those copies are still there (at most as many as a movie's budget allows).
+    static std::vector<TLoadedFile> Kept(const QString& folder, const QString& movie,
+                                         const TLoadLimits& limits = {});
 
   private:
     struct Budget {
@@ -87,6 +92,9 @@ class TLoadRecorder {
     bool PolicyLetsRead(const Movie& movie, const QString& url, bool allowPrivate);
     QByteArray FetchPolicy(const QString& policyUrl, bool allowPrivate);
     QString MovieFolder(const QString& movie) const;
+    static QString MovieFolderIn(const QString& folder, const QString& movie);
+    // Tells of a load; one counted against the movie's budget is kept in its journal too.
+    void Tell(const Movie& movie, const TLoadedFile& file, bool limitReached, bool counted);
 
     const QString folder_;
     const Recorded recorded_;
@@ -98,3 +106,6 @@ class TLoadRecorder {
     QHash<QString, QByteArray> policies_;  // by policy address
     QList<int> ownPorts_;
 };
+
+// Where the preview keeps the copies of what its movies load.
+QString PreviewLoadsFolder();

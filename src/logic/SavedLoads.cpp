@@ -116,23 +116,30 @@ TSaveLoadsJob::~TSaveLoadsJob() {
 }
 
 TOutcome TSaveLoadsJob::Execute() {
-    const QString movieFile = LastPathPart(movie_.file);
-    const QStringList paths = LoadPaths(movieAddress_, movieFile, loads_);
+    return SaveLoadsBeside(folder_, movieAddress_, movie_, loads_,
+                           [this] { return IsCancelled(); });
+}
+
+TOutcome SaveLoadsBeside(const QString& folder, const QString& movieAddress,
+                         const TDownloadResult& movie, const std::vector<TLoadedFile>& loads,
+                         const std::function<bool()>& cancelled) {
+    const QString movieFile = LastPathPart(movie.file);
+    const QStringList paths = LoadPaths(movieAddress, movieFile, loads);
     QJsonArray manifest;
-    manifest.append(QJsonObject{{"address", movieAddress_},
+    manifest.append(QJsonObject{{"address", movieAddress},
                                 {"saved", movieFile},
-                                {"size", movie_.bytes},
-                                {"sha256", QString::fromLatin1(movie_.sha256)},
-                                {"status", static_cast<int>(movie_.httpStatus)}});
+                                {"size", movie.bytes},
+                                {"sha256", QString::fromLatin1(movie.sha256)},
+                                {"status", static_cast<int>(movie.httpStatus)}});
     QString failure;
-    const QString root = QDir::cleanPath(folder_);
-    for (size_t i = 0; i < loads_.size(); ++i) {
-        if (IsCancelled()) {
+    const QString root = QDir::cleanPath(folder);
+    for (size_t i = 0; i < loads.size(); ++i) {
+        if (cancelled()) {
             return TOutcome::Failed("stopped");
         }
-        const TLoadedFile& load = loads_[i];
+        const TLoadedFile& load = loads[i];
         QString saved = paths[static_cast<int>(i)];
-        const QString target = QDir::cleanPath(folder_ + saved);
+        const QString target = QDir::cleanPath(folder + saved);
         if (!saved.isEmpty() && target.startsWith(root + "/")) {
             TOutcome copied = MakeFolderInside(root, saved.section('/', 0, -2));
             if (copied) {
@@ -155,7 +162,7 @@ TOutcome TSaveLoadsJob::Execute() {
         }
         manifest.append(entry);
     }
-    TAtomicFile file(folder_ + "manifest.json");
+    TAtomicFile file(folder + "manifest.json");
     const QByteArray json = QJsonDocument(manifest).toJson();
     if (!file.Write(json.constData(), static_cast<size_t>(json.size())) || !file.Commit()) {
         return TOutcome::Failed(file.Error());

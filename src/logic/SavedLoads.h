@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 #include "logic/HttpGetThread.h"
@@ -19,7 +20,13 @@ QStringList LoadPaths(const QString& movieAddress, const QString& movieFile,
 
 // Copies the files a movie loaded beside the saved movie, at their LoadPaths, and writes the
 // manifest (manifest.json: every file's address, saved path, size, SHA-256 and HTTP status, the
-// movie first). Every file is written whole or not at all.
+// movie first). Every file is written whole or not at all. folder: the movie's folder, ending in
+// "/"; movie: the saved movie (its file, size, SHA-256, status).
+TOutcome SaveLoadsBeside(const QString& folder, const QString& movieAddress,
+                         const TDownloadResult& movie, const std::vector<TLoadedFile>& loads,
+                         const std::function<bool()>& cancelled);
+
+// SaveLoadsBeside as a job of its own.
 class TSaveLoadsJob final : public TJob {
   public:
     // folder: the movie's folder, ending in "/"; movie: what its download gave.

@@ -1,5 +1,7 @@
 #include "platform/Digest.h"
 
+#include <QFile>
+
 #include <openssl/evp.h>
 
 namespace {
@@ -36,5 +38,21 @@ QByteArray TDigest::Result() {
 QByteArray TDigest::Of(Kind kind, QByteArrayView data) {
     TDigest digest(kind);
     digest.Add(data);
+    return digest.Result();
+}
+
+QByteArray TDigest::OfFile(Kind kind, const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    TDigest digest(kind);
+    while (!file.atEnd()) {
+        const QByteArray piece = file.read(1 << 20);
+        if (piece.isEmpty()) {
+            return {};
+        }
+        digest.Add(piece);
+    }
     return digest.Result();
 }

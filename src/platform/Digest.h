@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QString>
 
 // A SHA-256 or SHA-1 digest taken as data arrives, through the system's cryptography library,
 // which uses the processor's own instructions where it has them: every hash of the program
@@ -20,6 +21,8 @@ class TDigest {
     void Reset();
 
     static QByteArray Of(Kind kind, QByteArrayView data);
+    // Of a file's contents; empty when it cannot be read.
+    static QByteArray OfFile(Kind kind, const QString& path);
 
   private:
     const Kind kind_;

@@ -36,7 +36,7 @@ QString JsString(const QString& text) {
 TFlashPlayer::TFlashPlayer(QWidget* parent, const QString& runtimeFolder)
     : QWebEngineView(parent),
       loads_(std::make_unique<TLoadRecorder>(
-          ProgramFolders().cacheHome + "/vimbrel/loads",
+          PreviewLoadsFolder(),
           [this](const QString& movie, const TLoadedFile& file, bool limitReached) {
               // Told on a server thread; heard here only while the player is there.
               QMetaObject::invokeMethod(
@@ -66,7 +66,7 @@ TFlashPlayer::TFlashPlayer(QWidget* parent, const QString& runtimeFolder)
 void TFlashPlayer::PruneStores() {
     const qint64 limit = TSettings(ProgramFolders()).StoreLimitBytes();
     const QString store = TUrlCacheStore::Shared().Folder();
-    const QString loads = ProgramFolders().cacheHome + "/vimbrel/loads";
+    const QString loads = PreviewLoadsFolder();
     RunInBackground<qint64>(
         this,
         [store, loads, limit] {

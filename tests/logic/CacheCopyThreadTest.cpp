@@ -101,3 +101,25 @@ TEST(CacheCopyThread, FailuresCountAsHandledAndLeaveNothingBehind) {
         missingFolder[0].outcome.reason.startsWith("cannot create " + dst.filePath("absent")));
     EXPECT_FALSE(QDir(dst.filePath("absent")).exists());
 }
+
+// A cached movie that loaded files when it played is copied into a folder of its own with them
+// and their manifest, as a download is saved; the others are copied alone.
+TEST(CacheCopyThread, AMovieThatLoadedFilesIsCopiedWithThem) {
+    QTemporaryDir cache;
+    QTemporaryDir target;
+    ASSERT_TRUE(WriteFile(cache.filePath("game[1].swf"), "FWS game"));
+    ASSERT_TRUE(WriteFile(cache.filePath("plain[1].swf"), "FWS plain"));
+    ASSERT_TRUE(WriteFile(cache.filePath("load-1"), "FWS level"));
+    TLoadedFile level;
+    level.address = "http://site/games/levels/one.swf";
+    level.status = 200;
+    level.localFile = cache.filePath("load-1");
+    TCacheCopyThread copy(target.path() + "/",
+                          {cache.filePath("game[1].swf"), cache.filePath("plain[1].swf")});
+    copy.CopyWithLoads(0, "http://site/games/game.swf", {level});
+    ASSERT_TRUE(RunToEnd(copy));
+    EXPECT_EQ(ReadAll(target.filePath("game[1]/game[1].swf")), "FWS game");
+    EXPECT_EQ(ReadAll(target.filePath("game[1]/levels/one.swf")), "FWS level");
+    EXPECT_TRUE(ReadAll(target.filePath("game[1]/manifest.json")).contains("levels/one.swf"));
+    EXPECT_EQ(ReadAll(target.filePath("plain[1].swf")), "FWS plain");
+}

@@ -112,6 +112,17 @@ TEST(LoadRecorder, FetchesKeepsRefusesAndStopsAtTheLimit) {
     EXPECT_EQ(told.back().refused, "more than 20 files loaded");
     EXPECT_EQ(recorder.Fetch({"other movie", site + "/o.swf"}, site + "/vars.txt").status,
               200);  // per movie
+
+    // Read again later (a list read anew), the movie's loads are there, one per address, those
+    // kept with their copies; what was refused before it was fetched left nothing to read.
+    const std::vector<TLoadedFile> kept = TLoadRecorder::Kept(copies.path(), "m", few);
+    ASSERT_EQ(kept.size(), 3u);
+    EXPECT_EQ(kept[0].address, site + "/vars.txt");
+    EXPECT_EQ(ReadAll(kept[0].localFile), "data");
+    EXPECT_EQ(kept[1].status, 404);
+    EXPECT_TRUE(kept[1].localFile.isEmpty());
+    QFile::remove(kept[0].localFile);  // pruned meanwhile: no longer kept
+    EXPECT_TRUE(TLoadRecorder::Kept(copies.path(), "m", few)[0].localFile.isEmpty());
 }
 
 // A link already in the folder is never followed: what would have gone through it is not
