@@ -21,15 +21,17 @@ TPagePlayers::TPagePlayers(const QString& runtimeFolder, QObject* parent)
       loads_(std::make_unique<TLoadRecorder>(
           LoadsFolder(),
           [this](const QString& movie, const TLoadedFile& file, bool limitReached) {
-              if (!IsHttpAddress(movie)) {
-                  return;  // the fetch of a frame's movie itself, which is not its load
-              }
               // Told on a server thread.
               QMetaObject::invokeMethod(
                   this,
                   [this, movie, file, limitReached] {
-                      emit FileLoaded(movie, file, limitReached);
-                      prune_.start();
+                      // The fetch of a frame's movie itself is not its load.
+                      if (IsHttpAddress(movie)) {
+                          emit FileLoaded(movie, file, limitReached);
+                      }
+                      if (!prune_.isActive()) {
+                          prune_.start();  // at most every few seconds, however much arrives
+                      }
                   },
                   Qt::QueuedConnection);
           })),
