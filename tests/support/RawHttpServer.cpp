@@ -6,6 +6,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 RawHttpServer::RawHttpServer(Respond respond, const std::string& host)
@@ -74,6 +75,10 @@ void RawHttpServer::Serve() {
         if (fd < 0) {
             continue;
         }
+        // One connection at a time: one that says nothing (a browser's spare connection) gives
+        // way to the next after a while.
+        const timeval wait{2, 0};
+        setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
         std::string request;
         char buf[4096];
         while (request.find("\r\n\r\n") == std::string::npos) {
@@ -82,6 +87,10 @@ void RawHttpServer::Serve() {
                 break;
             }
             request.append(buf, static_cast<size_t>(n));
+        }
+        if (request.empty()) {
+            close(fd);  // nothing asked
+            continue;
         }
         {
             std::lock_guard<std::mutex> lock(mutex_);
