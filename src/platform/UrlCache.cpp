@@ -250,6 +250,11 @@ bool HasMovieSignature(const QByteArray& body) {
     return body.startsWith("FWS") || body.startsWith("CWS") || body.startsWith("ZWS");
 }
 
+bool IsMovieFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && HasMovieSignature(file.read(3));
+}
+
 std::vector<UrlCacheEntry> EnumerateUrlCache(TUrlCacheStore& store,
                                              const std::vector<CacheFolder>& folders,
                                              TOutcome* indexKept) {

@@ -42,3 +42,5 @@ QHash<QString, QByteArray> CachedBodies(const QString& folder, const QSet<QStrin
 bool IsMovieAddress(const QString& address);
 bool IsFlashType(const QByteArray& contentType);
 bool HasMovieSignature(const QByteArray& body);
+// Whether the file at path begins as a Flash movie does.
+bool IsMovieFile(const QString& path);

@@ -1,6 +1,7 @@
 #include "web/FlashPlayer.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -14,6 +15,7 @@
 #include "logic/LoadRecorder.h"
 #include "platform/Pruning.h"
 #include "platform/Settings.h"
+#include "platform/UrlCache.h"
 #include "platform/UrlCacheStore.h"
 #include "platform/UserFolders.h"
 #include "web/PlayerServer.h"
@@ -110,10 +112,17 @@ void TFlashPlayer::SetMovie(const QString& movie) {
         }
     });
     connect(fetch_.get(), &TJob::Finished, this, [this, file, movie, request] {
-        const bool saved = fetch_->Result().saved;
+        bool saved = fetch_->Result().saved;
+        QString reason = fetch_->Result().reason;
+        if (saved && !IsMovieFile(file)) {
+            // An error page sent as a success, an empty body: nothing for the player or the store.
+            QFile::remove(file);
+            saved = false;
+            reason = "not a Flash movie";
+        }
         if (!saved && request == request_) {
-            Tell("The movie cannot be played: " + fetch_->Result().reason);
-            emit MovieFailed(movie, fetch_->Result().reason);
+            Tell("The movie cannot be played: " + reason);
+            emit MovieFailed(movie, reason);
         }
         fetch_.release()->deleteLater();  // it is still delivering this signal
         // A movie that cannot be fetched is not shown; the window tells why.

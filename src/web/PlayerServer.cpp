@@ -15,13 +15,6 @@
 #include "web/RuntimeFiles.h"
 #include "web/WebResources.h"
 
-namespace {
-QByteArray FirstBytes(const QString& path, qint64 count) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.read(count) : QByteArray();
-}
-}  // namespace
-
 QString PlayerRuntimeFolder() {
     return BesideOrInstalled(QCoreApplication::applicationDirPath(), "ruffle");
 }
@@ -179,7 +172,7 @@ void TPlayerServer::ServePageMovie(const QString& id, THttpResponse& res) {
         why = answer.refused;
     } else if (answer.status < 200 || answer.status > 299 || answer.file.isEmpty()) {
         why = QString("HTTP %1").arg(answer.status);
-    } else if (!HasMovieSignature(FirstBytes(answer.file, 3))) {
+    } else if (!IsMovieFile(answer.file)) {
         why = "not a Flash movie";
     } else {
         ServeRuntimeFile(res, answer.file, "application/x-shockwave-flash");

@@ -38,34 +38,52 @@ bool PaneShows(TMainFrm& frm, const QColor& want) {
 }
 }  // namespace
 
-// A row whose movie cannot be fetched leaves the pane without a movie, not playing the row before,
-// and the pane, the status bar and the row say why.
-TEST(PreviewPane, ARowWhoseMovieCannotBeFetchedShowsNothing) {
+// A row whose movie cannot be had (a missing one, an empty body, a page sent as the movie) leaves
+// the pane without a movie, not playing the row before, and the pane, the status bar and the row
+// say why; the row keeps its status.
+TEST(PreviewPane, ARowWhoseMovieCannotBeHadSaysWhy) {
     const QByteArray red = SolidColourSwf({200, 30, 40});
     RawHttpServer server([&](const std::string& request) {
-        return RequestLine(request).find("/red.swf") != std::string::npos
-                   ? RawHttpServer::Response(200, red.toStdString())
-                   : RawHttpServer::Response(404, "no");
+        const std::string line = RequestLine(request);
+        if (line.find("/red.swf") != std::string::npos) {
+            return RawHttpServer::Response(200, red.toStdString());
+        }
+        if (line.find("/empty.swf") != std::string::npos) {
+            return RawHttpServer::Response(200, "");
+        }
+        if (line.find("/page.swf") != std::string::npos) {
+            return RawHttpServer::Response(200, "<html>moved</html>",
+                                           "Content-Type: text/html\r\n");
+        }
+        return RawHttpServer::Response(404, "no");
     });
+    const struct {
+        const char* path;
+        QString why;
+    } bad[] = {{"/missing.swf", "HTTP 404 Not Found"},
+               {"/empty.swf", "not a Flash movie"},
+               {"/page.swf", "not a Flash movie"}};
     TMainFrm frm(TestFolders());
     frm.show();
-    ListMovies(frm, {QString::fromStdString(server.Url("/red.swf")),
-                     QString::fromStdString(server.Url("/missing.swf"))});
-    SelectRow(frm.ListView1, 0);
-    ASSERT_TRUE(PaneShows(frm, QColor(200, 30, 40)));
-    SelectRow(frm.ListView1, 1);
-    EXPECT_TRUE(PaneShows(frm, QColor(255, 255, 255)));
-    EXPECT_TRUE(WaitUntil(
-        [&] { return frm.StatusBar1->Text() == "The movie cannot be played: HTTP 404 Not Found"; },
-        10000))
-        << frm.StatusBar1->Text().toStdString();
-    // The row stays as it was, and says why its preview failed.
-    EXPECT_EQ(Cell(frm.ListView1, 1, 2), "New");
-    EXPECT_TRUE(frm.ListView1->model()
-                    ->index(1, 1)
-                    .data(Qt::ToolTipRole)
-                    .toString()
-                    .endsWith("The preview could not be played: HTTP 404 Not Found"));
+    for (const auto& b : bad) {
+        ListMovies(frm, {QString::fromStdString(server.Url("/red.swf")),
+                         QString::fromStdString(server.Url(b.path))});
+        SelectRow(frm.ListView1, 0);
+        ASSERT_TRUE(PaneShows(frm, QColor(200, 30, 40)));
+        SelectRow(frm.ListView1, 1);
+        EXPECT_TRUE(PaneShows(frm, QColor(255, 255, 255))) << b.path;
+        EXPECT_TRUE(WaitUntil(
+            [&] { return frm.StatusBar1->Text() == "The movie cannot be played: " + b.why; },
+            10000))
+            << frm.StatusBar1->Text().toStdString();
+        EXPECT_EQ(Cell(frm.ListView1, 1, 2), "New");
+        EXPECT_TRUE(frm.ListView1->model()
+                        ->index(1, 1)
+                        .data(Qt::ToolTipRole)
+                        .toString()
+                        .endsWith("The preview could not be played: " + b.why))
+            << b.path;
+    }
 }
 
 // A loader movie's own loads are fetched for it while it plays: the child it loads shows, the row
