@@ -30,8 +30,8 @@ void TMainFrm::SelectPageInCode(int page) {
 
 void TMainFrm::FinishCacheScan(const TOutcome& outcome) {
     if (!outcome) {
-        qWarning("Cache scan: %s",
-                 qPrintable(outcome.reason));  // the list is complete all the same
+        // What could be read is listed all the same; the user learns what could not.
+        ShowStatus("Not every cache could be read: " + outcome.reason);
     }
     if (quitWhenIdle_ && !Busy()) {
         QTimer::singleShot(0, this, &QWidget::close);

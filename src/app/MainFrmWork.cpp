@@ -40,7 +40,7 @@ void TMainFrm::ShowTransferRunning(bool running) {
     for (QAction* command : {Download1, Download2, CopyFlash1, CopyFlash2}) {
         command->setToolTip(why);
     }
-    StopButton->setToolTip(running ? "Stop " + core_->BusyReason().toLower() : QString());
+    StopButton->setToolTip(running ? "Stops the download or copy under way (Esc)" : QString());
     if (!running && quitWhenIdle_ && !Busy()) {
         QTimer::singleShot(0, this, &QWidget::close);
     }

@@ -97,7 +97,16 @@ struct THttpGetThread::Transfer {
 
     static size_t OnHeader(char* data, size_t size, size_t count, void* self) {
         auto* t = static_cast<Transfer*>(self);
-        const size_t length = size * count;
+        try {
+            return t->ReceiveHeader(data, size * count);
+        } catch (...) {
+            t->writeFailed = true;  // nothing may cross libcurl
+            return 0;
+        }
+    }
+
+    size_t ReceiveHeader(const char* data, size_t length) {
+        Transfer* t = this;
         const QByteArray line(data, static_cast<qsizetype>(length));
         if (line.startsWith("HTTP/")) {
             t->head.clear();  // an interim answer (100 Continue) is replaced by the real one

@@ -43,6 +43,9 @@ TJob::~TJob() {
 }
 
 void TJob::Start(TJobThread* on) {
+    if (running_) {
+        return;  // a job runs once at a time; its thread is never replaced while it runs
+    }
     running_ = true;
     if (on) {
         ended_ = std::make_shared<Ended>();

@@ -44,7 +44,7 @@ class TJob : public QObject {
     ~TJob() override;
 
     // Runs the body on a thread of its own, or on a job thread; throws std::system_error when
-    // the system cannot start a thread.
+    // the system cannot start a thread. A job already running is left as it is.
     void Start(TJobThread* on = nullptr);
     // From any thread.
     void Cancel();

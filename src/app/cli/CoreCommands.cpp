@@ -78,6 +78,10 @@ class TCacheCommand : public TCliCommand {
                              [this, done] { done(output_->Failed() ? kExitFailure : kExitOk); });
             QObject::connect(&core_, &TCore::FileCopied, &core_,
                              [this](int row, const QString& target, const TOutcome& outcome) {
+                                 if (row < 0 || row >= core_.CacheMovies().Count()) {
+                                     output_->Failure(target + ": the movie left the list");
+                                     return;
+                                 }
                                  const MovieRow& movie = core_.CacheMovies().Row(row);
                                  if (outcome) {
                                      output_->Result(target, Json(movie, target));
