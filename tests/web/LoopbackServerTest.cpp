@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "web/LoopbackServer.h"
+#include "web/PlayerServer.h"
 
 namespace {
 int Connect(int port) {
@@ -148,4 +149,18 @@ TEST(LoopbackServer, ThousandsOfIdleConnectionsAreRefusedNotFatal) {
     for (const int fd : idle) {
         ::close(fd);
     }
+}
+
+// A page that asks the player server for frame after frame makes it remember at most so many:
+// the oldest are forgotten, the newest still answer.
+TEST(PlayerServer, RemembersABoundedNumberOfPlayers) {
+    TBoundedMap<int> players(TPlayerServer::kMostSessions);
+    for (int i = 0; i < 3 * static_cast<int>(TPlayerServer::kMostSessions); ++i) {
+        players.Insert(QString::number(i), i);
+    }
+    EXPECT_EQ(players.Find("0"), nullptr);
+    EXPECT_EQ(players.Find(QString::number(2 * TPlayerServer::kMostSessions - 1)), nullptr);
+    ASSERT_NE(players.Find(QString::number(2 * TPlayerServer::kMostSessions)), nullptr);
+    EXPECT_EQ(*players.Find(QString::number(3 * TPlayerServer::kMostSessions - 1)),
+              3 * static_cast<int>(TPlayerServer::kMostSessions) - 1);
 }
