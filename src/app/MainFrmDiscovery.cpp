@@ -8,14 +8,10 @@
 #include "logic/AddressResolution.h"
 #include "logic/PageScan.h"
 #include "platform/OpenTabs.h"
+#include "web/BrowserPage.h"
 #include "web/NetworkMovies.h"
 #include "web/ScriptCache.h"
 #include "web/WebBrowser.h"
-
-namespace {
-constexpr int kFrameBudgetMs =
-    2000;  // frames that have not described themselves by then are left out
-}  // namespace
 
 int TMainFrm::FillAddressList() {
     const TOpenTabs open = OpenBrowserTabs(core_->Folders());
@@ -23,13 +19,7 @@ int TMainFrm::FillAddressList() {
         ReportError(open.error);  // the box keeps what it had
         return -1;
     }
-    QStringList pages;
-    for (const QString& address : open.tabs) {
-        // Folder windows show file addresses; they hold no web page.
-        if (!address.isEmpty() && !address.toLower().contains("file://")) {
-            pages << address;
-        }
-    }
+    const QStringList pages = WebPagesAmong(open.tabs);
     if (pages.isEmpty()) {
         return 0;  // what the user typed stays
     }
@@ -94,7 +84,7 @@ void TMainFrm::WebBrowser1DocumentComplete(bool loaded) {
                     }
                 });
         },
-        kFrameBudgetMs, deep);
+        TBrowserPage::kFrameBudgetMs, deep);
 }
 
 void TMainFrm::FinishPageScan(const FoundMovieList& found) {

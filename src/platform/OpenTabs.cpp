@@ -313,3 +313,13 @@ TOpenTabs OpenBrowserTabs(const TUserFolders& folders) {
     }
     return open;
 }
+
+QStringList WebPagesAmong(const QStringList& tabs) {
+    QStringList pages;
+    for (const QString& address : tabs) {
+        if (!address.isEmpty() && !address.toLower().contains("file://")) {
+            pages << address;
+        }
+    }
+    return pages;
+}

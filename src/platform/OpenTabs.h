@@ -16,6 +16,9 @@ struct TOpenTabs {
     QString error;
 };
 TOpenTabs OpenBrowserTabs(const TUserFolders& folders);
+// Those of the tabs that show a web page: folder windows and local files (file addresses) hold
+// none.
+QStringList WebPagesAmong(const QStringList& tabs);
 
 // The pieces, for the readers' own use and their tests.
 std::optional<QByteArray> DecodeMozLz4(const QByteArray& file);

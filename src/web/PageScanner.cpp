@@ -6,10 +6,6 @@
 #include "web/NetworkMovies.h"
 #include "web/ScriptCache.h"
 
-namespace {
-constexpr int kFrameBudgetMs = 2000;  // as the window gives the frames
-}  // namespace
-
 TPageScanner::TPageScanner(QWebEngineProfile* profile, Options options, QObject* parent)
     : QObject(parent), profile_(profile), options_(options) {
     timeout_.setSingleShot(true);
@@ -77,7 +73,7 @@ void TPageScanner::ScanDocument() {
                     }
                 });
         },
-        kFrameBudgetMs, options_.deep);
+        TBrowserPage::kFrameBudgetMs, options_.deep);
 }
 
 void TPageScanner::End(const TOutcome& outcome) {

@@ -195,55 +195,5 @@ QString TPlayerServer::RegisterMovie(const QString& localFile) {
 }
 
 QString TPlayerServer::PlayerPage() const {
-    const QString runtime = BaseUrl() + "/ruffle/";
-    return QString(R"html(<!doctype html>
-<html><head><meta charset="utf-8"><title>player</title>
-<style>html,body{margin:0;width:100%;height:100%;overflow:hidden;background:#fff}
-#stage{width:100%;height:100%}
-#told{box-sizing:border-box;height:100%;padding:12px;font:13px sans-serif;color:#222}</style>
-<script>
-window.RufflePlayer = window.RufflePlayer || {};
-window.RufflePlayer.config = {publicPath: "%1", polyfills: false, autoplay: "on",
-  unmuteOverlay: "hidden", splashScreen: false, allowNetworking: "internal",
-  openUrlMode: "deny", letterbox: "on", scale: "showAll", warnOnUnsupportedContent: false,
-  showSwfDownload: false, contextMenu: "rightClickOnly"};
-</script>
-<script src="%1ruffle.js"></script>
-</head><body><div id="stage"></div>
-<script>
-let player = null;
-function vimbrelStop() {
-  if (player) { player.remove(); player = null; }
-  document.getElementById("stage").replaceChildren();
-}
-// Shows what the pane is doing instead of a movie: loading, or why it plays nothing.
-function vimbrelTell(text) {
-  vimbrelStop();
-  const told = document.createElement("div");
-  told.id = "told";
-  told.setAttribute("role", "status");
-  told.textContent = text;
-  document.getElementById("stage").appendChild(told);
-}
-function vimbrelPause(paused) {
-  if (player) { paused ? player.ruffle().pause() : player.ruffle().resume(); }
-}
-// loads: where the movie's own loads go, fetched by the program; every http or https address
-// is sent there but the movie itself and the runtime's files.
-function vimbrelPlay(url, base, loads) {
-  const ruffle = window.RufflePlayer.newest();
-  vimbrelStop();
-  player = ruffle.createPlayer();
-  player.style.width = "100%";
-  player.style.height = "100%";
-  document.getElementById("stage").appendChild(player);
-  const quote = (text) => text.replace(/[.*+?^${}()|[\]\\]/g, "\\$&");
-  const own = "(?!" + quote(url) + "$)(?!" + quote("%1") + ")";
-  const rules = loads ? [[new RegExp("^" + own + "(https?)://(.*)$"), loads + "$1/$2"]] : [];
-  player.ruffle().load({url: url, base: base, autoplay: "on", unmuteOverlay: "hidden",
-    splashScreen: false, allowNetworking: "internal", openUrlMode: "deny",
-    letterbox: "on", scale: "showAll", urlRewriteRules: rules});
-}
-</script></body></html>)html")
-        .arg(runtime);
+    return WebResource("previewplayer.html").replace("RUNTIME_BASE/", BaseUrl() + "/ruffle/");
 }

@@ -125,7 +125,7 @@ class TTabsCommand : public TCliCommand {
         if (!open.error.isEmpty()) {
             output.Failure(open.error);
         }
-        for (const QString& address : open.tabs) {
+        for (const QString& address : WebPagesAmong(open.tabs)) {
             output.Result(address, QJsonObject{{"address", address}});
         }
         done(output.Failed() ? kExitFailure : kExitOk);
