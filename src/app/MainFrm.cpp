@@ -77,12 +77,12 @@ void TMainFrm::CreateMenus() {
     // Remembered options: as they were last time, on at the first start.
     SaveLoads1 = AddOption(Edit1, "SaveLoads1", "Save &Loaded Files", settings_.SaveLoadedFiles(),
                            [this](bool on) {
-                               settings_.SetSaveLoadedFiles(on);
+                               KeepSetting(settings_.SetSaveLoadedFiles(on));
                                core_->Chain().SaveLoads(on);
                            });
     PlayInPages1 = AddOption(Edit1, "PlayInPages1", "Play Flash &in Pages",
                              settings_.PlayFlashInPages(), [this](bool on) {
-                                 settings_.SetPlayFlashInPages(on);
+                                 KeepSetting(settings_.SetPlayFlashInPages(on));
                                  PlayFlashInPages(BrowserProfile(), on);  // from the next page
                              });
     N8 = AddMenuSeparator(Edit1, "N8");
@@ -281,6 +281,9 @@ void TMainFrm::FormCreate() {
     TargetFolder.clear();
     core_->Chain().SaveLoads(SaveLoads1->isChecked());
     PlayFlashInPages(BrowserProfile(), PlayInPages1->isChecked());
+    if (!SharedPagePlayers().IsRunning()) {
+        ShowStatus("Flash does not play in pages: " + SharedPagePlayers().Error());
+    }
     // What the page's movies load is recorded against their rows, as the preview's is.
     connect(&SharedPagePlayers(), &TPagePlayers::FileLoaded, core_, &TCore::RecordLoad);
     connect(&SharedPagePlayers(), &TPagePlayers::MovieFailed, this,
@@ -305,6 +308,12 @@ void TMainFrm::FormCreate() {
     ConnectDeepScan();
     ShowTransferRunning(false);
     placeOnActivate_ = !RestoreWindowState();
+}
+
+void TMainFrm::KeepSetting(const TOutcome& written) {
+    if (!written) {
+        ShowStatus("Not remembered for the next start: " + written.reason);
+    }
 }
 
 void TMainFrm::ReportError(const QString& text) {

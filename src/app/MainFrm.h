@@ -94,6 +94,9 @@ class TMainFrm : public QMainWindow {
     // Shows what the scan found as the web list, every row ticked, and "Done".
     void FinishPageScan(const FoundMovieList& found);
 
+    // A setting that could not be written is told in the status bar; the option still acts now.
+    void KeepSetting(const TOutcome& written);
+
     // The standard error report: a message box with the error text.
     void ReportError(const QString& text);
 

@@ -44,7 +44,7 @@ void TMainFrm::LbSpeedButton3Click() {
     if (TargetFolder.isEmpty()) {
         return;
     }
-    settings_.SetLastFolder(TargetFolder);
+    KeepSetting(settings_.SetLastFolder(TargetFolder));
     if (web) {
         core_->Chain().Start(TargetFolder);
     } else {

@@ -57,7 +57,7 @@ TOutcome TCacheCopyThread::Execute() {
     QString firstReason;
     for (int i = 0; i < Files.size(); ++i) {
         if (IsCancelled()) {
-            return TOutcome::Failed("stopped");
+            return TOutcome::Stopped();
         }
         Source = Files[i];
         TOutcome copied;

@@ -23,7 +23,7 @@ TOutcome TFindCacheEntryThread::Execute() {
     TOutcome indexKept;
     for (const UrlCacheEntry& entry : enumerate_(&indexKept)) {
         if (IsCancelled()) {
-            return TOutcome::Failed("stopped");
+            return TOutcome::Stopped();
         }
         if (auto row = ExamineEntry(entry, found)) {
             ++found;

@@ -389,7 +389,8 @@ TOutcome THttpGetThread::Execute() {
     curl_slist_free_all(headers);
 
     if (cancelled) {
-        return fail("stopped");
+        result_.reason = "stopped";
+        return TOutcome::Stopped();
     }
     if (t.tooLarge) {
         return fail(

@@ -135,7 +135,7 @@ TOutcome SaveLoadsBeside(const QString& folder, const QString& movieAddress,
     const QString root = QDir::cleanPath(folder);
     for (size_t i = 0; i < loads.size(); ++i) {
         if (cancelled()) {
-            return TOutcome::Failed("stopped");
+            return TOutcome::Stopped();
         }
         const TLoadedFile& load = loads[i];
         QString saved = paths[static_cast<int>(i)];

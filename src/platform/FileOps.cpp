@@ -217,7 +217,7 @@ TOutcome CopyFileAtomic(const QString& source, const QString& target,
     ::close(in);
     switch (copied.state) {
         case CopyResult::Stopped:
-            return TOutcome::Failed("stopped");
+            return TOutcome::Stopped();
         case CopyResult::ReadFailed:
             return TOutcome::Failed(
                 QString("cannot read %1: %2").arg(source, ErrnoText(copied.error)));

@@ -9,25 +9,29 @@ bool TSettings::Get(const char* key, bool fallback) const {
     return QSettings(file_, QSettings::IniFormat).value(key, fallback).toBool();
 }
 
-void TSettings::Set(const char* key, bool value) {
+TOutcome TSettings::Set(const QString& key, const QVariant& value) {
     QSettings settings(file_, QSettings::IniFormat);
     settings.setValue(key, value);
+    settings.sync();
+    return settings.status() == QSettings::NoError
+               ? TOutcome::Done()
+               : TOutcome::Failed("the settings cannot be written to " + file_);
 }
 
 bool TSettings::SaveLoadedFiles() const {
     return Get("SaveLoadedFiles", true);
 }
 
-void TSettings::SetSaveLoadedFiles(bool on) {
-    Set("SaveLoadedFiles", on);
+TOutcome TSettings::SetSaveLoadedFiles(bool on) {
+    return Set("SaveLoadedFiles", on);
 }
 
 bool TSettings::PlayFlashInPages() const {
     return Get("PlayFlashInPages", true);
 }
 
-void TSettings::SetPlayFlashInPages(bool on) {
-    Set("PlayFlashInPages", on);
+TOutcome TSettings::SetPlayFlashInPages(bool on) {
+    return Set("PlayFlashInPages", on);
 }
 
 qint64 TSettings::StoreLimitBytes() const {
@@ -41,14 +45,14 @@ QByteArray TSettings::WindowPart(const QString& name) const {
     return QSettings(file_, QSettings::IniFormat).value("Window/" + name).toByteArray();
 }
 
-void TSettings::SetWindowPart(const QString& name, const QByteArray& state) {
-    QSettings(file_, QSettings::IniFormat).setValue("Window/" + name, state);
+TOutcome TSettings::SetWindowPart(const QString& name, const QByteArray& state) {
+    return Set("Window/" + name, state);
 }
 
 QString TSettings::LastFolder() const {
     return QSettings(file_, QSettings::IniFormat).value("LastFolder").toString();
 }
 
-void TSettings::SetLastFolder(const QString& folder) {
-    QSettings(file_, QSettings::IniFormat).setValue("LastFolder", folder);
+TOutcome TSettings::SetLastFolder(const QString& folder) {
+    return Set("LastFolder", folder);
 }

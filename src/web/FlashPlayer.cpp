@@ -89,6 +89,10 @@ void TFlashPlayer::SetMovie(const QString& movie) {
     movie_ = movie;
     const int request = ++request_;
     loads_->CancelLoads();  // the movie that made them is gone
+    if (!server_->IsRunning()) {
+        emit MovieFailed(movie, server_->Error());  // the pane has no player to show it
+        return;
+    }
     if (!IsHttpAddress(movie)) {
         // Addresses come from web pages: another scheme is neither fetched nor read.
         Tell("The movie cannot be played: not an http or https address");

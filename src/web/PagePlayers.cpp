@@ -58,6 +58,10 @@ bool TPagePlayers::IsRunning() const {
     return server_->IsRunning();
 }
 
+QString TPagePlayers::Error() const {
+    return server_->Error();
+}
+
 QString TPagePlayers::FrameUrl() const {
     return server_->FrameUrl();
 }

@@ -20,6 +20,8 @@ class TPagePlayers : public QObject {
     ~TPagePlayers() override;
 
     bool IsRunning() const;
+    // Why they cannot play, when they cannot.
+    QString Error() const;
     // Where a page's player frame comes from: "…/frame", asked with "?movie=…".
     QString FrameUrl() const;
     // Whether the address is one of the player server's (a frame, the runtime, a load).

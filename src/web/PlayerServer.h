@@ -51,6 +51,8 @@ class TPlayerServer {
     ~TPlayerServer();
 
     bool IsRunning() const { return server_.IsRunning(); }
+    // Why it does not run, when it does not.
+    const QString& Error() const { return server_.Error(); }
     // "http://127.0.0.1:port/secret"
     QString BaseUrl() const;
     QString PlayerPageUrl() const;

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include "platform/Pruning.h"
+#include "platform/Settings.h"
 #include "support/Files.h"
 
 namespace {
@@ -41,4 +42,20 @@ TEST(PruneFolder, TheLeastRecentlyUsedGoFirst) {
     }
     EXPECT_EQ(PruneFolder(d, 0, {".index"}), 400);  // all but the one written a moment ago
     EXPECT_TRUE(QFile::exists(d + "/new.swf"));
+}
+
+// An option that cannot be written (the settings file cannot be made) says so, and why, rather
+// than being lost at the next start without a word.
+TEST(Settings, AWriteThatFailsSaysSo) {
+    QTemporaryDir home;
+    const TUserFolders folders = UserFoldersUnder(home.path());
+    TSettings settings(folders);
+    EXPECT_TRUE(settings.SetSaveLoadedFiles(false));
+    EXPECT_FALSE(settings.SaveLoadedFiles());
+    const QString file = folders.configHome + "/vimbrel/vimbrel.conf";
+    ASSERT_TRUE(QFile::remove(file));
+    ASSERT_TRUE(QDir().mkpath(file));  // a folder where the file goes
+    const TOutcome written = settings.SetPlayFlashInPages(false);
+    EXPECT_FALSE(written);
+    EXPECT_TRUE(written.reason.contains(file)) << written.reason.toStdString();
 }
