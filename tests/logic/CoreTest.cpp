@@ -26,37 +26,53 @@ QStringList Reasons(const TMovieListModel& list) {
     }
     return out;
 }
+
+std::string Serve(const std::string& request) {
+    static const std::string big(2 * 1024 * 1024, 'F');
+    const std::string line = RequestLine(request);
+    if (line.find("/missing.swf") != std::string::npos) {
+        return RawHttpServer::Response(404, "no");
+    }
+    return RawHttpServer::Response(200, line.find("/big.swf") != std::string::npos ? big : "m");
+}
 }  // namespace
 
-// Without any window: each way a download or a copy fails keeps its own reason.
-TEST(Core, EachFailureOfTheChainAndTheCopyCarriesItsReason) {
+// Without any window: each way a download fails keeps its own reason.
+TEST(Core, EachFailureOfTheChainCarriesItsReason) {
+    RawHttpServer server(Serve);
+    QTemporaryDir folder;
+    TCore core(TestFolders());
+    for (const char* path : {"/a.swf", "/missing.swf"}) {
+        Add(core.WebMovies(), QString::fromStdString(server.Url(path)));
+    }
+    Add(core.WebMovies(), QString("dict://127.0.0.1:%1/d.swf?http://x").arg(server.Port()));
+    ASSERT_TRUE(core.Chain().Start(folder.path() + "/"));
+    ASSERT_TRUE(WaitUntil([&] { return !core.Busy(); }, 30000));
+    EXPECT_EQ(Reasons(core.WebMovies()), QStringList({"Saved: ", "Failed: HTTP 404 Not Found",
+                                                      "Failed: not an http or https address"}));
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.swf"});
+}
+
+// A full disk fails a download and a copy with that reason, and leaves no part of either.
+TEST(Core, AFullDiskFailsTheDownloadAndTheCopyWithItsReason) {
     TSmallDisk disk;
     if (!disk.Mounted()) {
         GTEST_SKIP() << "a small file system needs root";
     }
-    const std::string big(2 * 1024 * 1024, 'F');
-    RawHttpServer server([&](const std::string& request) {
-        const std::string line = RequestLine(request);
-        if (line.find("/missing.swf") != std::string::npos) {
-            return RawHttpServer::Response(404, "no");
-        }
-        return RawHttpServer::Response(200, line.find("/big.swf") != std::string::npos ? big : "m");
-    });
+    RawHttpServer server(Serve);
     TCore core(TestFolders());
-    for (const char* path : {"/a.swf", "/missing.swf", "/big.swf"}) {
+    for (const char* path : {"/a.swf", "/big.swf"}) {
         Add(core.WebMovies(), QString::fromStdString(server.Url(path)));
     }
-    Add(core.WebMovies(), QString("dict://127.0.0.1:%1/d.swf?http://x").arg(server.Port()));
     ASSERT_TRUE(core.Chain().Start(disk.Folder()));
     ASSERT_TRUE(WaitUntil([&] { return !core.Busy(); }, 30000));
-    EXPECT_EQ(Reasons(core.WebMovies()),
-              QStringList({"Saved: ", "Failed: HTTP 404 Not Found",
-                           "Failed: cannot write " + disk.Folder() + "big.swf: disk full",
-                           "Failed: not an http or https address"}));
+    EXPECT_EQ(
+        Reasons(core.WebMovies()),
+        QStringList({"Saved: ", "Failed: cannot write " + disk.Folder() + "big.swf: disk full"}));
     EXPECT_EQ(QDir(disk.Folder()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.swf"});
 
     QTemporaryDir source;
-    ASSERT_TRUE(WriteFile(source.filePath("large.swf"), QByteArray::fromStdString(big)));
+    ASSERT_TRUE(WriteFile(source.filePath("large.swf"), QByteArray(2 * 1024 * 1024, 'F')));
     MovieRow cached;
     cached.localFile = source.filePath("large.swf");
     cached.ticked = true;
