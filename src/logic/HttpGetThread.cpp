@@ -106,17 +106,16 @@ struct THttpGetThread::Transfer {
     }
 
     size_t ReceiveHeader(const char* data, size_t length) {
-        Transfer* t = this;
         const QByteArray line(data, static_cast<qsizetype>(length));
         if (line.startsWith("HTTP/")) {
-            t->head.clear();  // an interim answer (100 Continue) is replaced by the real one
-            t->statusLine = line;
+            head.clear();  // an interim answer (100 Continue) is replaced by the real one
+            statusLine = line;
         }
-        t->head += line;
-        if ((line == "\r\n" || line == "\n") && t->recorder) {
+        head += line;
+        if ((line == "\r\n" || line == "\n") && recorder) {
             char* url = nullptr;
-            curl_easy_getinfo(t->curl, CURLINFO_EFFECTIVE_URL, &url);
-            t->recorder->Answer(QString::fromUtf8(url), t->requestHead, t->head);
+            curl_easy_getinfo(curl, CURLINFO_EFFECTIVE_URL, &url);
+            recorder->Answer(QString::fromUtf8(url), requestHead, head);
         }
         return length;
     }
