@@ -303,9 +303,7 @@ void TMainFrm::FormCreate() {
         return ApplicationHelp(command, data, callHelp);
     };
     ApplicationHelpFile() = HelpFilePath;
-    connect(WebBrowser1, &TWebBrowser::DocumentComplete, this,
-            &TMainFrm::WebBrowser1DocumentComplete);
-    ConnectDeepScan();
+    ConnectPageScan();
     ShowTransferRunning(false);
     placeOnActivate_ = !RestoreWindowState();
 }

@@ -15,7 +15,7 @@ class QSplitter;
 class QTabWidget;
 class TLbSpeedButton;
 class TBrowseFolderDialog;
-class TNetworkMovies;
+class TLivePageScan;
 class TFlashPlayer;
 class TReportList;
 class TWebBrowser;
@@ -88,9 +88,6 @@ class TMainFrm : public QMainWindow {
     void LbSpeedButton6Click();
     // Types the address into the address box and presses "GO!".
     void OpenAddress(const QString& address);
-    void WebBrowser1DocumentComplete(bool loaded);
-    // A movie the page fetched after its scan: a new ticked row when the deep scan is on.
-    void NetworkMovieFound(const QString& url);
     // Shows what the scan found as the web list, every row ticked, and "Done".
     void FinishPageScan(const FoundMovieList& found);
 
@@ -175,7 +172,7 @@ class TMainFrm : public QMainWindow {
 
     QString HelpFilePath;
     TBrowseFolderDialog* BrowseFolderDialog = nullptr;  // created once at start-up
-    TNetworkMovies* NetworkMovies = nullptr;            // what the page fetched, for the deep scan
+    TLivePageScan* PageScan = nullptr;                  // of the browser's page
 
   signals:
     // A row's selection changed (either list), after the window's own handling.
@@ -195,7 +192,7 @@ class TMainFrm : public QMainWindow {
     TReportList* ActiveList() const;
     TMovieListModel& ActiveMovies();
     void ConnectSelection(TReportList* list);
-    void ConnectDeepScan();
+    void ConnectPageScan();
     void NameControlsForScreenReaders();
     void CreateKeyboardActions();
     // The transfer commands as the tab and the running work allow.
@@ -214,8 +211,6 @@ class TMainFrm : public QMainWindow {
     TCore* core_;
     TSettings settings_;
     bool changingPageInCode_ = false;
-    int pageScan_ = 0;                  // the latest document's scan
-    bool pageScanned_ = false;          // this navigation's page has been scanned
     bool placeOnActivate_ = true;       // until the user has a place of their own
     bool quitWhenIdle_ = false;         // "Stop and quit" answered: closes once the work has ended
     QPersistentModelIndex previewRow_;  // the row the preview plays

@@ -1,16 +1,13 @@
-// Page discovery: the address bar with the open browser tabs, navigation, and the scan of every
-// finished page for Flash movies.
+// Page discovery: the address bar with the open browser tabs, navigation, and the page scan's
+// findings shown in the web list.
 #include <QAction>
 #include <QComboBox>
-#include <QWebEngineProfile>
 
 #include "app/MainFrm.h"
 #include "logic/AddressResolution.h"
 #include "logic/PageScan.h"
 #include "platform/OpenTabs.h"
-#include "web/BrowserPage.h"
-#include "web/NetworkMovies.h"
-#include "web/ScriptCache.h"
+#include "web/LivePageScan.h"
 #include "web/WebBrowser.h"
 
 int TMainFrm::FillAddressList() {
@@ -57,34 +54,19 @@ void TMainFrm::OpenAddress(const QString& address) {
     LbSpeedButton6Click();
 }
 
-void TMainFrm::WebBrowser1DocumentComplete(bool loaded) {
-    const int scan = ++pageScan_;
-    if (!loaded) {
-        FinishPageScan({});  // a page that failed to load holds no movies
-        return;
-    }
-    const bool deep = DeepScan1->isChecked();
-    WebBrowser1->RequestSnapshot(
-        [this, scan, deep](std::optional<DocumentSnapshot> snapshot, const QString& error) {
-            if (scan != pageScan_) {
-                return;  // a newer document has been loaded meanwhile
-            }
-            if (!snapshot) {
-                ReportError(error);  // the list stays as it was
-                return;
-            }
-            // The page scan's rows first, then what only the deep scan finds.
-            ScanLoadedPageLater(
-                this, WebBrowser1->page()->profile()->cachePath(), std::move(*snapshot), deep,
-                [this] { return NetworkMovies->Movies(); },
-                [this, scan](const FoundMovieList& found) {
-                    if (scan == pageScan_) {
-                        pageScanned_ = true;
-                        FinishPageScan(found);
-                    }
-                });
-        },
-        TBrowserPage::kFrameBudgetMs, deep);
+void TMainFrm::ConnectPageScan() {
+    PageScan = new TLivePageScan(WebBrowser1->Page(), this);
+    PageScan->SetDeep(DeepScan1->isChecked());
+    connect(DeepScan1, &QAction::toggled, PageScan, &TLivePageScan::SetDeep);
+    connect(PageScan, &TLivePageScan::Scanned, this, &TMainFrm::FinishPageScan);
+    connect(PageScan, &TLivePageScan::NetworkMovie, core_, &TCore::AddNetworkMovie);
+    connect(PageScan, &TLivePageScan::Failed, this, [this](const QString& reason, bool loaded) {
+        if (loaded) {
+            ReportError(reason);  // the list stays as it was
+        } else {
+            FinishPageScan({});  // a page that failed to load holds no movies
+        }
+    });
 }
 
 void TMainFrm::FinishPageScan(const FoundMovieList& found) {

@@ -49,10 +49,7 @@ class TBrowserPage : public QWebEnginePage {
     // Describes the loaded page; ready runs once, later, on this thread. Every frame reports its
     // own document; frames that have not reported within frameBudgetMs are left out. deep adds
     // what only the deep scan reads.
-    void RequestSnapshot(SnapshotReady ready, int frameBudgetMs = kFrameBudgetMs,
-                         bool deep = false);
-    // How long both front ends give the frames of a page to describe themselves.
-    static constexpr int kFrameBudgetMs = 2000;
+    void RequestSnapshot(SnapshotReady ready, int frameBudgetMs, bool deep = false);
 
   signals:
     void DocumentComplete(bool loaded);

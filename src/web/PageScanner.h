@@ -11,7 +11,7 @@
 
 class QWebEngineProfile;
 class TBrowserPage;
-class TNetworkMovies;
+class TLivePageScan;
 
 // What the scan of one page found.
 struct TPageScanResult {
@@ -21,9 +21,8 @@ struct TPageScanResult {
     int scriptsUnread = 0;  // external scripts the deep scan found no copy of in the cache
 };
 
-// Scans pages without a window, one after another, as the window's browser does: the same page,
-// snapshot and rules, every finished document scanned again, the page scan's movies first, then
-// with the deep scan the deep scan's and those the page fetches while it stays open.
+// Scans pages without a window, one after another, with the window's scan of a page: each page
+// stays open for a while after its scan, and is given up when it does not load in time.
 class TPageScanner : public QObject {
     Q_OBJECT
   public:
@@ -40,19 +39,16 @@ class TPageScanner : public QObject {
     void Scan(const QString& url, std::function<void(const TPageScanResult&)> done);
 
   private:
-    void ScanDocument();
     void End(const TOutcome& outcome);
 
     QWebEngineProfile* const profile_;
     const Options options_;
     // A page of its own for each address: nothing of one page reaches the next.
     TBrowserPage* page_ = nullptr;
-    TNetworkMovies* network_ = nullptr;
+    TLivePageScan* scan_ = nullptr;
     QTimer timeout_;
     QTimer wait_;
     std::function<void(const TPageScanResult&)> done_;
     TPageScanResult result_;
     FoundMovieList found_;
-    int scans_ = 0;  // the latest document's scan
-    bool scanned_ = false;
 };

@@ -4,5 +4,4 @@ TWebBrowser::TWebBrowser(QWidget* parent)
     : QWebEngineView(parent), page_(new TBrowserPage(BrowserProfile(), this)) {
     setPage(page_);
     connect(page_, &TBrowserPage::DocumentComplete, this, &TWebBrowser::DocumentComplete);
-    connect(page_, &TBrowserPage::ResourceRequested, this, &TWebBrowser::ResourceRequested);
 }

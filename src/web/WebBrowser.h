@@ -15,13 +15,12 @@ class TWebBrowser : public QWebEngineView {
 
     TBrowserPage* Page() const { return page_; }
     void Navigate(const QString& address) { page_->Navigate(address); }
-    void RequestSnapshot(SnapshotReady ready, int frameBudgetMs = 2000, bool deep = false) {
+    void RequestSnapshot(SnapshotReady ready, int frameBudgetMs, bool deep = false) {
         page_->RequestSnapshot(std::move(ready), frameBudgetMs, deep);
     }
 
   signals:
     void DocumentComplete(bool loaded);
-    void ResourceRequested(const QString& url, int type);
 
   private:
     TBrowserPage* page_;

@@ -21,6 +21,7 @@
 #include "support/ManyMoviesSite.h"
 #include "support/PageServer.h"
 #include "support/TestEnvironment.h"
+#include "web/LivePageScan.h"
 #include "web/WebBrowser.h"
 #include "widgets/StatusBar.h"
 
@@ -126,7 +127,8 @@ int main(int argc, char** argv) {
     t.start();
     std::optional<DocumentSnapshot> snapshot;
     frm.WebBrowser1->RequestSnapshot(
-        [&](std::optional<DocumentSnapshot> s, const QString&) { snapshot = std::move(s); });
+        [&](std::optional<DocumentSnapshot> s, const QString&) { snapshot = std::move(s); },
+        TLivePageScan::kFrameBudgetMs);
     WaitUntil([&] { return snapshot.has_value(); }, 30000);
     const double snapshotMs = Ms(t);
     t.restart();

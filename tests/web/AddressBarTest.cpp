@@ -76,7 +76,7 @@ TEST(AddressBar, AnUnreadableHomeIsReportedAndStartUpStillAttachesThePageScan) {
     TMainFrm frm(folders);
     EXPECT_TRUE(reported.contains("cannot be read")) << reported.toStdString();
     ListMovies(frm, {"http://old/a.swf"});
-    emit frm.WebBrowser1->DocumentComplete(false);  // a page that failed to load
+    emit frm.WebBrowser1->Page()->LoadFailed("HTTP 404");  // a page that failed to load
     EXPECT_EQ(Rows(frm.ListView1), 0);
     EXPECT_EQ(frm.StatusBar1->Text(), "Done");
 }

@@ -1,20 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <QAction>
-#include <QComboBox>
 #include <QTest>
-#include <QTreeWidget>
 
 #include "TestUtil.h"
-#include "app/MainFrm.h"
 #include "logic/DeepScan.h"
-#include "support/ListRows.h"
 #include "support/PageServer.h"
-#include "support/TestEnvironment.h"
 #include "support/TestSwf.h"
-#include "web/WebBrowser.h"
-#include "widgets/ReportList.h"
-#include "widgets/StatusBar.h"
+#include "web/BrowserPage.h"
+#include "web/LivePageScan.h"
 
 namespace {
 // Every page holds the page scan's own movie first ("plain.swf"), then one pattern only the
@@ -49,13 +42,16 @@ const struct {
     {"javascript-link", "<a href=\"javascript:play('js%20link.swf')\">play</a>", "js%20link.swf"},
 };
 
+// A page of its own, scanned as both front ends scan theirs.
 class DeepScanTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        frm.resize(900, 700);
-        frm.show();
-        QObject::connect(frm.StatusBar1, &TStatusBar::TextChanged,
-                         [this](const QString& text) { statuses << text; });
+        QObject::connect(&scan, &TLivePageScan::Scanned, [this](const FoundMovieList& found) {
+            rows = found.Addresses();
+            ++scans;
+        });
+        QObject::connect(&scan, &TLivePageScan::NetworkMovie,
+                         [this](const QString& movie) { rows << movie; });
         pages.Add("/movie.swf", SolidColourSwf({255, 0, 0}).toStdString(),
                   "application/octet-stream");
         pages.Add("/get.php", SolidColourSwf({0, 0, 255}).toStdString(),
@@ -68,47 +64,39 @@ class DeepScanTest : public ::testing::Test {
     }
 
     bool Open(const QString& address) {
-        statuses.clear();
-        frm.UrlComBox->setEditText(address);
-        frm.LbSpeedButton6Click();
-        return WaitUntil([this] { return statuses.contains("Done"); }, 30000);
-    }
-
-    QStringList Rows() {
-        for (int i = 0; i < ::Rows(frm.ListView1); ++i) {
-            EXPECT_TRUE(Ticked(frm.ListView1, i));
-            EXPECT_EQ(Cell(frm.ListView1, i, 2), "New");
-        }
-        return Column(frm.ListView1, 1);
+        const int before = scans;
+        page.Navigate(address);
+        return WaitUntil([&] { return scans > before; }, 30000);
     }
 
     PageServer pages;
-    TMainFrm frm{TestFolders()};
-    QStringList statuses;
+    TBrowserPage page{BrowserProfile(), nullptr};
+    TLivePageScan scan{&page};
+    QStringList rows;  // the latest scan's movies, then those fetched after it
+    int scans = 0;
 };
 }  // namespace
 
 TEST_F(DeepScanTest, EachPatternAddsItsRowAfterThePageScansOnlyWhenOn) {
-    EXPECT_FALSE(frm.DeepScan1->isChecked());  // off at every start
     for (const auto& p : kPatterns) {
         pages.Add(std::string("/p/") + p.name + ".html",
                   std::string("<embed src='plain.swf'>") + p.body);
     }
     for (const bool deep : {false, true}) {
-        frm.DeepScan1->setChecked(deep);
+        scan.SetDeep(deep);
         for (const auto& p : kPatterns) {
             ASSERT_TRUE(Open(A(QString("/p/%1.html").arg(p.name))));
             QStringList want = {A("/p/plain.swf")};
             if (deep) {
                 want << A(QString("/p/") + p.deepMovie);
             }
-            EXPECT_EQ(Rows(), want) << p.name << (deep ? " on" : " off");
+            EXPECT_EQ(rows, want) << p.name << (deep ? " on" : " off");
         }
     }
 }
 
 TEST_F(DeepScanTest, MoviesThePageFetchesLaterArriveWhileItStaysOpen) {
-    frm.DeepScan1->setChecked(true);
+    scan.SetDeep(true);
     // One named ".swf" two seconds after load; one under another name, Flash by its type, when
     // the button is clicked. Their addresses are built by the script, so no rule sees them in
     // the page.
@@ -117,14 +105,13 @@ TEST_F(DeepScanTest, MoviesThePageFetchesLaterArriveWhileItStaysOpen) {
   onclick="fetch('get.php?id=9').then((r) => r.arrayBuffer())">Play</button>
 <script>onload = () => setTimeout(() => fetch(['movie', 'swf?t=2'].join('.')), 2000);</script>)html");
     ASSERT_TRUE(Open(A("/later.html")));
-    EXPECT_EQ(Rows(), QStringList({A("/plain.swf")}));
-    ASSERT_TRUE(WaitUntil([&] { return Rows().size() == 2; }, 10000));
-    EXPECT_EQ(Rows().last(), A("/movie.swf?t=2"));
+    EXPECT_EQ(rows, QStringList({A("/plain.swf")}));
+    ASSERT_TRUE(WaitUntil([&] { return rows.size() == 2; }, 10000));
+    EXPECT_EQ(rows.last(), A("/movie.swf?t=2"));
 
-    QTest::mouseClick(frm.WebBrowser1->focusProxy(), Qt::LeftButton, {}, QPoint(50, 50));
-    ASSERT_TRUE(WaitUntil([&] { return Rows().size() == 3; }, 20000));
-    EXPECT_EQ(Rows().last(), A("/get.php?id=9"));
-    EXPECT_EQ(Cell(frm.ListView1, 2, 0), "3");
+    page.runJavaScript("document.getElementById('b').click()");
+    ASSERT_TRUE(WaitUntil([&] { return rows.size() == 3; }, 20000));
+    EXPECT_EQ(rows.last(), A("/get.php?id=9"));
 
     // A new navigation ends it: the old page's late fetch never reaches the new list.
     pages.Add("/leaving.html",
@@ -132,13 +119,13 @@ TEST_F(DeepScanTest, MoviesThePageFetchesLaterArriveWhileItStaysOpen) {
     ASSERT_TRUE(Open(A("/leaving.html")));
     ASSERT_TRUE(Open(A("/other.html")));
     QTest::qWait(2500);
-    EXPECT_TRUE(Rows().isEmpty());
+    EXPECT_TRUE(rows.isEmpty());
 
     // Off, the page scan's rows are all there is.
-    frm.DeepScan1->setChecked(false);
+    scan.SetDeep(false);
     ASSERT_TRUE(Open(A("/later.html")));
     QTest::qWait(3000);
-    EXPECT_EQ(Rows(), QStringList({A("/plain.swf")}));
+    EXPECT_EQ(rows, QStringList({A("/plain.swf")}));
 }
 
 TEST(FlashVarsMovies, ValuesNamingMoviesDecoded) {
@@ -162,13 +149,13 @@ TEST_F(DeepScanTest, ExternalScriptsOfBothOriginsAreReadAsThePageRunsThem) {
     other.Add("/lib/other.js", "swfobject.embedSWF(`tpl.swf`, 'box'); f('lib/' + 'cat.swf');",
               "text/javascript");
     for (const bool deep : {false, true}) {
-        frm.DeepScan1->setChecked(deep);
+        scan.SetDeep(deep);
         ASSERT_TRUE(Open(A("/ext/page.html")));
         QStringList want = {A("/ext/plain.swf")};
         if (deep) {
             want << A("/ext/dq.swf") << A("/ext/sq.swf") << A("/ext/tpl.swf")
                  << A("/ext/lib/cat.swf");
         }
-        EXPECT_EQ(Rows(), want) << (deep ? "on" : "off");
+        EXPECT_EQ(rows, want) << (deep ? "on" : "off");
     }
 }
