@@ -3,9 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "logic/HttpClient.h"
 #include "logic/Job.h"
-
-class TConnectionPool;
 
 // What a download gave.
 struct TDownloadResult {
@@ -41,7 +40,7 @@ struct THttpGetOptions {
     // own name). Otherwise an existing file is replaced.
     bool keepOthersFiles = false;
     QString numberFrom;
-    QString userAgent = "HTTPGET";
+    QString userAgent = TFetchRequest::kUserAgent;
     QString referer;  // the page the movie was found on; none when empty
     // How often a busy server (429, 502, 503, 504) or a cut connection is tried again.
     int retries = 0;
@@ -77,24 +76,9 @@ class THttpGetThread final : public TJob {
     TOutcome Execute() override;
 
   private:
-    struct Transfer;
-    int Fetch(Transfer& t, void* multi, char* error);
+    class Receiver;
     const QString url_;
     const QString fileName_;
     const Options options_;
     TDownloadResult result_;
-};
-
-// Connections kept open between the downloads of one chain, so a run of movies from one site
-// pays for one connection. Used by one download at a time.
-class TConnectionPool {
-  public:
-    TConnectionPool();
-    ~TConnectionPool();
-    TConnectionPool(const TConnectionPool&) = delete;
-    TConnectionPool& operator=(const TConnectionPool&) = delete;
-    void* Handle() const { return multi_; }
-
-  private:
-    void* multi_;
 };

@@ -76,6 +76,9 @@ void TJob::Cancel() {
 void TJob::SetWaker(std::function<void()> wake) {
     std::lock_guard<std::mutex> lock(wakeMutex_);
     wake_ = std::move(wake);
+    if (wake_ && cancelled_) {
+        wake_();  // cancelled before the body could be woken
+    }
 }
 
 void TJob::Stop() {

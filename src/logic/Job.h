@@ -61,7 +61,8 @@ class TJob : public QObject {
     bool IsCancelled() const { return cancelled_; }
     // Hands fn to the owner's thread; calls arrive in the order posted, all before Finished.
     void Post(std::function<void()> fn);
-    // Run by Cancel() on its caller's thread, to wake a body that waits for something else.
+    // Run by Cancel() on its caller's thread, to wake a body that waits for something else; run
+    // at once when the job has been cancelled already.
     void SetWaker(std::function<void()> wake);
     // Cancels and waits for the body to end.
     void Stop();

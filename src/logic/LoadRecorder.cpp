@@ -1,7 +1,5 @@
 #include "logic/LoadRecorder.h"
 
-#include <curl/curl.h>
-
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -14,6 +12,8 @@
 #include "logic/AddressGuard.h"
 #include "logic/AddressResolution.h"
 #include "logic/CrossDomainPolicy.h"
+#include "logic/HttpClient.h"
+#include "logic/RetryRule.h"
 #include "platform/Digest.h"
 #include "platform/FileOps.h"
 #include "platform/UserFolders.h"
@@ -25,66 +25,20 @@ constexpr int kPolicyMs = 10000;
 constexpr int kFirstBytes = 16;  // enough to tell a movie, an image or a sound
 }  // namespace
 
-// One fetch: the body goes into a file as it arrives (a 2xx answer) or into memory (a short
-// error page), every byte counted against the movie's budget.
-class TLoadRecorder::Transfer {
+// One load's answer: the body goes into a file as it arrives (a 2xx answer) or into memory (a
+// short error page), every byte counted against the movie's budget.
+class TLoadRecorder::Transfer final : public THttpSink {
   public:
-    Transfer(TLoadRecorder& owner, const QString& movie, TAtomicFile* file, int generation)
-        : owner_(owner), movie_(movie), file_(file), generation_(generation) {}
+    Transfer(TLoadRecorder& owner, const QString& movie, TAtomicFile& file)
+        : owner_(owner), movie_(movie), file_(file) {}
 
-    // Runs the transfer on curl, guarded; libcurl's result.
-    CURLcode Run(CURL* curl, const QString& url, int timeoutMs) {
-        const QByteArray address = url.toUtf8();
-        curl_easy_setopt(curl, CURLOPT_URL, address.constData());
-        curl_easy_setopt(curl, CURLOPT_USERAGENT, "HTTPGET");
-        curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 20L);
-        curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeoutMs));
-        curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(timeoutMs));
-        curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error_);
-        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Transfer::OnBody);
-        curl_easy_setopt(curl, CURLOPT_WRITEDATA, this);
-        curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-        curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &Transfer::Continue);
-        curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
-        curl_ = curl;
-        return curl_easy_perform(curl);
+    bool Head(const THttpHead& head) override {
+        toFile = head.status >= 200 && head.status < 300;
+        return true;
     }
 
-    QString Error(CURLcode code) const {
-        return error_[0] ? QString::fromLocal8Bit(error_)
-                         : QString::fromLatin1(curl_easy_strerror(code));
-    }
-
-    long status = 0;
-    bool toFile = false;
-    bool overBudget = false;
-    bool writeFailed = false;
-    qint64 received = 0;
-    QByteArray firstBytes;
-    QByteArray memory;  // the body of an answer that is not kept
-    TDigest sha{TDigest::Kind::Sha256};
-
-  private:
-    static size_t OnBody(char* data, size_t size, size_t count, void* self) {
-        auto* t = static_cast<Transfer*>(self);
-        const qint64 length = static_cast<qint64>(size * count);
-        try {
-            return t->Receive(data, length) ? size * count : 0;
-        } catch (...) {
-            t->writeFailed = true;  // nothing may cross libcurl
-            return 0;
-        }
-    }
-
-    bool Receive(const char* data, qint64 length) {
-        if (received == 0) {
-            curl_easy_getinfo(curl_, CURLINFO_RESPONSE_CODE, &status);
-            toFile = status >= 200 && status < 300;
-        }
+    bool Body(const char* data, size_t size) override {
+        const qint64 length = static_cast<qint64>(size);
         if (!owner_.Spend(movie_, length)) {
             overBudget = true;
             return false;
@@ -99,33 +53,59 @@ class TLoadRecorder::Transfer {
             memory.append(data, std::min(length, kMostErrorPage - memory.size()));
             return true;
         }
-        if (!file_->Write(data, static_cast<size_t>(length))) {
-            writeFailed = true;
+        if (!file_.Write(data, size)) {
+            fault_ = file_.Error().isEmpty() ? QString("no copy could be kept") : file_.Error();
             return false;
         }
         return true;
     }
 
-    static int Continue(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-        auto* t = static_cast<Transfer*>(self);
-        return t->owner_.stopping_ || t->owner_.generation_ != t->generation_ ? 1 : 0;
-    }
+    QString Fault() const override { return fault_; }
 
+    bool toFile = false;
+    bool overBudget = false;
+    qint64 received = 0;
+    QByteArray firstBytes;
+    QByteArray memory;  // the body of an answer that is not kept
+    TDigest sha{TDigest::Kind::Sha256};
+
+  private:
     TLoadRecorder& owner_;
     const QString movie_;
-    TAtomicFile* file_;
-    const int generation_;
-    CURL* curl_ = nullptr;
-    char error_[CURL_ERROR_SIZE] = {};
+    TAtomicFile& file_;
+    QString fault_;
+};
+
+// A client the recorder can cancel, for as long as one fetch runs.
+class TLoadRecorder::Running {
+  public:
+    explicit Running(TLoadRecorder& owner, int generation) : owner_(owner) {
+        std::lock_guard<std::mutex> lock(owner_.mutex_);
+        owner_.running_.insert(&client);
+        if (owner_.stopping_ || owner_.generation_ != generation) {
+            client.Cancel();
+        }
+    }
+    ~Running() {
+        std::lock_guard<std::mutex> lock(owner_.mutex_);
+        owner_.running_.erase(&client);
+    }
+    THttpClient client;
+
+  private:
+    TLoadRecorder& owner_;
 };
 
 TLoadRecorder::TLoadRecorder(QString folder, Recorded recorded, TLoadLimits limits)
-    : folder_(std::move(folder)), recorded_(std::move(recorded)), limits_(limits) {
-    curl_global_init(CURL_GLOBAL_DEFAULT);
-}
+    : folder_(std::move(folder)), recorded_(std::move(recorded)), limits_(limits) {}
 
-TLoadRecorder::~TLoadRecorder() {
-    curl_global_cleanup();
+TLoadRecorder::~TLoadRecorder() = default;
+
+void TLoadRecorder::CancelRunning() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (THttpClient* client : running_) {
+        client->Cancel();
+    }
 }
 
 void TLoadRecorder::ForbidOwnPort(int port) {
@@ -279,20 +259,22 @@ TLoadRecorder::Answer TLoadRecorder::Fetch(const Movie& movie, const QString& ur
     const QString path = folder + "/" + QString::number(number);
     TAtomicFile copy(path);
     TConnectionGuard guard(AllowsPrivate(movie), ownPorts);
-    Transfer transfer(*this, movie.key, &copy, generation);
-    std::unique_ptr<CURL, void (*)(CURL*)> curl(curl_easy_init(), curl_easy_cleanup);
-    guard.Guard(curl.get());
+    Transfer transfer(*this, movie.key, copy);
+    Running running(*this, generation);
+    TFetchRequest request;
+    request.url = url;
+    request.guard = &guard;
+    request.connectTimeoutMs = limits_.loadMs;
+    request.timeoutMs = limits_.loadMs;
     QElapsedTimer took;
     took.start();
-    const CURLcode code = transfer.Run(curl.get(), url, limits_.loadMs);
+    const TTransferEnd end = running.client.Get(request, transfer);
     {
         std::lock_guard<std::mutex> lock(mutex_);
         budgets_[movie.key].ms += took.elapsed();
     }
-    char* type = nullptr;
-    curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &file.status);
-    curl_easy_getinfo(curl.get(), CURLINFO_CONTENT_TYPE, &type);
-    file.type = QString::fromLatin1(type ? type : "");
+    file.status = end.status;
+    file.type = QString::fromLatin1(HeaderValue(end.head, "Content-Type"));
     file.size = transfer.received;
 
     if (transfer.overBudget) {
@@ -304,18 +286,9 @@ TLoadRecorder::Answer TLoadRecorder::Fetch(const Movie& movie, const QString& ur
         }
         return refuse(QString("more than %1 MB loaded").arg(limits_.bytes >> 20), first);
     }
-    if (!guard.Refused().isEmpty()) {
-        return refuse(guard.Refused());
-    }
-    if (code == CURLE_ABORTED_BY_CALLBACK) {
-        return refuse("stopped");
-    }
-    if (code == CURLE_OPERATION_TIMEDOUT) {
-        return refuse(QString("took more than %1 s").arg(limits_.loadMs / 1000));
-    }
-    if (code != CURLE_OK || transfer.writeFailed) {
-        return refuse(transfer.writeFailed && !copy.Error().isEmpty() ? copy.Error()
-                                                                      : transfer.Error(code));
+    const TTransferResult got = ClassifyTransfer(end);
+    if (got.kind == TTransferResult::Kind::Stopped || got.kind == TTransferResult::Kind::Failed) {
+        return refuse(got.reason);
     }
     file.sha256 = transfer.sha.Result().toHex();
     const QByteArray answerType =
@@ -361,15 +334,15 @@ QByteArray TLoadRecorder::FetchPolicy(const QString& policyUrl, bool allowPrivat
     }
     // Fetched as the load was, through the same guard, but never redirected; its bytes count
     // against no movie.
-    struct Policy {
+    struct Policy final : THttpSink {
         QByteArray text;
-        static size_t OnBody(char* data, size_t size, size_t count, void* self) {
-            auto* p = static_cast<Policy*>(self);
-            if (p->text.size() + qint64(size * count) > kMostPolicy) {
-                return 0;
+        bool Head(const THttpHead&) override { return true; }
+        bool Body(const char* data, size_t size) override {
+            if (text.size() + qint64(size) > kMostPolicy) {
+                return false;
             }
-            p->text.append(data, static_cast<qsizetype>(size * count));
-            return size * count;
+            text.append(data, static_cast<qsizetype>(size));
+            return true;
         }
     } policy;
     QList<int> ownPorts;
@@ -378,20 +351,14 @@ QByteArray TLoadRecorder::FetchPolicy(const QString& policyUrl, bool allowPrivat
         ownPorts = ownPorts_;
     }
     TConnectionGuard guard(allowPrivate, ownPorts);
-    std::unique_ptr<CURL, void (*)(CURL*)> curl(curl_easy_init(), curl_easy_cleanup);
-    guard.Guard(curl.get());
-    const QByteArray address = policyUrl.toUtf8();
-    curl_easy_setopt(curl.get(), CURLOPT_URL, address.constData());
-    curl_easy_setopt(curl.get(), CURLOPT_USERAGENT, "HTTPGET");
-    curl_easy_setopt(curl.get(), CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl.get(), CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT_MS, static_cast<long>(kPolicyMs));
-    curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, &Policy::OnBody);
-    curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &policy);
-    long status = 0;
-    if (curl_easy_perform(curl.get()) != CURLE_OK ||
-        curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &status) != CURLE_OK ||
-        status != 200) {
+    TFetchRequest request;
+    request.url = policyUrl;
+    request.guard = &guard;
+    request.redirects = 0;
+    request.timeoutMs = kPolicyMs;
+    Running running(*this, generation_);
+    const TTransferEnd end = running.client.Get(request, policy);
+    if (ClassifyTransfer(end).kind != TTransferResult::Kind::Complete || end.status != 200) {
         policy.text.clear();
     }
     std::lock_guard<std::mutex> lock(mutex_);

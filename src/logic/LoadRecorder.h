@@ -7,6 +7,7 @@
 #include <atomic>
 #include <functional>
 #include <mutex>
+#include <set>
 #include <vector>
 
 // A file a movie asked for while it played, as the program fetched it for the movie.
@@ -68,9 +69,15 @@ class TLoadRecorder {
     // Fetches url for movie, and records it.
     Answer Fetch(const Movie& movie, const QString& url);
     // Stops the fetches under way at once (the program is ending).
-    void Stop() { stopping_ = true; }
+    void Stop() {
+        stopping_ = true;
+        CancelRunning();
+    }
     // Stops the fetches under way at once (another movie is played); later ones go on.
-    void CancelLoads() { ++generation_; }
+    void CancelLoads() {
+        ++generation_;
+        CancelRunning();
+    }
     // The program's own servers, which no load may reach.
     void ForbidOwnPort(int port);
     // What the movie known as movie loaded when a recorder kept its copies in folder, as far as
@@ -87,6 +94,8 @@ class TLoadRecorder {
         int allowPrivate = -1;  // unknown yet
     };
     class Transfer;
+    class Running;
+    void CancelRunning();
     bool Spend(const QString& movie, qint64 bytes);
     bool AllowsPrivate(const Movie& movie);
     bool PolicyLetsRead(const Movie& movie, const QString& url, bool allowPrivate);
@@ -105,6 +114,7 @@ class TLoadRecorder {
     QHash<QString, Budget> budgets_;       // by movie
     QHash<QString, QByteArray> policies_;  // by policy address
     QList<int> ownPorts_;
+    std::set<class THttpClient*> running_;  // the fetches under way
 };
 
 // Where the preview keeps the copies of what its movies load.

@@ -6,7 +6,9 @@
 //   --dump-dom of the same page;
 // - one scan reading 200 pages from standard input: the memory of the program and its browser
 //   processes after page 200 beside after page 20;
-// - get --warc of one 500 MB movie, time and peak memory, beside wget --warc-file.
+// - get --warc of one 500 MB movie, time and peak memory, beside wget --warc-file;
+// - "speed": one 200 MB movie beside curl (time and CPU), and the 1,000 small movies beside
+//   wget, in alternating rounds.
 #include <httplib.h>
 
 #include <sys/resource.h>
@@ -21,7 +23,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 #include <vector>
 
@@ -182,7 +186,8 @@ void MemoryBench() {
 }
 struct Measured {
     double seconds = 0;
-    long peakKb = 0;  // the process's largest resident size
+    long peakKb = 0;        // the process's largest resident size
+    double cpuSeconds = 0;  // user and system time
     int status = -1;
 };
 
@@ -211,6 +216,8 @@ Measured RunMeasured(const QString& program, const QStringList& arguments) {
     ::wait4(pid, &status, 0, &usage);
     m.seconds = static_cast<double>(t.nsecsElapsed()) / 1e9;
     m.peakKb = usage.ru_maxrss;
+    m.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                   static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     m.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return m;
 }
@@ -244,6 +251,90 @@ void WarcBench() {
     server.stop();
     serving.join();
 }
+// Medians of rounds that alternate ours and the peer's, so that a busy moment of the machine
+// falls on both.
+template <typename Run>
+void Alternate(int rounds, Run run, std::vector<Measured>& ours, std::vector<Measured>& peer) {
+    for (int round = 0; round < rounds; ++round) {
+        ours.push_back(run(true));
+        peer.push_back(run(false));
+    }
+}
+
+double Median(std::vector<Measured> runs, double Measured::*field) {
+    std::sort(runs.begin(), runs.end(),
+              [field](const Measured& a, const Measured& b) { return a.*field < b.*field; });
+    const size_t n = runs.size();
+    return n % 2 ? runs[n / 2].*field : (runs[n / 2 - 1].*field + runs[n / 2].*field) / 2;
+}
+
+// The network's speed: one 200 MB movie beside curl, 1,000 movies of 20 kB beside wget -i.
+void SpeedBench(int rounds) {
+    constexpr size_t kBig = 200u * 1024 * 1024;
+    httplib::Server server;
+    server.set_tcp_nodelay(true);
+    server.set_keep_alive_max_count(1000);
+    const std::string piece(1024 * 1024, 'm');
+    server.Get("/big.swf", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_content_provider(kBig, "application/x-shockwave-flash",
+                                 [&](size_t, size_t length, httplib::DataSink& sink) {
+                                     sink.write(piece.data(), std::min(length, piece.size()));
+                                     return true;
+                                 });
+    });
+    const std::string small = "FWS" + std::string(20 * 1024 - 3, 'm');
+    server.Get(R"(/m/(\d+)\.swf)", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_content(small, "application/x-shockwave-flash");
+    });
+    const int port = server.bind_to_any_port("127.0.0.1");
+    std::thread serving([&] { server.listen_after_bind(); });
+    QTemporaryDir dir;
+    const QString big = QString("http://127.0.0.1:%1/big.swf").arg(port);
+    QFile list(dir.filePath("list.txt"));
+    list.open(QIODevice::WriteOnly);
+    for (int i = 0; i < 1000; ++i) {
+        list.write(QString("http://127.0.0.1:%1/m/%2.swf\n").arg(port).arg(i).toUtf8());
+    }
+    list.close();
+
+    std::vector<Measured> ours, curl;
+    Alternate(
+        rounds,
+        [&](bool mine) {
+            QDir(dir.filePath("big")).removeRecursively();
+            QDir().mkpath(dir.filePath("big"));
+            return mine ? RunMeasured(Program(), {"get", "--to", dir.filePath("big"), big})
+                        : RunMeasured("curl", {"-s", "-o", dir.filePath("big/big.swf"), big});
+        },
+        ours, curl);
+    std::printf(
+        "get one 200 MB movie (medians of %d): vimbrel %.3f s, %.3f s CPU; curl %.3f s, %.3f s "
+        "CPU; time vimbrel / curl %.2f, CPU %.2f\n",
+        rounds, Median(ours, &Measured::seconds), Median(ours, &Measured::cpuSeconds),
+        Median(curl, &Measured::seconds), Median(curl, &Measured::cpuSeconds),
+        Median(ours, &Measured::seconds) / Median(curl, &Measured::seconds),
+        Median(ours, &Measured::cpuSeconds) / Median(curl, &Measured::cpuSeconds));
+
+    std::vector<Measured> oursSmall, wget;
+    Alternate(
+        rounds,
+        [&](bool mine) {
+            QDir(dir.filePath("small")).removeRecursively();
+            QDir().mkpath(dir.filePath("small"));
+            return mine ? RunMeasured(Program(), {"get", "--to", dir.filePath("small"), "--input",
+                                                  list.fileName()})
+                        : RunMeasured("wget",
+                                      {"-q", "-P", dir.filePath("small"), "-i", list.fileName()});
+        },
+        oursSmall, wget);
+    std::printf(
+        "get 1,000 movies of 20 kB (medians of %d): vimbrel %.3f s, wget %.3f s; time vimbrel / "
+        "wget %.2f\n",
+        rounds, Median(oursSmall, &Measured::seconds), Median(wget, &Measured::seconds),
+        Median(oursSmall, &Measured::seconds) / Median(wget, &Measured::seconds));
+    server.stop();
+    serving.join();
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -251,6 +342,10 @@ int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     if (argc > 1 && std::string(argv[1]) == "warc") {
         WarcBench();  // alone, as the issue's figures are asked for
+        return 0;
+    }
+    if (argc > 1 && std::string(argv[1]) == "speed") {
+        SpeedBench(argc > 2 ? std::atoi(argv[2]) : 5);
         return 0;
     }
     GetBench();
