@@ -12,10 +12,6 @@
 TCacheCopyThread::TCacheCopyThread(const QString& folder, const QStringList& files, QObject* owner)
     : TJob(owner), Files(files), Folder(folder), Total(static_cast<int>(files.size())) {}
 
-TCacheCopyThread::~TCacheCopyThread() {
-    Stop();
-}
-
 QString TCacheCopyThread::TargetFor(const QString& source) const {
     return Folder + LastPathPart(source);
 }

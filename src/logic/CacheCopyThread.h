@@ -15,12 +15,9 @@
 // and the next one follows. Two sources of the same name in one run do not overwrite each
 // other: the later one gets "name (2).swf". Cancelled, the copy in progress is dropped and no
 // further file is started.
-class TCacheCopyThread final : public TJob {
+class TCacheCopyThread : public TJob {
     Q_OBJECT
   public:
-    TCacheCopyThread(const QString& folder, const QStringList& files, QObject* owner = nullptr);
-    ~TCacheCopyThread() override;
-
     // Folder + the source's file name.
     QString TargetFor(const QString& source) const;
     // The file at index (in the order given) goes into a folder of its own, named after it, with
@@ -32,6 +29,7 @@ class TCacheCopyThread final : public TJob {
     void FileCopied(int position, const QString& target, const TOutcome& outcome);
 
   protected:
+    TCacheCopyThread(const QString& folder, const QStringList& files, QObject* owner = nullptr);
     TOutcome Execute() override;
 
   private:

@@ -77,7 +77,7 @@ QStringList TCore::StartCopy(const QString& folder) {
             rows << QPersistentModelIndex(cacheMovies_.index(i, 0));
         }
     }
-    copy_ = new TCacheCopyThread(folder, files, this);
+    copy_ = new TJobInstance<TCacheCopyThread>(folder, files, this);
     // A movie that loaded files while it played goes with them, as a download does.
     QSet<int> withLoads;
     for (int i = 0; i < rows.size() && chain_.SavesLoads(); ++i) {
@@ -134,7 +134,7 @@ void TCore::StartCacheScan() {
         return;  // one scan at a time fills the list
     }
     // Looking in the folders and copying movies out is the scan's own work.
-    scan_ = new TFindCacheEntryThread(
+    scan_ = new TJobInstance<TFindCacheEntryThread>(
         [folders = folders_, embedded = EmbeddedBrowserCache(ProgramFolders())](TOutcome* kept) {
             return EnumerateUrlCache(TUrlCacheStore::Shared(),
                                      BrowserCacheFolders(folders, embedded), kept);

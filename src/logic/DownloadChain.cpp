@@ -155,7 +155,7 @@ void TDownloadChain::StartDownloadNow() {
     options.keepOthersFiles = !replaceExisting_;
     options.numberFrom = TargetFolder + DiskFileName(MovieFileName(DownloadUrl));
     options.referer = referer_;
-    job_ = new THttpGetThread(DownloadUrl, TargetFile, options, this);
+    job_ = new TJobInstance<THttpGetThread>(DownloadUrl, TargetFile, options, this);
     connect(job_, &THttpGetThread::Progress, this, &TDownloadChain::ProgressChanged);
     connect(job_, &THttpGetThread::Received, this, &TDownloadChain::BytesReceived);
     connect(job_, &TJob::Finished, this, [this] {
@@ -175,8 +175,8 @@ void TDownloadChain::StartDownloadNow() {
 }
 
 void TDownloadChain::SaveLoadsOf(const TDownloadResult& movie) {
-    saving_ = new TSaveLoadsJob(loadsFolder_, DownloadUrl, movie,
-                                list_.Row(downloadRowRef_.row()).loads, this);
+    saving_ = new TJobInstance<TSaveLoadsJob>(loadsFolder_, DownloadUrl, movie,
+                                              list_.Row(downloadRowRef_.row()).loads, this);
     connect(saving_, &TJob::Finished, this, [this, movie](const TOutcome& outcome) {
         saving_->deleteLater();
         saving_ = nullptr;

@@ -14,10 +14,6 @@ std::optional<CacheRow> ExamineEntry(const UrlCacheEntry& entry, int found) {
 TFindCacheEntryThread::TFindCacheEntryThread(Enumerate enumerate, QObject* owner)
     : TJob(owner), enumerate_(std::move(enumerate)) {}
 
-TFindCacheEntryThread::~TFindCacheEntryThread() {
-    Stop();
-}
-
 TOutcome TFindCacheEntryThread::Execute() {
     int found = 0;
     TOutcome indexKept;

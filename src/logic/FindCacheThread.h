@@ -23,19 +23,17 @@ struct CacheRow {
 std::optional<CacheRow> ExamineEntry(const UrlCacheEntry& entry, int found);
 
 // Walks the URL cache once and hands every ".swf" row over as it is found.
-class TFindCacheEntryThread final : public TJob {
+class TFindCacheEntryThread : public TJob {
     Q_OBJECT
   public:
     // The entries of the cache, and the outcome of keeping the store's index.
     using Enumerate = std::function<std::vector<UrlCacheEntry>(TOutcome* indexKept)>;
 
-    explicit TFindCacheEntryThread(Enumerate enumerate, QObject* owner = nullptr);
-    ~TFindCacheEntryThread() override;
-
   signals:
     void RowFound(const CacheRow& row);
 
   protected:
+    explicit TFindCacheEntryThread(Enumerate enumerate, QObject* owner = nullptr);
     TOutcome Execute() override;
 
   private:

@@ -153,10 +153,6 @@ class THttpGetThread::Receiver final : public THttpSink {
 THttpGetThread::THttpGetThread(QString url, QString fileName, Options options, QObject* owner)
     : TJob(owner), url_(std::move(url)), fileName_(std::move(fileName)), options_(options) {}
 
-THttpGetThread::~THttpGetThread() {
-    Stop();
-}
-
 TOutcome THttpGetThread::Execute() {
     result_.file = fileName_;
     auto fail = [this](const QString& reason) {

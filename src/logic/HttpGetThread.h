@@ -53,15 +53,12 @@ struct THttpGetOptions {
 // whole body arrived with a 2xx status; otherwise nothing is left and an existing file of that
 // name is untouched. Only http and https are fetched, redirects included. Cancelled, the
 // transfer stops at once and leaves nothing behind.
-class THttpGetThread final : public TJob {
+class THttpGetThread : public TJob {
     Q_OBJECT
   public:
     static constexpr int kBlockSize = 1025;
 
     using Options = THttpGetOptions;
-
-    THttpGetThread(QString url, QString fileName, Options options = {}, QObject* owner = nullptr);
-    ~THttpGetThread() override;
 
     const QString& Url() const { return url_; }
     // Valid once Finished has been delivered.
@@ -73,6 +70,7 @@ class THttpGetThread final : public TJob {
     void Received(qint64 bytes, qint64 total);
 
   protected:
+    THttpGetThread(QString url, QString fileName, Options options = {}, QObject* owner = nullptr);
     TOutcome Execute() override;
 
   private:

@@ -42,9 +42,9 @@ TJob::~TJob() {
     Stop();
 }
 
-void TJob::Start(TJobThread* on) {
+bool TJob::Start(TJobThread* on) {
     if (running_) {
-        return;  // a job runs once at a time; its thread is never replaced while it runs
+        return false;  // a job runs once at a time; its thread is never replaced while it runs
     }
     running_ = true;
     if (on) {
@@ -55,7 +55,7 @@ void TJob::Start(TJobThread* on) {
             ended->ended = true;  // the last touch of the job
             ended->changed.notify_all();
         });
-        return;
+        return true;
     }
     try {
         thread_ = std::thread([this] { Run(); });
@@ -63,6 +63,7 @@ void TJob::Start(TJobThread* on) {
         running_ = false;
         throw;
     }
+    return true;
 }
 
 void TJob::Cancel() {

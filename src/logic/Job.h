@@ -35,17 +35,16 @@ class TJobThread {
 // Cancel() asks the body to stop at its next chance. Destroying a job cancels it and waits for
 // its body; nothing it reported is delivered afterwards.
 //
-// A derived job must be final and call Stop() first thing in its destructor, so that its body
-// has ended before the members it uses go.
+// A job is made as a TJobInstance<Job> (its constructors are protected), whose destructor ends the
+// body before any member of the job's class goes.
 class TJob : public QObject {
     Q_OBJECT
   public:
-    explicit TJob(QObject* owner = nullptr);
     ~TJob() override;
 
     // Runs the body on a thread of its own, or on a job thread; throws std::system_error when
-    // the system cannot start a thread. A job already running is left as it is.
-    void Start(TJobThread* on = nullptr);
+    // the system cannot start a thread. False, and nothing done, when the job is running already.
+    bool Start(TJobThread* on = nullptr);
     // From any thread.
     void Cancel();
     // Started, and Finished not yet delivered.
@@ -56,6 +55,7 @@ class TJob : public QObject {
     void Finished(const TOutcome& outcome);
 
   protected:
+    explicit TJob(QObject* owner = nullptr);
     // The body. An exception it lets out ends it as a failure with the exception's text.
     virtual TOutcome Execute() = 0;
     bool IsCancelled() const { return cancelled_; }
@@ -85,15 +85,23 @@ class TJob : public QObject {
     TOutcome outcome_;
 };
 
+// A job as it is made: its body has ended before anything of the job goes.
+template <typename Job>
+class TJobInstance final : public Job {
+  public:
+    template <typename... Args>
+    explicit TJobInstance(Args&&... args) : Job(std::forward<Args>(args)...) {}
+    ~TJobInstance() override { this->Stop(); }
+};
+
 // A job that computes one value.
 template <typename Value>
-class TValueJob final : public TJob {
+class TValueJob : public TJob {
   public:
-    TValueJob(std::function<Value()> work, QObject* owner) : TJob(owner), work_(std::move(work)) {}
-    ~TValueJob() override { Stop(); }
     const Value& Result() const { return value_; }
 
   protected:
+    TValueJob(std::function<Value()> work, QObject* owner) : TJob(owner), work_(std::move(work)) {}
     TOutcome Execute() override {
         value_ = work_();
         return TOutcome::Done();
@@ -109,7 +117,7 @@ class TValueJob final : public TJob {
 template <typename Value>
 void RunInBackground(QObject* owner, std::function<Value()> work,
                      std::function<void(const Value&)> done) {
-    auto* job = new TValueJob<Value>(std::move(work), owner);
+    auto* job = new TJobInstance<TValueJob<Value>>(std::move(work), owner);
     QObject::connect(job, &TJob::Finished, owner, [job, done = std::move(done)] {
         // Work that failed still reports, with what it had (an empty value), so that no caller
         // waits for ever.

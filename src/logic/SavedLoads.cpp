@@ -111,10 +111,6 @@ TSaveLoadsJob::TSaveLoadsJob(QString folder, QString movieAddress, TDownloadResu
       movie_(std::move(movie)),
       loads_(std::move(loads)) {}
 
-TSaveLoadsJob::~TSaveLoadsJob() {
-    Stop();
-}
-
 TOutcome TSaveLoadsJob::Execute() {
     return SaveLoadsBeside(folder_, movieAddress_, movie_, loads_,
                            [this] { return IsCancelled(); });

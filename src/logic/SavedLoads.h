@@ -27,14 +27,13 @@ TOutcome SaveLoadsBeside(const QString& folder, const QString& movieAddress,
                          const std::function<bool()>& cancelled);
 
 // SaveLoadsBeside as a job of its own.
-class TSaveLoadsJob final : public TJob {
+class TSaveLoadsJob : public TJob {
   public:
     // folder: the movie's folder, ending in "/"; movie: what its download gave.
-    TSaveLoadsJob(QString folder, QString movieAddress, TDownloadResult movie,
-                  std::vector<TLoadedFile> loads, QObject* owner = nullptr);
-    ~TSaveLoadsJob() override;
 
   protected:
+    TSaveLoadsJob(QString folder, QString movieAddress, TDownloadResult movie,
+                  std::vector<TLoadedFile> loads, QObject* owner = nullptr);
     TOutcome Execute() override;
 
   private:

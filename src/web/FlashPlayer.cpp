@@ -108,7 +108,7 @@ void TFlashPlayer::SetMovie(const QString& movie) {
     // A new selection takes over from a fetch still under way.
     THttpGetOptions options;
     options.maxBytes = kMostPreviewBytes;
-    fetch_ = std::make_unique<THttpGetThread>(movie, file, options);
+    fetch_ = std::make_unique<TJobInstance<THttpGetThread>>(movie, file, options);
     connect(fetch_.get(), &THttpGetThread::Received, this, [this](qint64 bytes, qint64 total) {
         if (bytes >= kShowBytesFrom) {
             Tell("Loading the movie… " + SizeText(bytes) +

@@ -19,7 +19,7 @@ struct Report {
 
 std::vector<Report> Copy(const QString& folder, const QStringList& files) {
     std::vector<Report> reports;
-    TCacheCopyThread copy(folder, files);
+    TJobInstance<TCacheCopyThread> copy(folder, files);
     QObject::connect(&copy, &TCacheCopyThread::FileCopied,
                      [&](int position, const QString& target, const TOutcome& outcome) {
                          reports.push_back({position, target, outcome});
@@ -114,8 +114,9 @@ TEST(CacheCopyThread, AMovieThatLoadedFilesIsCopiedWithThem) {
     level.address = "http://site/games/levels/one.swf";
     level.status = 200;
     level.localFile = cache.filePath("load-1");
-    TCacheCopyThread copy(target.path() + "/",
-                          {cache.filePath("game[1].swf"), cache.filePath("plain[1].swf")});
+    TJobInstance<TCacheCopyThread> copy(
+        target.path() + "/",
+        QStringList{cache.filePath("game[1].swf"), cache.filePath("plain[1].swf")});
     copy.CopyWithLoads(0, "http://site/games/game.swf", {level});
     ASSERT_TRUE(RunToEnd(copy));
     EXPECT_EQ(ReadAll(target.filePath("game[1]/game[1].swf")), "FWS game");

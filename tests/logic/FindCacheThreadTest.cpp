@@ -43,7 +43,7 @@ TEST(FindCacheEntryThread, AppendsSwfRowsInOrderWithoutGaps) {
     std::vector<UrlCacheEntry> entries = {Entry("/s/a.swf", 10), Entry("/s/b.txt", 20),
                                           Entry("/s/c.Swf", 30), Entry("/s/d", 40)};
     std::vector<CacheRow> rows;
-    TFindCacheEntryThread scan([entries](TOutcome*) { return entries; });
+    TJobInstance<TFindCacheEntryThread> scan([entries](TOutcome*) { return entries; });
     QObject::connect(&scan, &TFindCacheEntryThread::RowFound,
                      [&](const CacheRow& row) { rows.push_back(row); });
     ASSERT_TRUE(RunToEnd(scan));

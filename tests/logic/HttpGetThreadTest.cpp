@@ -27,7 +27,7 @@ struct Outcome {
 Outcome Download(const std::string& url, const QString& file,
                  THttpGetThread::Options options = {}) {
     Outcome out;
-    THttpGetThread download(QString::fromStdString(url), file, options);
+    TJobInstance<THttpGetThread> download(QString::fromStdString(url), file, options);
     QObject::connect(&download, &THttpGetThread::Progress,
                      [&](int p) { out.progress.push_back(p); });
     out.finished = RunToEnd(download);

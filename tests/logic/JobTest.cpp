@@ -15,27 +15,27 @@ bool OnOwnersThread() {
 }
 
 // A job whose body is given by the test.
-class LambdaJob final : public TJob {
+class Lambda : public TJob {
   public:
-    using Body = std::function<TOutcome(LambdaJob&)>;
-    explicit LambdaJob(Body body) : body_(std::move(body)) {}
-    ~LambdaJob() override { Stop(); }
+    using Body = std::function<TOutcome(Lambda&)>;
     using TJob::IsCancelled;
     using TJob::Post;
 
   protected:
+    explicit Lambda(Body body) : body_(std::move(body)) {}
     TOutcome Execute() override { return body_(*this); }
 
   private:
     Body body_;
 };
+using LambdaJob = TJobInstance<Lambda>;
 }  // namespace
 
 TEST(Job, ReportsArriveInOrderOnTheOwnersThreadThenFinished) {
     std::vector<int> reports;
     bool bodyOffOwnersThread = false;
     bool reportsOnOwnersThread = true;
-    LambdaJob job([&](LambdaJob& self) {
+    LambdaJob job([&](Lambda& self) {
         bodyOffOwnersThread = !OnOwnersThread();
         for (int i = 0; i < 100; ++i) {
             self.Post([&, i] {
@@ -58,7 +58,7 @@ TEST(Job, ReportsArriveInOrderOnTheOwnersThreadThenFinished) {
 }
 
 TEST(Job, AnExceptionEndsTheBodyAsAFailureWithItsText) {
-    LambdaJob job([](LambdaJob&) -> TOutcome { throw std::runtime_error("the disk went away"); });
+    LambdaJob job([](Lambda&) -> TOutcome { throw std::runtime_error("the disk went away"); });
     ASSERT_TRUE(RunToEnd(job));
     EXPECT_FALSE(job.Outcome().ok);
     EXPECT_EQ(job.Outcome().reason, "the disk went away");
@@ -69,7 +69,7 @@ TEST(Job, DestroyingARunningJobCancelsItAndDeliversNothingMore) {
     std::atomic<bool> sawCancel{false};
     int delivered = 0;
     {
-        LambdaJob job([&](LambdaJob& self) {
+        LambdaJob job([&](Lambda& self) {
             started = true;
             while (!self.IsCancelled()) {
                 QThread::msleep(1);
@@ -79,8 +79,9 @@ TEST(Job, DestroyingARunningJobCancelsItAndDeliversNothingMore) {
             return TOutcome::Done();
         });
         QObject::connect(&job, &TJob::Finished, [&] { ++delivered; });
-        job.Start();
+        ASSERT_TRUE(job.Start());
         ASSERT_TRUE(WaitUntil([&] { return started.load(); }));
+        EXPECT_FALSE(job.Start());  // refused while the body runs
     }
     EXPECT_TRUE(sawCancel);
     QCoreApplication::processEvents();

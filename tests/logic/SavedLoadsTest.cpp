@@ -141,7 +141,8 @@ TEST(SaveLoadsJob, NothingIsSavedThroughALinkInTheFolder) {
     loads[1].localFile = copies.filePath("2");
     TDownloadResult movie;
     movie.file = folder.filePath("parent.swf");
-    TSaveLoadsJob job(folder.path() + "/", "http://site/games/parent.swf", movie, loads);
+    TJobInstance<TSaveLoadsJob> job(folder.path() + "/", "http://site/games/parent.swf", movie,
+                                    loads);
     ASSERT_TRUE(RunToEnd(job));
     EXPECT_FALSE(job.Outcome());
     EXPECT_TRUE(job.Outcome().reason.contains("levels")) << job.Outcome().reason.toStdString();

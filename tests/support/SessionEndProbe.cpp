@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
     for (const QFileInfo& f : QDir(args[2]).entryInfoList(QDir::Files, QDir::Name)) {
         sources << f.absoluteFilePath();
     }
-    TCacheCopyThread copy(args[1], sources);
+    TJobInstance<TCacheCopyThread> copy(args[1], sources);
     InstallSessionEndHandling([&copy] { copy.Cancel(); });
     QObject::connect(&copy, &TJob::Finished, [] { QCoreApplication::quit(); });
     copy.Start();

@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
     timer.start();
     int reports = 0;
     QEventLoop loop;  // the UI thread's own loop, as in the program
-    THttpGetThread download(url, dir.filePath("worker.swf"));
+    TJobInstance<THttpGetThread> download(url, dir.filePath("worker.swf"));
     QObject::connect(&download, &THttpGetThread::Progress, [&](int) { ++reports; });
     QObject::connect(&download, &TJob::Finished, &loop, &QEventLoop::quit);
     download.Start();
@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
     QDir(dir.path()).mkpath("by-worker");
     QDir(dir.path()).mkpath("by-cp");
     timer.restart();
-    TCacheCopyThread copy(dir.filePath("by-worker/"), sources);
+    TJobInstance<TCacheCopyThread> copy(dir.filePath("by-worker/"), sources);
     QObject::connect(&copy, &TJob::Finished, &loop, &QEventLoop::quit);
     copy.Start();
     loop.exec();

@@ -26,8 +26,6 @@ class TCliCommand {
     // Starts the work, whose end is told to done; a usage error ends it at once, told as an
     // UsageError exception.
     virtual void Start(const QCommandLineParser& parser, std::function<void(int)> done) = 0;
-    // Whether it needs the web engine (and so a GUI application, off screen).
-    virtual bool NeedsBrowser(const QCommandLineParser&) const { return false; }
     // Stops the work at once (Ctrl+C, the session's end), leaving no partial file.
     virtual void Cancel() {}
 };

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "Version.h"
@@ -20,12 +21,15 @@ namespace {
 struct CommandEntry {
     const char* name;
     const char* summary;
+    bool needsBrowser;
 };
 const CommandEntry kCommands[] = {
-    {"scan", "Load pages as the window's browser does and list their movies."},
-    {"get", "Download movies one after another, named as the window names them."},
-    {"cache", "List the movies of the browsers' caches, as the cache tab does."},
-    {"tabs", "List the pages open in the desktop's browsers."},
+    {CommandNames::kScan, "Load pages as the window's browser does and list their movies.", true},
+    {CommandNames::kGet, "Download movies one after another, named as the window names them.",
+     false},
+    {CommandNames::kCache, "List the movies of the browsers' caches, as the cache tab does.",
+     false},
+    {CommandNames::kTabs, "List the pages open in the desktop's browsers.", false},
 };
 
 bool IsCommandName(const QString& name) {
@@ -89,6 +93,15 @@ QString WindowDisplayProblem() {
                "(the commands need none: see 'vimbrel --help')";
     }
     return QString();
+}
+
+bool CommandNeedsBrowser(const char* name) {
+    for (const CommandEntry& command : kCommands) {
+        if (std::strcmp(name, command.name) == 0) {
+            return command.needsBrowser;
+        }
+    }
+    return false;
 }
 
 QString CommandSummary(const QString& name) {

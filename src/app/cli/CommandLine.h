@@ -26,5 +26,15 @@ struct TCommandSet {
 // command the set does not hold is a usage error.
 int RunCommandLine(int argc, char** argv, const TCommandSet& set);
 
+// The names of the commands, as typed.
+namespace CommandNames {
+constexpr const char* kScan = "scan";
+constexpr const char* kGet = "get";
+constexpr const char* kCache = "cache";
+constexpr const char* kTabs = "tabs";
+}  // namespace CommandNames
+
 // What the help says of a command.
 QString CommandSummary(const QString& name);
+// Whether the command needs the web engine, and so runs in the browser part.
+bool CommandNeedsBrowser(const char* name);

@@ -11,7 +11,7 @@ namespace {
 class TGetCommand : public TCliCommand {
   public:
     explicit TGetCommand(const TUserFolders& folders) : core_(folders) {}
-    QString Name() const override { return "get"; }
+    QString Name() const override { return CommandNames::kGet; }
     QString Summary() const override { return CommandSummary(Name()); }
     void AddOptions(QCommandLineParser& parser) override {
         parser.addOption({"to", "Save into DIR (the current folder by default).", "DIR", "."});
@@ -51,7 +51,7 @@ class TGetCommand : public TCliCommand {
 class TCacheCommand : public TCliCommand {
   public:
     explicit TCacheCommand(const TUserFolders& folders) : core_(folders) {}
-    QString Name() const override { return "cache"; }
+    QString Name() const override { return CommandNames::kCache; }
     QString Summary() const override { return CommandSummary(Name()); }
     void AddOptions(QCommandLineParser& parser) override {
         parser.addOption({"copy", "Copy them into DIR.", "DIR"});
@@ -113,7 +113,7 @@ class TCacheCommand : public TCliCommand {
 class TTabsCommand : public TCliCommand {
   public:
     explicit TTabsCommand(const TUserFolders& folders) : folders_(folders) {}
-    QString Name() const override { return "tabs"; }
+    QString Name() const override { return CommandNames::kTabs; }
     QString Summary() const override { return CommandSummary(Name()); }
     void AddOptions(QCommandLineParser& parser) override { AddJsonOption(parser); }
     void Start(const QCommandLineParser& parser, std::function<void(int)> done) override {

@@ -37,9 +37,8 @@ class TScanCommand : public TCliCommand {
   public:
     TScanCommand(const TUserFolders& folders, QString profileFolder)
         : core_(folders), settings_(folders), profileFolder_(std::move(profileFolder)) {}
-    QString Name() const override { return "scan"; }
+    QString Name() const override { return CommandNames::kScan; }
     QString Summary() const override { return CommandSummary(Name()); }
-    bool NeedsBrowser(const QCommandLineParser&) const override { return true; }
     void AddOptions(QCommandLineParser& parser) override {
         parser.addOption({"deep", "List what the deep scan finds too."});
         parser.addOption({"wait",

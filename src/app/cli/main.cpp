@@ -7,7 +7,7 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <cstring>  // strerror
 
 #include "app/cli/CliCommand.h"
 #include "app/cli/CommandLine.h"
@@ -28,7 +28,7 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "vimbrel: %s\n", WindowDisplayProblem().toLocal8Bit().constData());
         return kExitUsage;
     }
-    if (window || std::strcmp(argv[1], "scan") == 0) {
+    if (window || CommandNeedsBrowser(argv[1])) {
         const QByteArray part = BrowserPart();
         ::execv(part.constData(), argv);
         std::fprintf(stderr, "vimbrel: cannot start %s: %s\n", part.constData(),
