@@ -184,7 +184,7 @@ void TMainFrm::CreateControls() {
     web->AddAligned(Panel5, AlignLayout::Top, 193);
     auto* webList = new AlignLayout(Panel5);
     ListView1 = new TReportList(Panel5, "ListView1", &core_->WebMovies(), {50, 400, 75, 50});
-    ListView1->SetFillColumn(TMovieListModel::FlashColumn);
+    ListView1->SetFillColumn(TWebMovieModel::FlashColumn);
     webList->AddAligned(ListView1, AlignLayout::Client);
 
     Panel6 = MakePanel(TabSheet1, "Panel6", Bevel::Lowered);
@@ -203,7 +203,7 @@ void TMainFrm::CreateControls() {
     auto* cacheList = new AlignLayout(Panel8);
     ListView2 = new TReportList(Panel8, "ListView2", &core_->CacheMovies(), {50, 150, 75, 300});
     ListView2->setFrameShape(QFrame::NoFrame);
-    ListView2->SetFillColumn(TMovieListModel::FlashColumn);
+    ListView2->SetFillColumn(TCacheMovieModel::FlashColumn);
     cacheList->AddAligned(ListView2, AlignLayout::Client);
     PageControl1->setCurrentIndex(0);
 }
@@ -248,7 +248,7 @@ void TMainFrm::ConnectHandlers() {
     connect(core_, &TCore::StatusChanged, this, &TMainFrm::ShowStatus);
     connect(core_, &TCore::ProgressChanged, this, &TMainFrm::SetProgress);
     connect(core_, &TCore::CacheScanFinished, this, &TMainFrm::FinishCacheScan);
-    for (TMovieListModel* movies : {&core_->WebMovies(), &core_->CacheMovies()}) {
+    for (TMovieListModel* movies : std::initializer_list<TMovieListModel*>{&core_->WebMovies(), &core_->CacheMovies()}) {
         connect(movies, &QAbstractItemModel::modelReset, this, &TMainFrm::ClearPreviewIfRowGone);
         connect(movies, &QAbstractItemModel::rowsRemoved, this, &TMainFrm::ClearPreviewIfRowGone);
     }

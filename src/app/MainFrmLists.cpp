@@ -21,7 +21,10 @@ TReportList* TMainFrm::ActiveList() const {
 }
 
 TMovieListModel& TMainFrm::ActiveMovies() {
-    return PageControl1->currentIndex() == 0 ? core_->WebMovies() : core_->CacheMovies();
+    if (PageControl1->currentIndex() == 0) {
+        return core_->WebMovies();
+    }
+    return core_->CacheMovies();
 }
 
 void TMainFrm::SetAllChecked(bool ticked) {
@@ -88,7 +91,7 @@ void TMainFrm::ConnectSelection(TReportList* list) {
 
 // Gaining and losing the selection both play the row's movie.
 void TMainFrm::ListView1SelectItem(int row, bool selected) {
-    TMovieListModel& movies = core_->WebMovies();
+    TWebMovieModel& movies = core_->WebMovies();
     if (row >= 0 && row < movies.Count() && !movies.Row(row).address.isEmpty()) {
         FollowPreviewRow(ListView1, row);
         previewRowStatus_ = movies.Row(row).status;
@@ -127,7 +130,7 @@ void TMainFrm::PreviewFailed(const QString& movie, const QString& reason) {
     if (previewList_ != ListView1 || !previewRow_.isValid()) {
         return;
     }
-    TMovieListModel& movies = core_->WebMovies();
+    TWebMovieModel& movies = core_->WebMovies();
     const int row = previewRow_.row();
     if (movies.Row(row).address != movie) {
         return;  // another row's movie, asked for before

@@ -24,7 +24,7 @@ void TMainFrm::LbSpeedButton3Click() {
         return;
     }
     const bool web = PageControl1->currentIndex() == 0;
-    if (!AnyTicked(web ? core_->WebMovies() : core_->CacheMovies())) {
+    if (!AnyTicked(ActiveMovies())) {
         auto* reminder = new TMsgForm(this);  // kept until the program ends
         RunModal(*reminder);
         return;

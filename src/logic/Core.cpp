@@ -65,9 +65,9 @@ void TCore::AddNetworkMovie(const QString& url, const QString& page) {
     webMovies_.Append(row);
 }
 
-QStringList TCore::StartCopy(const QString& folder) {
+TOutcome TCore::StartCopy(const QString& folder) {
     if (copy_) {
-        return {};  // one copy at a time
+        return TOutcome::Failed("cached movies are being copied already");
     }
     QStringList files;
     QList<QPersistentModelIndex> rows;
@@ -104,8 +104,8 @@ QStringList TCore::StartCopy(const QString& folder) {
                 emit ProgressChanged(position);
                 emit StatusChanged("Copying To: " + target);
             });
-    connect(copy_, &TJob::Finished, this, [this](const TOutcome& outcome) {
-        copy_->deleteLater();
+    connect(copy_, &TJob::Finished, this, [this, job = copy_](const TOutcome& outcome) {
+        job->deleteLater();
         copy_ = nullptr;
         FinishTransfer();
         emit CopyFinished(outcome);
@@ -113,7 +113,7 @@ QStringList TCore::StartCopy(const QString& folder) {
     });
     copy_->Start();
     emit TransferRunningChanged(true);
-    return files;
+    return TOutcome::Done();
 }
 
 void TCore::RecordLoad(const QString& movie, const TLoadedFile& file, bool limitReached) {
@@ -129,9 +129,9 @@ void TCore::FinishTransfer() {
     emit StatusChanged("Done");
 }
 
-void TCore::StartCacheScan() {
+TOutcome TCore::StartCacheScan() {
     if (scan_) {
-        return;  // one scan at a time fills the list
+        return TOutcome::Failed("the caches are being read already");  // one scan fills the list
     }
     // Looking in the folders and copying movies out is the scan's own work.
     scan_ = new TJobInstance<TFindCacheEntryThread>(
@@ -151,10 +151,11 @@ void TCore::StartCacheScan() {
         row.loads = TLoadRecorder::Kept(PreviewLoadsFolder(), row.localFile);
         cacheMovies_.Append(row);
     });
-    connect(scan_, &TJob::Finished, this, [this](const TOutcome& outcome) {
-        scan_->deleteLater();
+    connect(scan_, &TJob::Finished, this, [this, job = scan_](const TOutcome& outcome) {
+        job->deleteLater();
         scan_ = nullptr;
         emit CacheScanFinished(outcome);
     });
     scan_->Start();
+    return TOutcome::Done();
 }

@@ -22,8 +22,8 @@ class TCore : public QObject {
     explicit TCore(const TUserFolders& folders, QObject* parent = nullptr);
     ~TCore() override;
 
-    TMovieListModel& WebMovies() { return webMovies_; }
-    TMovieListModel& CacheMovies() { return cacheMovies_; }
+    TWebMovieModel& WebMovies() { return webMovies_; }
+    TCacheMovieModel& CacheMovies() { return cacheMovies_; }
     TDownloadChain& Chain() { return chain_; }
     const TUserFolders& Folders() const { return folders_; }
 
@@ -44,11 +44,11 @@ class TCore : public QObject {
     // A movie the page fetched after its scan: a new ticked row unless it was found before.
     void AddNetworkMovie(const QString& url, const QString& page);
 
-    // Copies the ticked cache rows into folder (ending in "/"); the local paths it copies (none
-    // while a copy runs).
-    QStringList StartCopy(const QString& folder);
-    // Lists the movies of the URL cache: the store, the embedded browser's, the desktop's.
-    void StartCacheScan();
+    // Copies the ticked cache rows into folder (ending in "/"); refused while a copy runs.
+    TOutcome StartCopy(const QString& folder);
+    // Lists the movies of the URL cache: the store, the embedded browser's, the desktop's;
+    // refused while a scan runs.
+    TOutcome StartCacheScan();
     // The end of a copy: the bar empty, the status "Done".
     void FinishTransfer();
     // A file the movie known as movie (an address, or a cached copy's path) loaded while it
@@ -67,8 +67,8 @@ class TCore : public QObject {
 
   private:
     const TUserFolders folders_;
-    TMovieListModel webMovies_{TMovieListModel::Kind::Web};
-    TMovieListModel cacheMovies_{TMovieListModel::Kind::Cache};
+    TWebMovieModel webMovies_;
+    TCacheMovieModel cacheMovies_;
     TDownloadChain chain_{webMovies_};
     TCacheCopyThread* copy_ = nullptr;       // a child while it runs
     TFindCacheEntryThread* scan_ = nullptr;  // a child while it runs

@@ -11,7 +11,7 @@
 #include "logic/TargetNames.h"
 #include "platform/FileOps.h"
 
-TDownloadChain::TDownloadChain(TMovieListModel& list, QObject* parent)
+TDownloadChain::TDownloadChain(TWebMovieModel& list, QObject* parent)
     : QObject(parent), list_(list), connections_(std::make_unique<TConnectionPool>()) {
     // Rows added, removed or replaced: the rows looked at before may have moved.
     const auto lookAgain = [this] { doneBefore_ = 0; };

@@ -12,7 +12,7 @@
 
 #include "logic/HttpGetThread.h"
 
-class TMovieListModel;
+class TWebMovieModel;
 
 // Downloads the ticked rows of a web list that are not saved yet, one after another, into one
 // folder: each row's file is named after its address, a name already used in the same command
@@ -22,7 +22,7 @@ class TMovieListModel;
 class TDownloadChain : public QObject {
     Q_OBJECT
   public:
-    explicit TDownloadChain(TMovieListModel& list, QObject* parent = nullptr);
+    explicit TDownloadChain(TWebMovieModel& list, QObject* parent = nullptr);
     ~TDownloadChain() override;
 
     // How every download asks (agent, retries, certificates, a recorder of the answers, whether
@@ -75,7 +75,7 @@ class TDownloadChain : public QObject {
     void SaveLoadsOf(const TDownloadResult& movie);
     void FinishDownload(const TDownloadResult& result);
 
-    TMovieListModel& list_;
+    TWebMovieModel& list_;
     THttpGetOptions requestOptions_;
     bool replaceExisting_ = true;
     bool numberAcrossCommands_ = false;

@@ -18,15 +18,29 @@ QString StatusText(MovieStatus status) {
     return QString();
 }
 
-TMovieListModel::TMovieListModel(Kind kind, QObject* parent)
-    : QAbstractTableModel(parent), kind_(kind) {}
+namespace {
+const MovieRow kNoRow;
+}
+
+TMovieListModel::TMovieListModel(QStringList headers, QObject* parent)
+    : QAbstractTableModel(parent), headers_(std::move(headers)) {}
+
+TWebMovieModel::TWebMovieModel(QObject* parent)
+    : TMovieListModel({"Index", "Flash", "Status", "Loads"}, parent) {}
+
+TCacheMovieModel::TCacheMovieModel(QObject* parent)
+    : TMovieListModel({"Index", "Flash", "Size", "Local Path"}, parent) {}
+
+const MovieRow& TMovieListModel::Row(int row) const {
+    return Has(row) ? rows_[static_cast<size_t>(shownFrom_ + row)] : kNoRow;
+}
 
 int TMovieListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(rows_.size()) - shownFrom_;
 }
 
 int TMovieListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : 4;
+    return parent.isValid() ? 0 : static_cast<int>(headers_.size());
 }
 
 int MovieRow::LoadsKept() const {
@@ -37,21 +51,26 @@ int MovieRow::LoadsKept() const {
     return kept;
 }
 
-QString TMovieListModel::Description(const MovieRow& row) const {
-    QString text;
-    if (kind_ == Kind::Cache) {
-        text = row.address.isEmpty() ? QString("Address not known") : row.address;
-        if (!row.browser.isEmpty()) {
-            text += ", from the cache of " + row.browser;
-        }
-        if (!row.reason.isEmpty()) {
-            text += ". Copy failed: " + row.reason;
-        }
-    } else if (row.status == MovieStatus::Failed) {
-        text = row.reason;
-    } else if (row.status == MovieStatus::Saved) {
-        text = "Saved to " + row.localFile;
+QString TCacheMovieModel::Summary(const MovieRow& row) const {
+    QString text = row.address.isEmpty() ? QString("Address not known") : row.address;
+    if (!row.browser.isEmpty()) {
+        text += ", from the cache of " + row.browser;
     }
+    if (!row.reason.isEmpty()) {
+        text += ". Copy failed: " + row.reason;
+    }
+    return text;
+}
+
+QString TWebMovieModel::Summary(const MovieRow& row) const {
+    if (row.status == MovieStatus::Failed) {
+        return row.reason;
+    }
+    return row.status == MovieStatus::Saved ? "Saved to " + row.localFile : QString();
+}
+
+QString TMovieListModel::Description(const MovieRow& row) const {
+    QString text = Summary(row);
     const auto add = [&text](const QString& more) {
         text = text.isEmpty() ? more : text + ". " + more;
     };
@@ -76,13 +95,43 @@ QString TMovieListModel::Description(const MovieRow& row) const {
     return text;
 }
 
-QString TMovieListModel::ToolTip(const MovieRow& row) const {
-    // The columns may show an address or a path cut short: the tooltip has them whole.
+// The columns may show an address or a path cut short: the tooltip has them whole.
+QString TCacheMovieModel::ToolTip(const MovieRow& row) const {
     const QString description = Description(row);
-    if (kind_ == Kind::Cache) {
-        return row.localFile.isEmpty() ? description : description + "\n" + row.localFile;
-    }
+    return row.localFile.isEmpty() ? description : description + "\n" + row.localFile;
+}
+
+QString TWebMovieModel::ToolTip(const MovieRow& row) const {
+    const QString description = Description(row);
     return description.isEmpty() ? row.address : row.address + "\n" + description;
+}
+
+QVariant TWebMovieModel::Cell(const MovieRow& movie, int row, int column) const {
+    switch (column) {
+        case IndexColumn:
+            return QString::number(row + 1);
+        case FlashColumn:
+            return movie.address;
+        case StatusColumn:
+            return StatusText(movie.status);
+        case LoadsColumn:
+            return movie.loads.empty() ? QString() : QString::number(movie.loads.size());
+    }
+    return {};
+}
+
+QVariant TCacheMovieModel::Cell(const MovieRow& movie, int, int column) const {
+    switch (column) {
+        case IndexColumn:
+            return QString::number(movie.index);
+        case FlashColumn:
+            return LastPathPart(movie.localFile);
+        case SizeColumn:
+            return QString::number(static_cast<quint32>(movie.size & 0xFFFFFFFF));
+        case LocalPathColumn:
+            return movie.localFile;
+    }
+    return {};
 }
 
 QVariant TMovieListModel::data(const QModelIndex& index, int role) const {
@@ -92,21 +141,7 @@ QVariant TMovieListModel::data(const QModelIndex& index, int role) const {
     const MovieRow& row = Row(index.row());
     switch (role) {
         case Qt::DisplayRole:
-            switch (index.column()) {
-                case IndexColumn:
-                    return QString::number(kind_ == Kind::Web ? index.row() + 1 : row.index);
-                case FlashColumn:
-                    return kind_ == Kind::Web ? row.address : LastPathPart(row.localFile);
-                case StatusColumn:  // the cache list's size column
-                    return kind_ == Kind::Web
-                               ? StatusText(row.status)
-                               : QString::number(static_cast<quint32>(row.size & 0xFFFFFFFF));
-                case LocalPathColumn:  // the web list's loads column
-                    return kind_ == Kind::Cache ? row.localFile
-                           : row.loads.empty()  ? QString()
-                                                : QString::number(row.loads.size());
-            }
-            return {};
+            return Cell(row, index.row(), index.column());
         case Qt::CheckStateRole:
             return index.column() == 0 ? QVariant(row.ticked ? Qt::Checked : Qt::Unchecked)
                                        : QVariant();
@@ -135,16 +170,14 @@ Qt::ItemFlags TMovieListModel::flags(const QModelIndex& index) const {
 }
 
 QVariant TMovieListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    static const QStringList web = {"Index", "Flash", "Status", "Loads"};
-    static const QStringList cache = {"Index", "Flash", "Size", "Local Path"};
-    const QStringList& names = kind_ == Kind::Web ? web : cache;
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section >= names.size()) {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+        section >= headers_.size()) {
         return {};
     }
-    return names[section];
+    return headers_[section];
 }
 
-void TMovieListModel::SetFound(const std::vector<FoundMovie>& movies) {
+void TWebMovieModel::SetFound(const std::vector<FoundMovie>& movies) {
     beginResetModel();
     rows_.clear();
     rows_.reserve(movies.size());
@@ -161,7 +194,7 @@ void TMovieListModel::SetFound(const std::vector<FoundMovie>& movies) {
     endResetModel();
 }
 
-void TMovieListModel::ShowAllFound() {
+void TWebMovieModel::ShowAllFound() {
     beginResetModel();
     for (MovieRow& row : rows_) {
         row.status = MovieStatus::New;
@@ -173,7 +206,7 @@ void TMovieListModel::ShowAllFound() {
     endResetModel();
 }
 
-QStringList TMovieListModel::FoundMovies() const {
+QStringList TWebMovieModel::FoundMovies() const {
     QStringList out;
     for (const MovieRow& row : rows_) {
         out << row.address;
@@ -181,7 +214,7 @@ QStringList TMovieListModel::FoundMovies() const {
     return out;
 }
 
-bool TMovieListModel::WasFound(const QString& address) const {
+bool TWebMovieModel::WasFound(const QString& address) const {
     return foundKeys_.contains(address.toCaseFolded());
 }
 
@@ -189,9 +222,7 @@ void TMovieListModel::Append(const MovieRow& row) {
     const int at = rowCount();
     beginInsertRows({}, at, at);
     rows_.push_back(row);
-    if (kind_ == Kind::Web) {
-        foundKeys_.insert(row.address.toCaseFolded());
-    }
+    foundKeys_.insert(row.address.toCaseFolded());
     endInsertRows();
 }
 
@@ -200,11 +231,17 @@ void TMovieListModel::Clear() {
         return;
     }
     beginResetModel();
-    if (kind_ == Kind::Web) {
-        shownFrom_ = static_cast<int>(rows_.size());
-    } else {
-        rows_.clear();
+    rows_.clear();
+    foundKeys_.clear();
+    endResetModel();
+}
+
+void TWebMovieModel::Clear() {
+    if (rowCount() == 0) {
+        return;
     }
+    beginResetModel();
+    shownFrom_ = static_cast<int>(rows_.size());  // its movies are still known as found
     endResetModel();
 }
 
@@ -213,7 +250,7 @@ void TMovieListModel::RowChanged(int row) {
 }
 
 void TMovieListModel::SetTicked(int row, bool ticked) {
-    if (At(row).ticked != ticked) {
+    if (Has(row) && At(row).ticked != ticked) {
         At(row).ticked = ticked;
         emit dataChanged(index(row, 0), index(row, 0), {Qt::CheckStateRole});
     }
@@ -230,6 +267,9 @@ void TMovieListModel::SetAllTicked(bool ticked) {
 
 void TMovieListModel::SetStatus(int row, MovieStatus status, const QString& reason,
                                 const QString& localFile) {
+    if (!Has(row)) {
+        return;
+    }
     MovieRow& r = At(row);
     r.status = status;
     r.reason = reason;
@@ -240,11 +280,17 @@ void TMovieListModel::SetStatus(int row, MovieStatus status, const QString& reas
 }
 
 void TMovieListModel::SetPreviewProblem(int row, const QString& why) {
+    if (!Has(row)) {
+        return;
+    }
     At(row).previewProblem = why;
     RowChanged(row);
 }
 
 void TMovieListModel::SetLoadsSaved(int row) {
+    if (!Has(row)) {
+        return;
+    }
     At(row).loadsSaved = true;
     RowChanged(row);
 }
@@ -252,7 +298,7 @@ void TMovieListModel::SetLoadsSaved(int row) {
 void TMovieListModel::RecordLoad(const QString& movie, const TLoadedFile& file) {
     for (int row = 0; row < rowCount(); ++row) {
         MovieRow& r = At(row);
-        if ((kind_ == Kind::Web ? r.address : r.localFile) != movie) {
+        if (MovieKey(r) != movie) {
             continue;
         }
         const auto same = std::find_if(r.loads.begin(), r.loads.end(), [&](const TLoadedFile& f) {

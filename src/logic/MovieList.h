@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QSet>
+#include <QStringList>
 #include <QString>
 #include <vector>
 
@@ -31,28 +32,13 @@ struct MovieRow {
     QString previewProblem;          // why its preview could not be played, if it could not
 };
 
-// A movie list as the window and the command line show it. The web list's columns are "Index",
-// "Flash", "Status" and "Loads" (how many files the movie loaded while it played); the cache
-// list's "Index", "Flash", "Size" and "Local Path". The tick
-// is the first column's check state. A row's tooltip and accessible description tell what its
-// columns do not: why it failed, where it was saved, where a cached movie came from.
-//
-// The web list keeps every movie its page scan found, also once its rows have been cleared:
-// those are not listed again when the page fetches them once more.
+// A movie list as the window and the command line show it: the rows, their ticks and statuses,
+// and what each movie loaded. The tick is the first column's check state. A row's tooltip and
+// accessible description tell what its columns do not: why it failed, where it was saved, where
+// a cached movie came from. A row number outside the list is ignored (Row gives an empty row).
 class TMovieListModel : public QAbstractTableModel {
     Q_OBJECT
   public:
-    enum class Kind { Web, Cache };
-    enum Column {
-        IndexColumn = 0,
-        FlashColumn = 1,
-        StatusColumn = 2,
-        SizeColumn = 2,
-        LocalPathColumn = 3
-    };
-
-    explicit TMovieListModel(Kind kind, QObject* parent = nullptr);
-
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -61,21 +47,13 @@ class TMovieListModel : public QAbstractTableModel {
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
-    Kind ListKind() const { return kind_; }
     int Count() const { return rowCount(); }
-    const MovieRow& Row(int row) const { return rows_[static_cast<size_t>(shownFrom_ + row)]; }
-
-    // Web list: the page's movies replace every row, each "New" and unticked.
-    void SetFound(const std::vector<FoundMovie>& movies);
-    // Web list: every movie found listed again, each "New" and unticked.
-    void ShowAllFound();
-    // Web list: every address found, listed or cleared, in order.
-    QStringList FoundMovies() const;
-    bool WasFound(const QString& address) const;  // letter case ignored
+    bool Has(int row) const { return row >= 0 && row < rowCount(); }
+    const MovieRow& Row(int row) const;
 
     void Append(const MovieRow& row);
-    // Removes the listed rows (the web list still knows their movies).
-    void Clear();
+    // Removes the listed rows.
+    virtual void Clear();
 
     void SetTicked(int row, bool ticked);
     void SetAllTicked(bool ticked);
@@ -89,14 +67,62 @@ class TMovieListModel : public QAbstractTableModel {
     // The row was saved with the files it loaded that were kept.
     void SetLoadsSaved(int row);
 
-  private:
-    MovieRow& At(int row) { return rows_[static_cast<size_t>(shownFrom_ + row)]; }
+  protected:
+    explicit TMovieListModel(QStringList headers, QObject* parent);
+    // What a cell shows (row: its place in the list).
+    virtual QVariant Cell(const MovieRow& movie, int row, int column) const = 0;
+    // What the row says of itself before what it loaded and how its preview went.
+    virtual QString Summary(const MovieRow& movie) const = 0;
+    virtual QString ToolTip(const MovieRow& movie) const = 0;
+    // The name the movie's loads are recorded under.
+    virtual const QString& MovieKey(const MovieRow& movie) const = 0;
     QString Description(const MovieRow& row) const;
-    QString ToolTip(const MovieRow& row) const;
+    MovieRow& At(int row) { return rows_[static_cast<size_t>(shownFrom_ + row)]; }
     void RowChanged(int row);
 
-    const Kind kind_;
     std::vector<MovieRow> rows_;
-    int shownFrom_ = 0;  // rows before it have been cleared
-    QSet<QString> foundKeys_;
+    int shownFrom_ = 0;       // rows before it have been cleared
+    QSet<QString> foundKeys_;  // every address listed, case folded
+
+  private:
+    const QStringList headers_;
+};
+
+// The web list: the movies of the page, "Index", "Flash", "Status" and "Loads" (how many files
+// the movie loaded while it played). It keeps every movie its page scan found, also once its
+// rows have been cleared: those are not listed again when the page fetches them once more.
+class TWebMovieModel : public TMovieListModel {
+    Q_OBJECT
+  public:
+    enum Column { IndexColumn, FlashColumn, StatusColumn, LoadsColumn };
+    explicit TWebMovieModel(QObject* parent = nullptr);
+
+    // The page's movies replace every row, each "New" and unticked.
+    void SetFound(const std::vector<FoundMovie>& movies);
+    // Every movie found listed again, each "New" and unticked.
+    void ShowAllFound();
+    // Every address found, listed or cleared, in order.
+    QStringList FoundMovies() const;
+    bool WasFound(const QString& address) const;  // letter case ignored
+    void Clear() override;
+
+  protected:
+    QVariant Cell(const MovieRow& movie, int row, int column) const override;
+    QString Summary(const MovieRow& movie) const override;
+    QString ToolTip(const MovieRow& movie) const override;
+    const QString& MovieKey(const MovieRow& movie) const override { return movie.address; }
+};
+
+// The cache list: the movies of the browsers' caches, "Index", "Flash", "Size", "Local Path".
+class TCacheMovieModel : public TMovieListModel {
+    Q_OBJECT
+  public:
+    enum Column { IndexColumn, FlashColumn, SizeColumn, LocalPathColumn };
+    explicit TCacheMovieModel(QObject* parent = nullptr);
+
+  protected:
+    QVariant Cell(const MovieRow& movie, int row, int column) const override;
+    QString Summary(const MovieRow& movie) const override;
+    QString ToolTip(const MovieRow& movie) const override;
+    const QString& MovieKey(const MovieRow& movie) const override { return movie.localFile; }
 };

@@ -29,14 +29,14 @@ TEST(ExamineEntry, ListsOnlyLocalFilesNamedSwfInAnyCase) {
 }
 
 TEST(ExamineEntry, SizeShowsLow32BitsUnsigned) {
-    TMovieListModel list(TMovieListModel::Kind::Cache);
+    TCacheMovieModel list;
     for (const quint64 size : {0x1'0000'0005ULL, 3'000'000'000ULL}) {
         MovieRow row;
         row.size = static_cast<qint64>(size);
         list.Append(row);
     }
-    EXPECT_EQ(list.index(0, TMovieListModel::SizeColumn).data().toString(), "5");
-    EXPECT_EQ(list.index(1, TMovieListModel::SizeColumn).data().toString(), "3000000000");
+    EXPECT_EQ(list.index(0, TCacheMovieModel::SizeColumn).data().toString(), "5");
+    EXPECT_EQ(list.index(1, TCacheMovieModel::SizeColumn).data().toString(), "3000000000");
 }
 
 TEST(FindCacheEntryThread, AppendsSwfRowsInOrderWithoutGaps) {

@@ -103,7 +103,7 @@ void TCliDownloads::Run(const QString& page, const std::vector<FoundMovie>& movi
         folder_ = folder;
         index_ = std::make_unique<TSavedIndex>(folder);
     }
-    TMovieListModel& list = core_.WebMovies();
+    TWebMovieModel& list = core_.WebMovies();
     list.SetFound(movies);
     output_.CountMovies(list.Count());
     for (int i = 0; i < list.Count(); ++i) {
