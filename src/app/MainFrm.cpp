@@ -248,7 +248,8 @@ void TMainFrm::ConnectHandlers() {
     connect(core_, &TCore::StatusChanged, this, &TMainFrm::ShowStatus);
     connect(core_, &TCore::ProgressChanged, this, &TMainFrm::SetProgress);
     connect(core_, &TCore::CacheScanFinished, this, &TMainFrm::FinishCacheScan);
-    for (TMovieListModel* movies : std::initializer_list<TMovieListModel*>{&core_->WebMovies(), &core_->CacheMovies()}) {
+    for (TMovieListModel* movies :
+         std::initializer_list<TMovieListModel*>{&core_->WebMovies(), &core_->CacheMovies()}) {
         connect(movies, &QAbstractItemModel::modelReset, this, &TMainFrm::ClearPreviewIfRowGone);
         connect(movies, &QAbstractItemModel::rowsRemoved, this, &TMainFrm::ClearPreviewIfRowGone);
     }

@@ -2,8 +2,8 @@
 
 #include <QAbstractTableModel>
 #include <QSet>
-#include <QStringList>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 #include "logic/LoadRecorder.h"
@@ -81,7 +81,7 @@ class TMovieListModel : public QAbstractTableModel {
     void RowChanged(int row);
 
     std::vector<MovieRow> rows_;
-    int shownFrom_ = 0;       // rows before it have been cleared
+    int shownFrom_ = 0;        // rows before it have been cleared
     QSet<QString> foundKeys_;  // every address listed, case folded
 
   private:

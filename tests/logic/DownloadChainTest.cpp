@@ -3,11 +3,14 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QTemporaryDir>
+#include <atomic>
 
 #include "TestUtil.h"
 #include "logic/Core.h"
 #include "support/Files.h"
+#include "support/Gate.h"
 #include "support/RawHttpServer.h"
 #include "support/TestEnvironment.h"
 
@@ -90,4 +93,78 @@ TEST(DownloadChain, WaitsBetweenRequestsToOneHost) {
     ASSERT_TRUE(WaitUntil([&] { return !core.Busy(); }, 5000));
     EXPECT_EQ(server.Requests().size(), 2u);
     EXPECT_EQ(core.WebMovies().Row(0).status, MovieStatus::New);
+}
+
+// Each row ends as its answer says: saved, tried again while the server is busy, failed with the
+// server's words, refused for a scheme other than http and https (asked for or redirected to).
+TEST(DownloadChain, EachRowEndsAsItsAnswerSays) {
+    std::atomic<int> busyAnswers{0};
+    RawHttpServer server([&](const std::string& request) {
+        const std::string path = RequestPath(request);
+        if (path == "/busy.swf" && busyAnswers++ == 0) {
+            return RawHttpServer::Response(503, "later", "Retry-After: 0\r\n");
+        }
+        if (path == "/gone.swf") {
+            return RawHttpServer::Response(404, "missing");
+        }
+        if (path == "/away.swf") {
+            return RawHttpServer::Response(302, "", "Location: file:///etc/passwd\r\n");
+        }
+        return RawHttpServer::Response(200, "FWS" + path);
+    });
+    const auto at = [&](const char* path) { return QString::fromStdString(server.Url(path)); };
+    const struct {
+        QString address;
+        MovieStatus status;
+        QString reason;
+    } rows[] = {
+        {at("/ok.swf"), MovieStatus::Saved, ""},
+        {at("/busy.swf"), MovieStatus::Saved, ""},
+        {at("/gone.swf"), MovieStatus::Failed, "HTTP 404 Not Found"},
+        {at("/away.swf"), MovieStatus::Failed,
+         "redirected to an address that is not http or https"},
+        {"ftp://127.0.0.1/movie.swf", MovieStatus::Failed, "not an http or https address"},
+    };
+    QTemporaryDir folder;
+    TCore core(TestFolders());
+    core.Chain().RequestOptions().retries = 1;
+    QStringList addresses;
+    for (const auto& row : rows) {
+        addresses << row.address;
+    }
+    Download(core, addresses, folder.path() + "/");
+    for (int i = 0; i < core.WebMovies().Count(); ++i) {
+        EXPECT_EQ(core.WebMovies().Row(i).status, rows[i].status) << i;
+        EXPECT_EQ(core.WebMovies().Row(i).reason, rows[i].reason) << i;
+    }
+    EXPECT_EQ(busyAnswers, 2);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList({"busy.swf", "ok.swf"}));
+}
+
+// The list changes under a running chain (a new page replaces it): the download under way ends
+// without marking whatever row now stands in its place, and the chain ends.
+TEST(DownloadChain, ARowRemovedMidChainIsNeverMismarked) {
+    TGate answer;
+    RawHttpServer server([&answer](const std::string& request) {
+        answer.Wait();
+        return ServePath(request);
+    });
+    const auto openAtExit = qScopeGuard([&answer] { answer.Open(); });
+    QTemporaryDir folder;
+    TCore core(TestFolders());
+    std::vector<int> finishedRows;
+    QObject::connect(
+        &core.Chain(), &TDownloadChain::RowFinished,
+        [&](int row, const QString&, const TDownloadResult&) { finishedRows.push_back(row); });
+    core.WebMovies().SetFound(
+        {{QString::fromStdString(server.Url("/a.swf")), MovieSource::CommandLine, QString()},
+         {QString::fromStdString(server.Url("/b.swf")), MovieSource::CommandLine, QString()}});
+    core.WebMovies().SetAllTicked(true);
+    ASSERT_TRUE(core.Chain().Start(folder.path() + "/"));
+    core.WebMovies().SetFound({{"http://127.0.0.1:1/new.swf", MovieSource::Page, QString()}});
+    answer.Open();
+    ASSERT_TRUE(WaitUntil([&] { return !core.Busy(); }, 10000));
+    EXPECT_EQ(finishedRows, std::vector<int>({-1}));
+    EXPECT_EQ(core.WebMovies().Row(0).status, MovieStatus::New);
+    EXPECT_EQ(server.Requests().size(), 1u);
 }
