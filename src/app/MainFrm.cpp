@@ -112,16 +112,16 @@ void TMainFrm::CreateControls() {
     auto* client = new QWidget(this);
     client->setObjectName("ClientArea");
     setCentralWidget(client);
-    auto* form = new AlignLayout(client);
+    auto* form = new TAlignLayout(client);
 
     StatusBar1 = new TStatusBar(client);
     StatusBar1->setObjectName("StatusBar1");
     StatusBar1->SetPanelWidths({575, 150, 100});
     StatusBar1->SetText("Done");
-    form->AddAligned(StatusBar1, AlignLayout::Bottom, 21);
+    form->AddAligned(StatusBar1, TAlignLayout::Bottom, 21);
 
-    Panel1 = MakePanel(client, "Panel1", Bevel::Lowered);
-    form->AddAligned(Panel1, AlignLayout::Top, 40);
+    Panel1 = MakePanel(client, "Panel1", TBevel::Lowered);
+    form->AddAligned(Panel1, TAlignLayout::Top, 40);
     LbSpeedButton1 = MakeFlatButton(Panel1, "LbSpeedButton1", "Select All", SelectAllImage(),
                                     QRect(480, 2, 125, 36));
     LbSpeedButton2 = MakeFlatButton(Panel1, "LbSpeedButton2", "Deselect All", DeselectAllImage(),
@@ -136,34 +136,34 @@ void TMainFrm::CreateControls() {
     Splitter1->setObjectName("Splitter1");
     Splitter1->setChildrenCollapsible(false);
     Splitter1->setHandleWidth(4);
-    form->AddAligned(Splitter1, AlignLayout::Client);
-    Panel2 = MakePanel(Splitter1, "Panel2", Bevel::Lowered);
+    form->AddAligned(Splitter1, TAlignLayout::Client);
+    Panel2 = MakePanel(Splitter1, "Panel2", TBevel::Lowered);
     Panel2->setMinimumWidth(120);
-    auto* playerPane = new AlignLayout(Panel2);
-    Panel9 = MakePanel(Panel2, "Panel9", Bevel::None);
-    playerPane->AddAligned(Panel9, AlignLayout::Bottom, 1);
-    Panel7 = MakePanel(Panel2, "Panel7", Bevel::None);
-    playerPane->AddAligned(Panel7, AlignLayout::Client);
-    auto* playerHost = new AlignLayout(Panel7);
+    auto* playerPane = new TAlignLayout(Panel2);
+    Panel9 = MakePanel(Panel2, "Panel9", TBevel::None);
+    playerPane->AddAligned(Panel9, TAlignLayout::Bottom, 1);
+    Panel7 = MakePanel(Panel2, "Panel7", TBevel::None);
+    playerPane->AddAligned(Panel7, TAlignLayout::Client);
+    auto* playerHost = new TAlignLayout(Panel7);
     ShockwaveFlash1 = new TFlashPlayer(Panel7);
     ShockwaveFlash1->setObjectName("ShockwaveFlash1");
-    playerHost->AddAligned(ShockwaveFlash1, AlignLayout::Client);
+    playerHost->AddAligned(ShockwaveFlash1, TAlignLayout::Client);
 
-    Panel3 = MakePanel(Splitter1, "Panel3", Bevel::Lowered);
+    Panel3 = MakePanel(Splitter1, "Panel3", TBevel::Lowered);
     Splitter1->setStretchFactor(0, kPlayerWidth);
     Splitter1->setStretchFactor(1, kDesignWidth - kFrameWidth - kPlayerWidth);
-    auto* pages = new AlignLayout(Panel3);
+    auto* pages = new TAlignLayout(Panel3);
     PageControl1 = new QTabWidget(Panel3);
     PageControl1->setObjectName("PageControl1");
     PageControl1->tabBar()->setExpanding(false);
-    pages->AddAligned(PageControl1, AlignLayout::Client);
+    pages->AddAligned(PageControl1, TAlignLayout::Client);
 
     TabSheet1 = new QWidget();
     TabSheet1->setObjectName("TabSheet1");
     PageControl1->addTab(TabSheet1, "Internet Flash Movies");
-    auto* web = new AlignLayout(TabSheet1);
-    Panel4 = MakePanel(TabSheet1, "Panel4", Bevel::Lowered);
-    web->AddAligned(Panel4, AlignLayout::Top, 40);
+    auto* web = new TAlignLayout(TabSheet1);
+    Panel4 = MakePanel(TabSheet1, "Panel4", TBevel::Lowered);
+    web->AddAligned(Panel4, TAlignLayout::Top, 40);
     LbSpeedButton5 =
         MakeFlatButton(Panel4, "LbSpeedButton5", "Address :", AddressImage(), QRect(2, 2, 100, 36));
     UrlComBox = new QComboBox(Panel4);
@@ -180,31 +180,31 @@ void TMainFrm::CreateControls() {
     setTabOrder(LbSpeedButton5, UrlComBox);
     setTabOrder(UrlComBox, LbSpeedButton6);
 
-    Panel5 = MakePanel(TabSheet1, "Panel5", Bevel::None);
-    web->AddAligned(Panel5, AlignLayout::Top, 193);
-    auto* webList = new AlignLayout(Panel5);
+    Panel5 = MakePanel(TabSheet1, "Panel5", TBevel::None);
+    web->AddAligned(Panel5, TAlignLayout::Top, 193);
+    auto* webList = new TAlignLayout(Panel5);
     ListView1 = new TReportList(Panel5, "ListView1", &core_->WebMovies(), {50, 400, 75, 50});
     ListView1->SetFillColumn(TWebMovieModel::FlashColumn);
-    webList->AddAligned(ListView1, AlignLayout::Client);
+    webList->AddAligned(ListView1, TAlignLayout::Client);
 
-    Panel6 = MakePanel(TabSheet1, "Panel6", Bevel::Lowered);
-    web->AddAligned(Panel6, AlignLayout::Client);
-    auto* browserHost = new AlignLayout(Panel6);
+    Panel6 = MakePanel(TabSheet1, "Panel6", TBevel::Lowered);
+    web->AddAligned(Panel6, TAlignLayout::Client);
+    auto* browserHost = new TAlignLayout(Panel6);
     WebBrowser1 = new TWebBrowser(Panel6);
     WebBrowser1->setObjectName("WebBrowser1");
-    browserHost->AddAligned(WebBrowser1, AlignLayout::Client);
+    browserHost->AddAligned(WebBrowser1, TAlignLayout::Client);
 
     TabSheet2 = new QWidget();
     TabSheet2->setObjectName("TabSheet2");
     PageControl1->addTab(TabSheet2, "   IE Cache Files    ");
-    auto* cache = new AlignLayout(TabSheet2);
-    Panel8 = MakePanel(TabSheet2, "Panel8", Bevel::None);
-    cache->AddAligned(Panel8, AlignLayout::Client);
-    auto* cacheList = new AlignLayout(Panel8);
+    auto* cache = new TAlignLayout(TabSheet2);
+    Panel8 = MakePanel(TabSheet2, "Panel8", TBevel::None);
+    cache->AddAligned(Panel8, TAlignLayout::Client);
+    auto* cacheList = new TAlignLayout(Panel8);
     ListView2 = new TReportList(Panel8, "ListView2", &core_->CacheMovies(), {50, 150, 75, 300});
     ListView2->setFrameShape(QFrame::NoFrame);
     ListView2->SetFillColumn(TCacheMovieModel::FlashColumn);
-    cacheList->AddAligned(ListView2, AlignLayout::Client);
+    cacheList->AddAligned(ListView2, TAlignLayout::Client);
     PageControl1->setCurrentIndex(0);
 }
 

@@ -89,7 +89,7 @@ class TMainFrm : public QMainWindow {
     // Types the address into the address box and presses "GO!".
     void OpenAddress(const QString& address);
     // Shows what the scan found as the web list, every row ticked, and "Done".
-    void FinishPageScan(const FoundMovieList& found);
+    void FinishPageScan(const TFoundMovieList& found);
 
     // A setting that could not be written is told in the status bar; the option still acts now.
     void KeepSetting(const TOutcome& written);
@@ -215,5 +215,5 @@ class TMainFrm : public QMainWindow {
     bool quitWhenIdle_ = false;         // "Stop and quit" answered: closes once the work has ended
     QPersistentModelIndex previewRow_;  // the row the preview plays
     TReportList* previewList_ = nullptr;
-    MovieStatus previewRowStatus_ = MovieStatus::New;  // its status before it was previewed
+    TMovieStatus previewRowStatus_ = TMovieStatus::New;  // its status before it was previewed
 };

@@ -69,7 +69,7 @@ void TMainFrm::ConnectPageScan() {
     });
 }
 
-void TMainFrm::FinishPageScan(const FoundMovieList& found) {
+void TMainFrm::FinishPageScan(const TFoundMovieList& found) {
     core_->ShowPageScan(found);  // every row ticked, whichever tab is active
     ShowStatus("Done");
 }

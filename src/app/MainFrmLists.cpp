@@ -96,8 +96,8 @@ void TMainFrm::ListView1SelectItem(int row, bool selected) {
         FollowPreviewRow(ListView1, row);
         previewRowStatus_ = movies.Row(row).status;
         movies.SetPreviewProblem(row, QString());
-        if (movies.Row(row).status != MovieStatus::Saved) {
-            movies.SetStatus(row, MovieStatus::Preview, movies.Row(row).reason);
+        if (movies.Row(row).status != TMovieStatus::Saved) {
+            movies.SetStatus(row, TMovieStatus::Preview, movies.Row(row).reason);
         }
         ShockwaveFlash1->SetMovie(movies.Row(row).address);
     }
@@ -106,7 +106,7 @@ void TMainFrm::ListView1SelectItem(int row, bool selected) {
 
 void TMainFrm::ListView2SelectItem(int row, bool selected) {
     if (row >= 0 && row < core_->CacheMovies().Count()) {
-        const MovieRow& movie = core_->CacheMovies().Row(row);
+        const TMovieRow& movie = core_->CacheMovies().Row(row);
         FollowPreviewRow(ListView2, row);
         ShockwaveFlash1->SetMovieFile(movie.localFile, movie.address);
     }
@@ -135,7 +135,7 @@ void TMainFrm::PreviewFailed(const QString& movie, const QString& reason) {
     if (movies.Row(row).address != movie) {
         return;  // another row's movie, asked for before
     }
-    if (movies.Row(row).status == MovieStatus::Preview) {
+    if (movies.Row(row).status == TMovieStatus::Preview) {
         movies.SetStatus(row, previewRowStatus_, movies.Row(row).reason);
     }
     movies.SetPreviewProblem(row, reason);

@@ -39,7 +39,7 @@ void TMainFrm::FinishCacheScan(const TOutcome& outcome) {
 }
 
 void TMainFrm::ArrangeToolbar() {
-    const ToolbarPositions at = ArrangeToolbarPositions(OuterWidth(), Panel4->width());
+    const TToolbarPositions at = ArrangeToolbarPositions(OuterWidth(), Panel4->width());
     LbSpeedButton1->move(at.selectAllLeft, LbSpeedButton1->y());
     LbSpeedButton2->move(at.deselectAllLeft, LbSpeedButton2->y());
     LbSpeedButton3->move(at.transferLeft, LbSpeedButton3->y());

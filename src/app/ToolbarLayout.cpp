@@ -1,6 +1,6 @@
 #include "app/ToolbarLayout.h"
 
-ToolbarPositions ArrangeToolbarPositions(int outerWidth, int addressBarWidth) {
+TToolbarPositions ArrangeToolbarPositions(int outerWidth, int addressBarWidth) {
     return {outerWidth - 420, outerWidth - 300,     outerWidth - 165,
             outerWidth - 503, addressBarWidth - 69, addressBarWidth - 108 - 69};
 }

@@ -2,7 +2,7 @@
 
 // Where the toolbar and address-bar controls go for a window of outer width W whose address
 // bar (Panel4) is P wide. Fixed offsets from the right edges.
-struct ToolbarPositions {
+struct TToolbarPositions {
     int selectAllLeft;    // LbSpeedButton1
     int deselectAllLeft;  // LbSpeedButton2
     int transferLeft;     // LbSpeedButton3
@@ -11,4 +11,4 @@ struct ToolbarPositions {
     int addressWidth;     // UrlComBox
 };
 
-ToolbarPositions ArrangeToolbarPositions(int outerWidth, int addressBarWidth);
+TToolbarPositions ArrangeToolbarPositions(int outerWidth, int addressBarWidth);

@@ -48,7 +48,7 @@ void TCore::StopTransfers() {
     }
 }
 
-void TCore::ShowPageScan(const FoundMovieList& found) {
+void TCore::ShowPageScan(const TFoundMovieList& found) {
     webMovies_.SetFound(found.Movies());
     webMovies_.SetAllTicked(true);
 }
@@ -57,9 +57,9 @@ void TCore::AddNetworkMovie(const QString& url, const QString& page) {
     if (webMovies_.WasFound(url)) {
         return;
     }
-    MovieRow row;
+    TMovieRow row;
     row.address = url;
-    row.source = MovieSource::Network;
+    row.source = TMovieSource::Network;
     row.document = page;
     row.ticked = true;
     webMovies_.Append(row);
@@ -81,7 +81,7 @@ TOutcome TCore::StartCopy(const QString& folder) {
     // A movie that loaded files while it played goes with them, as a download does.
     QSet<int> withLoads;
     for (int i = 0; i < rows.size() && chain_.SavesLoads(); ++i) {
-        const MovieRow& row = cacheMovies_.Row(rows[i].row());
+        const TMovieRow& row = cacheMovies_.Row(rows[i].row());
         if (row.LoadsKept() > 0) {
             copy_->CopyWithLoads(i, row.address, row.loads);
             withLoads.insert(i);
@@ -94,7 +94,7 @@ TOutcome TCore::StartCopy(const QString& folder) {
                 const QPersistentModelIndex row = rows.value(copied++);
                 if (row.isValid()) {
                     cacheMovies_.SetStatus(row.row(),
-                                           outcome ? MovieStatus::Saved : MovieStatus::Failed,
+                                           outcome ? TMovieStatus::Saved : TMovieStatus::Failed,
                                            outcome.reason);
                     if (outcome && loadsToo) {
                         cacheMovies_.SetLoadsSaved(row.row());
@@ -140,8 +140,8 @@ TOutcome TCore::StartCacheScan() {
                                      BrowserCacheFolders(folders, embedded), kept);
         },
         this);
-    connect(scan_, &TFindCacheEntryThread::RowFound, this, [this](const CacheRow& found) {
-        MovieRow row;
+    connect(scan_, &TFindCacheEntryThread::RowFound, this, [this](const TCacheRow& found) {
+        TMovieRow row;
         row.index = found.index;
         row.localFile = found.localPath;
         row.size = static_cast<qint64>(found.size);

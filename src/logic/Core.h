@@ -40,7 +40,7 @@ class TCore : public QObject {
     void StopTransfers();
 
     // Lists a loaded page's movies, every row "New" and ticked.
-    void ShowPageScan(const FoundMovieList& found);
+    void ShowPageScan(const TFoundMovieList& found);
     // A movie the page fetched after its scan: a new ticked row unless it was found before.
     void AddNetworkMovie(const QString& url, const QString& page);
 

@@ -12,20 +12,20 @@ QString WithoutFragment(const QString& address) {
     return hash < 0 ? address : address.left(hash);
 }
 
-void AddIfMovie(const QString& page, const QString& address, FoundMovieList& found) {
+void AddIfMovie(const QString& page, const QString& address, TFoundMovieList& found) {
     const QString movie = EncodeSpaces(WithoutFragment(address));
     if (NamesMovieFile(movie)) {
         AddFoundMovie(ResolveMovieAddress(page, movie), page, found);
     }
 }
 
-void AddScriptMovies(const QString& base, const QStringList& movies, FoundMovieList& found) {
+void AddScriptMovies(const QString& base, const QStringList& movies, TFoundMovieList& found) {
     for (const QString& movie : movies) {
         AddFoundMovie(ResolveMovieAddress(base, movie), base, found);
     }
 }
 
-void AddScriptMovies(const QString& base, const QString& script, FoundMovieList& found) {
+void AddScriptMovies(const QString& base, const QString& script, TFoundMovieList& found) {
     AddScriptMovies(base, ScriptMovieStrings(script), found);
 }
 
@@ -53,20 +53,20 @@ class ExternalScripts {
     qint64 spent_ = 0;
 };
 
-void ScanDocumentDeep(const DocumentSnapshot& document, FoundMovieList& found,
+void ScanDocumentDeep(const TDocumentSnapshot& document, TFoundMovieList& found,
                       ExternalScripts& scripts);
 
-void ScanFramesDeep(const DocumentSnapshot& document, FoundMovieList& found,
+void ScanFramesDeep(const TDocumentSnapshot& document, TFoundMovieList& found,
                     ExternalScripts& scripts) {
-    for (const DocumentSnapshot& frame : document.frames) {
+    for (const TDocumentSnapshot& frame : document.frames) {
         ScanDocumentDeep(frame, found, scripts);
         ScanFramesDeep(frame, found, scripts);
     }
 }
 
-void CollectSources(const DocumentSnapshot& document, QStringList& out) {
+void CollectSources(const TDocumentSnapshot& document, QStringList& out) {
     out << document.scriptSources;
-    for (const DocumentSnapshot& frame : document.frames) {
+    for (const TDocumentSnapshot& frame : document.frames) {
         CollectSources(frame, out);
     }
 }
@@ -86,7 +86,7 @@ QStringList FlashVarsMovies(const QString& flashVars) {
 }
 
 namespace {
-void ScanDocumentDeep(const DocumentSnapshot& document, FoundMovieList& found,
+void ScanDocumentDeep(const TDocumentSnapshot& document, TFoundMovieList& found,
                       ExternalScripts& scripts) {
     // Scripts run by the document resolve their addresses against it, wherever they came from.
     const QString& page = document.Base();
@@ -107,7 +107,7 @@ void ScanDocumentDeep(const DocumentSnapshot& document, FoundMovieList& found,
     for (const QString& handler : document.handlers) {
         AddScriptMovies(page, handler, found);
     }
-    for (const ObjectElement& object : document.objects) {
+    for (const TObjectElement& object : document.objects) {
         AddIfMovie(page, object.movie, found);
     }
     for (const QString& movie : document.embedLike) {
@@ -124,14 +124,14 @@ void ScanDocumentDeep(const DocumentSnapshot& document, FoundMovieList& found,
 }
 }  // namespace
 
-void ScanPageDeep(const DocumentSnapshot& document, FoundMovieList& found,
+void ScanPageDeep(const TDocumentSnapshot& document, TFoundMovieList& found,
                   const ScriptTexts& scripts) {
     ExternalScripts external(scripts);
     ScanDocumentDeep(document, found, external);
     ScanFramesDeep(document, found, external);
 }
 
-QStringList ScriptSources(const DocumentSnapshot& document) {
+QStringList ScriptSources(const TDocumentSnapshot& document) {
     QStringList sources;
     CollectSources(document, sources);
     return sources;

@@ -15,11 +15,11 @@
 // however many elements name it, and a page's scripts are read up to kMostScriptBytes in all:
 // the rest count as unread.
 constexpr qint64 kMostScriptBytes = 64LL * 1024 * 1024;
-void ScanPageDeep(const DocumentSnapshot& document, FoundMovieList& found,
+void ScanPageDeep(const TDocumentSnapshot& document, TFoundMovieList& found,
                   const ScriptTexts& scripts = {});
 
 // Every external script address of a page and its frames, in document order.
-QStringList ScriptSources(const DocumentSnapshot& document);
+QStringList ScriptSources(const TDocumentSnapshot& document);
 
 // The movie addresses among the values of a flashvars text ("file=a.swf&autoplay=1").
 QStringList FlashVarsMovies(const QString& flashVars);

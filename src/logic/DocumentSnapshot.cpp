@@ -15,7 +15,7 @@ QStringList Strings(const QJsonArray& array) {
     return out;
 }
 
-bool ReadDocument(const QJsonObject& json, int depth, DocumentSnapshot* doc) {
+bool ReadDocument(const QJsonObject& json, int depth, TDocumentSnapshot* doc) {
     if (depth > kMaxDepth || !json.value("url").isString()) {
         return false;
     }
@@ -35,7 +35,7 @@ bool ReadDocument(const QJsonObject& json, int depth, DocumentSnapshot* doc) {
     doc->flashVars = Strings(json.value("flashVars").toArray());
     doc->dataValues = Strings(json.value("dataValues").toArray());
     for (const auto& v : json.value("frames").toArray()) {
-        DocumentSnapshot frame;
+        TDocumentSnapshot frame;
         if (ReadDocument(v.toObject(), depth + 1, &frame)) {
             doc->frames.push_back(std::move(frame));
         }
@@ -44,18 +44,18 @@ bool ReadDocument(const QJsonObject& json, int depth, DocumentSnapshot* doc) {
 }
 }  // namespace
 
-std::optional<DocumentSnapshot> SnapshotFromObject(const QJsonObject& json) {
-    DocumentSnapshot doc;
+std::optional<TDocumentSnapshot> SnapshotFromObject(const QJsonObject& json) {
+    TDocumentSnapshot doc;
     if (!ReadDocument(json, 0, &doc)) {
         return std::nullopt;
     }
     return doc;
 }
 
-std::optional<DocumentSnapshot> SnapshotFromJson(const QByteArray& json, QString* error) {
+std::optional<TDocumentSnapshot> SnapshotFromJson(const QByteArray& json, QString* error) {
     QJsonParseError parseError{};
     const QJsonDocument parsed = QJsonDocument::fromJson(json, &parseError);
-    DocumentSnapshot doc;
+    TDocumentSnapshot doc;
     if (parsed.isNull() || !parsed.isObject() || !ReadDocument(parsed.object(), 0, &doc)) {
         if (error) {
             *error = parsed.isNull() ? parseError.errorString() : QString("not a page snapshot");

@@ -7,7 +7,7 @@
 #include <vector>
 
 // An OBJECT element as the page wrote it.
-struct ObjectElement {
+struct TObjectElement {
     QString codeBase;  // the codebase attribute
     QString classId;   // the classid attribute
     QString type;      // the type attribute
@@ -15,10 +15,10 @@ struct ObjectElement {
 };
 
 // One document of a loaded page with its frame documents, in the order the page holds them.
-struct DocumentSnapshot {
+struct TDocumentSnapshot {
     QString url;
     QString base;  // what its relative addresses resolve against (document.baseURI)
-    std::vector<ObjectElement> objects;
+    std::vector<TObjectElement> objects;
     QStringList embeds;   // src attributes as written
     QStringList scripts;  // script texts
     // Described for the deep scan only:
@@ -28,7 +28,7 @@ struct DocumentSnapshot {
     QStringList embedLike;      // movies of the player's own elements (ruffle-embed, ruffle-object)
     QStringList flashVars;      // flashvars of PARAM elements and attributes
     QStringList dataValues;     // data-* attribute values that mention ".swf"
-    std::vector<DocumentSnapshot> frames;
+    std::vector<TDocumentSnapshot> frames;
 
     // The address relative movie addresses resolve against: its base, else its own address.
     const QString& Base() const { return base.isEmpty() ? url : base; }
@@ -37,7 +37,7 @@ struct DocumentSnapshot {
 class QJsonObject;
 
 // Reads one document described as a JSON object; nothing when it has no address.
-std::optional<DocumentSnapshot> SnapshotFromObject(const QJsonObject& json);
+std::optional<TDocumentSnapshot> SnapshotFromObject(const QJsonObject& json);
 
 // Reads the JSON that the in-page snapshot script produces; nothing when it is not a snapshot.
-std::optional<DocumentSnapshot> SnapshotFromJson(const QByteArray& json, QString* error);
+std::optional<TDocumentSnapshot> SnapshotFromJson(const QByteArray& json, QString* error);

@@ -77,12 +77,12 @@ void TDownloadChain::SelectNextDownload() {
     downloadRowRef_ = QPersistentModelIndex();
     bool donePrefix = true;  // every row so far is saved or failed in this command
     for (int i = doneBefore_; i < list_.Count(); ++i) {
-        const MovieRow& row = list_.Row(i);
-        const bool saved = row.status == MovieStatus::Saved;
+        const TMovieRow& row = list_.Row(i);
+        const bool saved = row.status == TMovieStatus::Saved;
         const QPersistentModelIndex ref = saved || !row.ticked
                                               ? QPersistentModelIndex()
                                               : QPersistentModelIndex(list_.index(i, 0));
-        const bool failed = row.status == MovieStatus::Failed && failedInCommand_.contains(ref);
+        const bool failed = row.status == TMovieStatus::Failed && failedInCommand_.contains(ref);
         donePrefix = donePrefix && (saved || failed);
         if (donePrefix) {
             doneBefore_ = i + 1;  // never to be looked at again by this command
@@ -94,7 +94,7 @@ void TDownloadChain::SelectNextDownload() {
             // Addresses come from pages: another scheme is never fetched, so the row fails here.
             TDownloadResult refused;
             refused.reason = "not an http or https address";
-            list_.SetStatus(i, MovieStatus::Failed, refused.reason);
+            list_.SetStatus(i, TMovieStatus::Failed, refused.reason);
             failedInCommand_ << ref;
             emit RowFinished(i, row.address, refused);
             continue;
@@ -103,7 +103,7 @@ void TDownloadChain::SelectNextDownload() {
         downloadRowRef_ = ref;
         DownloadUrl = row.address;
         // The page it was found on, as a browser says; an address given directly has none.
-        referer_ = row.source == MovieSource::CommandLine ? QString() : row.document;
+        referer_ = row.source == TMovieSource::CommandLine ? QString() : row.document;
         const QString name = DiskFileName(MovieFileName(DownloadUrl));
         auto exists = [](const QString& p) { return QFileInfo::exists(p); };
         if (name.isEmpty()) {
@@ -194,8 +194,8 @@ void TDownloadChain::FinishDownload(const TDownloadResult& result) {
     // The row is found by itself: a row cleared or rebuilt meanwhile is not marked.
     if (downloadRowRef_.isValid()) {
         row = downloadRowRef_.row();
-        list_.SetStatus(row, result.saved ? MovieStatus::Saved : MovieStatus::Failed, result.reason,
-                        result.saved ? result.file : QString());
+        list_.SetStatus(row, result.saved ? TMovieStatus::Saved : TMovieStatus::Failed,
+                        result.reason, result.saved ? result.file : QString());
         if (result.saved && !loadsFolder_.isEmpty()) {
             list_.SetLoadsSaved(row);
         }

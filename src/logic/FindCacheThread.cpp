@@ -2,13 +2,14 @@
 
 #include "logic/TargetNames.h"
 
-std::optional<CacheRow> ExamineEntry(const UrlCacheEntry& entry, int found) {
+std::optional<TCacheRow> ExamineEntry(const TUrlCacheEntry& entry, int found) {
     const QString name = LastPathPart(entry.localFileName);
     const int dot = name.lastIndexOf('.');
     if (dot < 0 || name.mid(dot).toLower() != ".swf") {
         return std::nullopt;
     }
-    return CacheRow{found + 1, name, entry.size, entry.localFileName, entry.address, entry.browser};
+    return TCacheRow{found + 1,           name,          entry.size,
+                     entry.localFileName, entry.address, entry.browser};
 }
 
 TFindCacheEntryThread::TFindCacheEntryThread(Enumerate enumerate, QObject* owner)
@@ -17,7 +18,7 @@ TFindCacheEntryThread::TFindCacheEntryThread(Enumerate enumerate, QObject* owner
 TOutcome TFindCacheEntryThread::Execute() {
     int found = 0;
     TOutcome indexKept;
-    for (const UrlCacheEntry& entry : enumerate_(&indexKept)) {
+    for (const TUrlCacheEntry& entry : enumerate_(&indexKept)) {
         if (IsCancelled()) {
             return TOutcome::Stopped();
         }

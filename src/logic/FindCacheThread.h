@@ -9,7 +9,7 @@
 #include "platform/UrlCacheStore.h"
 
 // A row of the cache list.
-struct CacheRow {
+struct TCacheRow {
     int index;          // running number within the scan, from 1
     QString name;       // file-name part of the local path
     quint64 size;       // bytes
@@ -20,17 +20,17 @@ struct CacheRow {
 
 // The row for an entry whose local file name ends in ".swf" (any case); found counts the rows
 // listed before it.
-std::optional<CacheRow> ExamineEntry(const UrlCacheEntry& entry, int found);
+std::optional<TCacheRow> ExamineEntry(const TUrlCacheEntry& entry, int found);
 
 // Walks the URL cache once and hands every ".swf" row over as it is found.
 class TFindCacheEntryThread : public TJob {
     Q_OBJECT
   public:
     // The entries of the cache, and the outcome of keeping the store's index.
-    using Enumerate = std::function<std::vector<UrlCacheEntry>(TOutcome* indexKept)>;
+    using Enumerate = std::function<std::vector<TUrlCacheEntry>(TOutcome* indexKept)>;
 
   signals:
-    void RowFound(const CacheRow& row);
+    void RowFound(const TCacheRow& row);
 
   protected:
     explicit TFindCacheEntryThread(Enumerate enumerate, QObject* owner = nullptr);

@@ -4,22 +4,22 @@
 
 #include <algorithm>
 
-QString StatusText(MovieStatus status) {
+QString StatusText(TMovieStatus status) {
     switch (status) {
-        case MovieStatus::New:
+        case TMovieStatus::New:
             return "New";
-        case MovieStatus::Preview:
+        case TMovieStatus::Preview:
             return "Preview";
-        case MovieStatus::Saved:
+        case TMovieStatus::Saved:
             return "Saved";
-        case MovieStatus::Failed:
+        case TMovieStatus::Failed:
             return "Failed";
     }
     return QString();
 }
 
 namespace {
-const MovieRow kNoRow;
+const TMovieRow kNoRow;
 }
 
 TMovieListModel::TMovieListModel(QStringList headers, QObject* parent)
@@ -31,7 +31,7 @@ TWebMovieModel::TWebMovieModel(QObject* parent)
 TCacheMovieModel::TCacheMovieModel(QObject* parent)
     : TMovieListModel({"Index", "Flash", "Size", "Local Path"}, parent) {}
 
-const MovieRow& TMovieListModel::Row(int row) const {
+const TMovieRow& TMovieListModel::Row(int row) const {
     return Has(row) ? rows_[static_cast<size_t>(shownFrom_ + row)] : kNoRow;
 }
 
@@ -43,7 +43,7 @@ int TMovieListModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(headers_.size());
 }
 
-int MovieRow::LoadsKept() const {
+int TMovieRow::LoadsKept() const {
     int kept = 0;
     for (const TLoadedFile& file : loads) {
         kept += file.localFile.isEmpty() ? 0 : 1;
@@ -51,7 +51,7 @@ int MovieRow::LoadsKept() const {
     return kept;
 }
 
-QString TCacheMovieModel::Summary(const MovieRow& row) const {
+QString TCacheMovieModel::Summary(const TMovieRow& row) const {
     QString text = row.address.isEmpty() ? QString("Address not known") : row.address;
     if (!row.browser.isEmpty()) {
         text += ", from the cache of " + row.browser;
@@ -62,14 +62,14 @@ QString TCacheMovieModel::Summary(const MovieRow& row) const {
     return text;
 }
 
-QString TWebMovieModel::Summary(const MovieRow& row) const {
-    if (row.status == MovieStatus::Failed) {
+QString TWebMovieModel::Summary(const TMovieRow& row) const {
+    if (row.status == TMovieStatus::Failed) {
         return row.reason;
     }
-    return row.status == MovieStatus::Saved ? "Saved to " + row.localFile : QString();
+    return row.status == TMovieStatus::Saved ? "Saved to " + row.localFile : QString();
 }
 
-QString TMovieListModel::Description(const MovieRow& row) const {
+QString TMovieListModel::Description(const TMovieRow& row) const {
     QString text = Summary(row);
     const auto add = [&text](const QString& more) {
         text = text.isEmpty() ? more : text + ". " + more;
@@ -77,7 +77,7 @@ QString TMovieListModel::Description(const MovieRow& row) const {
     if (!row.loads.empty()) {
         add(QString("It loaded %1 files while it played").arg(row.loads.size()));
     }
-    if (row.status == MovieStatus::Saved && !row.loads.empty()) {
+    if (row.status == TMovieStatus::Saved && !row.loads.empty()) {
         // Saved without some of what it needs to play: the row says which.
         QStringList missed;
         for (const TLoadedFile& file : row.loads) {
@@ -96,17 +96,17 @@ QString TMovieListModel::Description(const MovieRow& row) const {
 }
 
 // The columns may show an address or a path cut short: the tooltip has them whole.
-QString TCacheMovieModel::ToolTip(const MovieRow& row) const {
+QString TCacheMovieModel::ToolTip(const TMovieRow& row) const {
     const QString description = Description(row);
     return row.localFile.isEmpty() ? description : description + "\n" + row.localFile;
 }
 
-QString TWebMovieModel::ToolTip(const MovieRow& row) const {
+QString TWebMovieModel::ToolTip(const TMovieRow& row) const {
     const QString description = Description(row);
     return description.isEmpty() ? row.address : row.address + "\n" + description;
 }
 
-QVariant TWebMovieModel::Cell(const MovieRow& movie, int row, int column) const {
+QVariant TWebMovieModel::Cell(const TMovieRow& movie, int row, int column) const {
     switch (column) {
         case IndexColumn:
             return QString::number(row + 1);
@@ -120,7 +120,7 @@ QVariant TWebMovieModel::Cell(const MovieRow& movie, int row, int column) const 
     return {};
 }
 
-QVariant TCacheMovieModel::Cell(const MovieRow& movie, int, int column) const {
+QVariant TCacheMovieModel::Cell(const TMovieRow& movie, int, int column) const {
     switch (column) {
         case IndexColumn:
             return QString::number(movie.index);
@@ -138,7 +138,7 @@ QVariant TMovieListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) {
         return {};
     }
-    const MovieRow& row = Row(index.row());
+    const TMovieRow& row = Row(index.row());
     switch (role) {
         case Qt::DisplayRole:
             return Cell(row, index.row(), index.column());
@@ -177,13 +177,13 @@ QVariant TMovieListModel::headerData(int section, Qt::Orientation orientation, i
     return headers_[section];
 }
 
-void TWebMovieModel::SetFound(const std::vector<FoundMovie>& movies) {
+void TWebMovieModel::SetFound(const std::vector<TFoundMovie>& movies) {
     beginResetModel();
     rows_.clear();
     rows_.reserve(movies.size());
     foundKeys_.clear();
-    for (const FoundMovie& movie : movies) {
-        MovieRow row;
+    for (const TFoundMovie& movie : movies) {
+        TMovieRow row;
         row.address = movie.address;
         row.source = movie.source;
         row.document = movie.document;
@@ -196,8 +196,8 @@ void TWebMovieModel::SetFound(const std::vector<FoundMovie>& movies) {
 
 void TWebMovieModel::ShowAllFound() {
     beginResetModel();
-    for (MovieRow& row : rows_) {
-        row.status = MovieStatus::New;
+    for (TMovieRow& row : rows_) {
+        row.status = TMovieStatus::New;
         row.reason.clear();
         row.localFile.clear();
         row.ticked = false;
@@ -208,7 +208,7 @@ void TWebMovieModel::ShowAllFound() {
 
 QStringList TWebMovieModel::FoundMovies() const {
     QStringList out;
-    for (const MovieRow& row : rows_) {
+    for (const TMovieRow& row : rows_) {
         out << row.address;
     }
     return out;
@@ -218,7 +218,7 @@ bool TWebMovieModel::WasFound(const QString& address) const {
     return foundKeys_.contains(address.toCaseFolded());
 }
 
-void TMovieListModel::Append(const MovieRow& row) {
+void TMovieListModel::Append(const TMovieRow& row) {
     const int at = rowCount();
     beginInsertRows({}, at, at);
     rows_.push_back(row);
@@ -265,12 +265,12 @@ void TMovieListModel::SetAllTicked(bool ticked) {
     }
 }
 
-void TMovieListModel::SetStatus(int row, MovieStatus status, const QString& reason,
+void TMovieListModel::SetStatus(int row, TMovieStatus status, const QString& reason,
                                 const QString& localFile) {
     if (!Has(row)) {
         return;
     }
-    MovieRow& r = At(row);
+    TMovieRow& r = At(row);
     r.status = status;
     r.reason = reason;
     if (!localFile.isEmpty()) {
@@ -297,7 +297,7 @@ void TMovieListModel::SetLoadsSaved(int row) {
 
 void TMovieListModel::RecordLoad(const QString& movie, const TLoadedFile& file) {
     for (int row = 0; row < rowCount(); ++row) {
-        MovieRow& r = At(row);
+        TMovieRow& r = At(row);
         if (MovieKey(r) != movie) {
             continue;
         }

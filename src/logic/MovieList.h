@@ -9,17 +9,17 @@
 #include "logic/LoadRecorder.h"
 #include "logic/PageScan.h"
 
-enum class MovieStatus { New, Preview, Saved, Failed };
+enum class TMovieStatus { New, Preview, Saved, Failed };
 
 // The words a status shows: "New", "Preview", "Saved", "Failed".
-QString StatusText(MovieStatus status);
+QString StatusText(TMovieStatus status);
 
 // One movie of a list.
-struct MovieRow {
+struct TMovieRow {
     QString address;  // web: the movie's address; cache: where it came from, when known
-    MovieSource source = MovieSource::Page;
+    TMovieSource source = TMovieSource::Page;
     QString document;  // the document it was found in
-    MovieStatus status = MovieStatus::New;
+    TMovieStatus status = TMovieStatus::New;
     QString reason;     // why it failed
     qint64 size = -1;   // bytes, when known
     QString localFile;  // web: the file it was saved to; cache: the cached copy
@@ -49,15 +49,15 @@ class TMovieListModel : public QAbstractTableModel {
 
     int Count() const { return rowCount(); }
     bool Has(int row) const { return row >= 0 && row < rowCount(); }
-    const MovieRow& Row(int row) const;
+    const TMovieRow& Row(int row) const;
 
-    void Append(const MovieRow& row);
+    void Append(const TMovieRow& row);
     // Removes the listed rows.
     virtual void Clear();
 
     void SetTicked(int row, bool ticked);
     void SetAllTicked(bool ticked);
-    void SetStatus(int row, MovieStatus status, const QString& reason = {},
+    void SetStatus(int row, TMovieStatus status, const QString& reason = {},
                    const QString& localFile = {});
     // A file the movie of the rows known as movie (their address, or a cache row's file)
     // loaded; a later load of the same address replaces the earlier.
@@ -70,17 +70,17 @@ class TMovieListModel : public QAbstractTableModel {
   protected:
     explicit TMovieListModel(QStringList headers, QObject* parent);
     // What a cell shows (row: its place in the list).
-    virtual QVariant Cell(const MovieRow& movie, int row, int column) const = 0;
+    virtual QVariant Cell(const TMovieRow& movie, int row, int column) const = 0;
     // What the row says of itself before what it loaded and how its preview went.
-    virtual QString Summary(const MovieRow& movie) const = 0;
-    virtual QString ToolTip(const MovieRow& movie) const = 0;
+    virtual QString Summary(const TMovieRow& movie) const = 0;
+    virtual QString ToolTip(const TMovieRow& movie) const = 0;
     // The name the movie's loads are recorded under.
-    virtual const QString& MovieKey(const MovieRow& movie) const = 0;
-    QString Description(const MovieRow& row) const;
-    MovieRow& At(int row) { return rows_[static_cast<size_t>(shownFrom_ + row)]; }
+    virtual const QString& MovieKey(const TMovieRow& movie) const = 0;
+    QString Description(const TMovieRow& row) const;
+    TMovieRow& At(int row) { return rows_[static_cast<size_t>(shownFrom_ + row)]; }
     void RowChanged(int row);
 
-    std::vector<MovieRow> rows_;
+    std::vector<TMovieRow> rows_;
     int shownFrom_ = 0;        // rows before it have been cleared
     QSet<QString> foundKeys_;  // every address listed, case folded
 
@@ -98,7 +98,7 @@ class TWebMovieModel : public TMovieListModel {
     explicit TWebMovieModel(QObject* parent = nullptr);
 
     // The page's movies replace every row, each "New" and unticked.
-    void SetFound(const std::vector<FoundMovie>& movies);
+    void SetFound(const std::vector<TFoundMovie>& movies);
     // Every movie found listed again, each "New" and unticked.
     void ShowAllFound();
     // Every address found, listed or cleared, in order.
@@ -107,10 +107,10 @@ class TWebMovieModel : public TMovieListModel {
     void Clear() override;
 
   protected:
-    QVariant Cell(const MovieRow& movie, int row, int column) const override;
-    QString Summary(const MovieRow& movie) const override;
-    QString ToolTip(const MovieRow& movie) const override;
-    const QString& MovieKey(const MovieRow& movie) const override { return movie.address; }
+    QVariant Cell(const TMovieRow& movie, int row, int column) const override;
+    QString Summary(const TMovieRow& movie) const override;
+    QString ToolTip(const TMovieRow& movie) const override;
+    const QString& MovieKey(const TMovieRow& movie) const override { return movie.address; }
 };
 
 // The cache list: the movies of the browsers' caches, "Index", "Flash", "Size", "Local Path".
@@ -121,8 +121,8 @@ class TCacheMovieModel : public TMovieListModel {
     explicit TCacheMovieModel(QObject* parent = nullptr);
 
   protected:
-    QVariant Cell(const MovieRow& movie, int row, int column) const override;
-    QString Summary(const MovieRow& movie) const override;
-    QString ToolTip(const MovieRow& movie) const override;
-    const QString& MovieKey(const MovieRow& movie) const override { return movie.localFile; }
+    QVariant Cell(const TMovieRow& movie, int row, int column) const override;
+    QString Summary(const TMovieRow& movie) const override;
+    QString ToolTip(const TMovieRow& movie) const override;
+    const QString& MovieKey(const TMovieRow& movie) const override { return movie.localFile; }
 };

@@ -27,7 +27,7 @@ bool NamesMovieFile(const QString& candidate) {
     return end - nameStart > 4;
 }
 
-bool IsFlashObject(const ObjectElement& object) {
+bool IsFlashObject(const TObjectElement& object) {
     if (object.codeBase.toLower().contains(kPlayerDomain)) {
         return true;
     }
@@ -39,11 +39,11 @@ bool IsFlashObject(const ObjectElement& object) {
            object.type.trimmed().toLower() == "application/x-shockwave-flash";
 }
 
-void FoundMovieList::Add(const QString& address, const QString& document) {
+void TFoundMovieList::Add(const QString& address, const QString& document) {
     Add({address, source_, document});
 }
 
-void FoundMovieList::Add(const FoundMovie& movie) {
+void TFoundMovieList::Add(const TFoundMovie& movie) {
     const QString key = movie.address.toCaseFolded();
     if (!keys_.contains(key)) {
         keys_.insert(key);
@@ -51,26 +51,26 @@ void FoundMovieList::Add(const FoundMovie& movie) {
     }
 }
 
-bool FoundMovieList::Contains(const QString& address) const {
+bool TFoundMovieList::Contains(const QString& address) const {
     return keys_.contains(address.toCaseFolded());
 }
 
-QStringList FoundMovieList::Addresses() const {
+QStringList TFoundMovieList::Addresses() const {
     QStringList out;
     out.reserve(static_cast<qsizetype>(movies_.size()));
-    for (const FoundMovie& movie : movies_) {
+    for (const TFoundMovie& movie : movies_) {
         out << movie.address;
     }
     return out;
 }
 
-void AddFoundMovie(const QString& address, const QString& page, FoundMovieList& found) {
+void AddFoundMovie(const QString& address, const QString& page, TFoundMovieList& found) {
     found.Add(address, page);
 }
 
-void ScanObjectElements(const QString& page, const std::vector<ObjectElement>& objects,
-                        FoundMovieList& found) {
-    for (const ObjectElement& object : objects) {
+void ScanObjectElements(const QString& page, const std::vector<TObjectElement>& objects,
+                        TFoundMovieList& found) {
+    for (const TObjectElement& object : objects) {
         // Another kind of object, or a player without a movie, names nothing to fetch.
         if (IsFlashObject(object) && !EncodeSpaces(object.movie).isEmpty()) {
             AddFoundMovie(ResolveMovieAddress(page, object.movie), page, found);
@@ -78,7 +78,7 @@ void ScanObjectElements(const QString& page, const std::vector<ObjectElement>& o
     }
 }
 
-void ScanEmbedElements(const QString& page, const QStringList& sources, FoundMovieList& found) {
+void ScanEmbedElements(const QString& page, const QStringList& sources, TFoundMovieList& found) {
     for (const QString& src : sources) {
         if (src.toLower().contains(".swf")) {
             AddFoundMovie(ResolveMovieAddress(page, src), page, found);
@@ -110,7 +110,7 @@ QStringList ScriptMovieCandidates(const QString& script) {
     return movies;
 }
 
-void ScanScriptElements(const QString& page, const QStringList& scripts, FoundMovieList& found) {
+void ScanScriptElements(const QString& page, const QStringList& scripts, TFoundMovieList& found) {
     for (const QString& script : scripts) {
         for (const QString& movie : ScriptMovieCandidates(script)) {
             AddFoundMovie(ResolveMovieAddress(page, movie), page, found);
@@ -118,35 +118,35 @@ void ScanScriptElements(const QString& page, const QStringList& scripts, FoundMo
     }
 }
 
-void ScanDocument(const DocumentSnapshot& document, FoundMovieList& found) {
+void ScanDocument(const TDocumentSnapshot& document, TFoundMovieList& found) {
     // Movies resolve against the document's base, as the engine fetches them.
     ScanObjectElements(document.Base(), document.objects, found);
     ScanEmbedElements(document.Base(), document.embeds, found);
     ScanScriptElements(document.Base(), document.scripts, found);
 }
 
-void ScanFrames(const DocumentSnapshot& document, FoundMovieList& found) {
-    for (const DocumentSnapshot& frame : document.frames) {
+void ScanFrames(const TDocumentSnapshot& document, TFoundMovieList& found) {
+    for (const TDocumentSnapshot& frame : document.frames) {
         ScanDocument(frame, found);
         ScanFrames(frame, found);
     }
 }
 
-void ScanPage(const DocumentSnapshot& document, FoundMovieList& found) {
+void ScanPage(const TDocumentSnapshot& document, TFoundMovieList& found) {
     ScanDocument(document, found);
     if (!document.frames.empty()) {
         ScanFrames(document, found);
     }
 }
 
-FoundMovieList ScanLoadedPage(const DocumentSnapshot& document, bool deep,
-                              const QStringList& network, const ScriptTexts& scripts) {
-    FoundMovieList found;
+TFoundMovieList ScanLoadedPage(const TDocumentSnapshot& document, bool deep,
+                               const QStringList& network, const ScriptTexts& scripts) {
+    TFoundMovieList found;
     ScanPage(document, found);
     if (deep) {
-        found.SetSource(MovieSource::DeepScan);
+        found.SetSource(TMovieSource::DeepScan);
         ScanPageDeep(document, found, scripts);
-        found.SetSource(MovieSource::Network);
+        found.SetSource(TMovieSource::Network);
         for (const QString& url : network) {
             found.Add(url, document.url);
         }

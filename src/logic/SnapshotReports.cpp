@@ -30,7 +30,7 @@ QString ParentPath(const QString& path) {
 }
 }  // namespace
 
-std::optional<ReportLine> ParseReportLine(const QString& message, const QString& secret) {
+std::optional<TReportLine> ParseReportLine(const QString& message, const QString& secret) {
     if (secret.isEmpty() || !message.startsWith(secret) || message.size() <= secret.size() ||
         message[secret.size()] != ' ') {
         return std::nullopt;
@@ -49,7 +49,7 @@ std::optional<ReportLine> ParseReportLine(const QString& message, const QString&
     const QStringList count = fields[2].split('/');
     bool partOk = false;
     bool partsOk = false;
-    ReportLine line{fields[0], fields[1], 0, 1, message.mid(at)};
+    TReportLine line{fields[0], fields[1], 0, 1, message.mid(at)};
     if (count.size() == 2) {
         line.part = count[0].toInt(&partOk);
         line.parts = count[1].toInt(&partsOk);
@@ -61,7 +61,7 @@ std::optional<ReportLine> ParseReportLine(const QString& message, const QString&
     return line;
 }
 
-void SnapshotCollector::Add(const ReportLine& line) {
+void TSnapshotCollector::Add(const TReportLine& line) {
     // A frame may report before the top's list arrives: it is kept and placed once listed.
     if (line.scan != scan_ || reported_.count(line.path) || absent_.count(line.path)) {
         return;
@@ -85,7 +85,7 @@ void SnapshotCollector::Add(const ReportLine& line) {
     }
 }
 
-void SnapshotCollector::Finish(const QString& path, const QString& json) {
+void TSnapshotCollector::Finish(const QString& path, const QString& json) {
     const QJsonObject object = QJsonDocument::fromJson(json.toUtf8()).object();
     if (path == "/") {
         // The top lists every frame below it, parents first; only listed frames are waited for.
@@ -112,7 +112,7 @@ void SnapshotCollector::Finish(const QString& path, const QString& json) {
     }
 }
 
-bool SnapshotCollector::Complete() const {
+bool TSnapshotCollector::Complete() const {
     if (!topListed_) {
         return false;
     }
@@ -124,7 +124,7 @@ bool SnapshotCollector::Complete() const {
     return true;
 }
 
-void SnapshotCollector::Attach(const QString& path, DocumentSnapshot* into) const {
+void TSnapshotCollector::Attach(const QString& path, TDocumentSnapshot* into) const {
     const auto kids = children_.find(path);
     if (kids == children_.end()) {
         return;
@@ -135,18 +135,18 @@ void SnapshotCollector::Attach(const QString& path, DocumentSnapshot* into) cons
             Attach(child, into);  // a frame without a document: its own frames stand in
             continue;
         }
-        DocumentSnapshot frame = doc->second;
+        TDocumentSnapshot frame = doc->second;
         Attach(child, &frame);
         into->frames.push_back(std::move(frame));
     }
 }
 
-std::optional<DocumentSnapshot> SnapshotCollector::Assemble() const {
+std::optional<TDocumentSnapshot> TSnapshotCollector::Assemble() const {
     const auto top = reported_.find("/");
     if (!topListed_ || top == reported_.end()) {
         return std::nullopt;
     }
-    DocumentSnapshot tree = top->second;
+    TDocumentSnapshot tree = top->second;
     Attach("/", &tree);
     return tree;
 }

@@ -11,7 +11,7 @@
 
 // One console line of a frame's report: "<secret> <scan> <path> <part>/<parts> <text>", where
 // the path is the frame's indices from the top ("/" for the top, "/0/2" below it).
-struct ReportLine {
+struct TReportLine {
     QString scan;
     QString path;
     int part = 0;
@@ -20,22 +20,22 @@ struct ReportLine {
 };
 
 // The line, when it is a report line carrying this run's secret; nothing for any other message.
-std::optional<ReportLine> ParseReportLine(const QString& message, const QString& secret);
+std::optional<TReportLine> ParseReportLine(const QString& message, const QString& secret);
 
 // Gathers the reports of one snapshot, frame by frame, and builds the page's tree from them.
-class SnapshotCollector {
+class TSnapshotCollector {
   public:
-    explicit SnapshotCollector(QString scan) : scan_(std::move(scan)) {}
+    explicit TSnapshotCollector(QString scan) : scan_(std::move(scan)) {}
 
     const QString& Scan() const { return scan_; }
     // Lines of other scans and repeated lines are ignored.
-    void Add(const ReportLine& line);
+    void Add(const TReportLine& line);
     // The top and every frame it listed have reported.
     bool Complete() const;
     // The tree in document order: depth first, frames in the order their documents hold them.
     // Frames that have not reported are left out (their reported frames take their place);
     // nothing when the top has not reported.
-    std::optional<DocumentSnapshot> Assemble() const;
+    std::optional<TDocumentSnapshot> Assemble() const;
 
   private:
     struct Report {
@@ -43,12 +43,12 @@ class SnapshotCollector {
         int received = 0;
     };
     void Finish(const QString& path, const QString& json);
-    void Attach(const QString& path, DocumentSnapshot* into) const;
+    void Attach(const QString& path, TDocumentSnapshot* into) const;
 
     QString scan_;
-    std::map<QString, Report> pending_;             // path -> parts seen so far
-    std::map<QString, DocumentSnapshot> reported_;  // path -> its document, frames empty
-    std::map<QString, QStringList> children_;       // path -> its frames' paths, in order
-    std::set<QString> absent_;                      // reported without a document
+    std::map<QString, Report> pending_;              // path -> parts seen so far
+    std::map<QString, TDocumentSnapshot> reported_;  // path -> its document, frames empty
+    std::map<QString, QStringList> children_;        // path -> its frames' paths, in order
+    std::set<QString> absent_;                       // reported without a document
     bool topListed_ = false;
 };

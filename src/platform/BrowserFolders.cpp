@@ -8,25 +8,26 @@ namespace {
 // One browser: its folder name under the config and cache homes, its snap and flatpak names.
 struct BrowserEntry {
     const char* name;
-    BrowserFamily family;
+    TBrowserFamily family;
     const char* folder;   // below the config and cache homes (Chromium) or the home (Firefox)
     const char* snap;     // below ~/snap, or null
     const char* flatpak;  // below ~/.var/app, or null
 };
 
 const BrowserEntry kBrowsers[] = {
-    {"Firefox", BrowserFamily::Firefox, "mozilla/firefox", "firefox", "org.mozilla.firefox"},
-    {"LibreWolf", BrowserFamily::Firefox, "librewolf", nullptr, "io.gitlab.librewolf-community"},
-    {"Waterfox", BrowserFamily::Firefox, "waterfox", nullptr, "net.waterfox.waterfox"},
-    {"Chromium", BrowserFamily::Chromium, "chromium", "chromium", "org.chromium.Chromium"},
-    {"Google Chrome", BrowserFamily::Chromium, "google-chrome", nullptr, "com.google.Chrome"},
-    {"Google Chrome Beta", BrowserFamily::Chromium, "google-chrome-beta", nullptr, nullptr},
-    {"Google Chrome Dev", BrowserFamily::Chromium, "google-chrome-unstable", nullptr, nullptr},
-    {"Brave", BrowserFamily::Chromium, "BraveSoftware/Brave-Browser", "brave", "com.brave.Browser"},
-    {"Microsoft Edge", BrowserFamily::Chromium, "microsoft-edge", nullptr, "com.microsoft.Edge"},
-    {"Microsoft Edge Beta", BrowserFamily::Chromium, "microsoft-edge-beta", nullptr, nullptr},
-    {"Vivaldi", BrowserFamily::Chromium, "vivaldi", nullptr, "com.vivaldi.Vivaldi"},
-    {"Opera", BrowserFamily::Chromium, "opera", "opera", "com.opera.Opera"},
+    {"Firefox", TBrowserFamily::Firefox, "mozilla/firefox", "firefox", "org.mozilla.firefox"},
+    {"LibreWolf", TBrowserFamily::Firefox, "librewolf", nullptr, "io.gitlab.librewolf-community"},
+    {"Waterfox", TBrowserFamily::Firefox, "waterfox", nullptr, "net.waterfox.waterfox"},
+    {"Chromium", TBrowserFamily::Chromium, "chromium", "chromium", "org.chromium.Chromium"},
+    {"Google Chrome", TBrowserFamily::Chromium, "google-chrome", nullptr, "com.google.Chrome"},
+    {"Google Chrome Beta", TBrowserFamily::Chromium, "google-chrome-beta", nullptr, nullptr},
+    {"Google Chrome Dev", TBrowserFamily::Chromium, "google-chrome-unstable", nullptr, nullptr},
+    {"Brave", TBrowserFamily::Chromium, "BraveSoftware/Brave-Browser", "brave",
+     "com.brave.Browser"},
+    {"Microsoft Edge", TBrowserFamily::Chromium, "microsoft-edge", nullptr, "com.microsoft.Edge"},
+    {"Microsoft Edge Beta", TBrowserFamily::Chromium, "microsoft-edge-beta", nullptr, nullptr},
+    {"Vivaldi", TBrowserFamily::Chromium, "vivaldi", nullptr, "com.vivaldi.Vivaldi"},
+    {"Opera", TBrowserFamily::Chromium, "opera", "opera", "com.opera.Opera"},
 };
 
 // Firefox-family browsers keep their profiles in a dot folder of the home ("mozilla/firefox" in
@@ -35,8 +36,8 @@ QString DotFolder(const BrowserEntry& b) {
     return "." + QString(b.folder);
 }
 
-BrowserInstall Native(const BrowserEntry& b, const TUserFolders& f) {
-    if (b.family == BrowserFamily::Chromium) {
+TBrowserInstall Native(const BrowserEntry& b, const TUserFolders& f) {
+    if (b.family == TBrowserFamily::Chromium) {
         return {b.name, b.family, {f.configHome + "/" + b.folder}, f.cacheHome + "/" + b.folder};
     }
     return {b.name,
@@ -45,17 +46,17 @@ BrowserInstall Native(const BrowserEntry& b, const TUserFolders& f) {
             f.cacheHome + "/" + b.folder};
 }
 
-BrowserInstall Snap(const BrowserEntry& b, const TUserFolders& f) {
+TBrowserInstall Snap(const BrowserEntry& b, const TUserFolders& f) {
     const QString common = f.home + "/snap/" + b.snap + "/common/";
     const QString profiles =
-        b.family == BrowserFamily::Chromium ? common + b.folder : common + DotFolder(b);
+        b.family == TBrowserFamily::Chromium ? common + b.folder : common + DotFolder(b);
     return {b.name, b.family, {profiles}, common + ".cache/" + b.folder};
 }
 
-BrowserInstall Flatpak(const BrowserEntry& b, const TUserFolders& f) {
+TBrowserInstall Flatpak(const BrowserEntry& b, const TUserFolders& f) {
     const QString app = f.home + "/.var/app/" + b.flatpak + "/";
     const QString profiles =
-        b.family == BrowserFamily::Chromium ? app + "config/" + b.folder : app + DotFolder(b);
+        b.family == TBrowserFamily::Chromium ? app + "config/" + b.folder : app + DotFolder(b);
     return {b.name, b.family, {profiles}, app + "cache/" + b.folder};
 }
 
@@ -68,10 +69,10 @@ QStringList Subfolders(const QString& folder) {
     return out;
 }
 
-void AddIfPresent(std::vector<CacheFolder>& out, BrowserFamily kind, const QString& path,
+void AddIfPresent(std::vector<TCacheFolder>& out, TBrowserFamily kind, const QString& path,
                   const QString& browser) {
     const QString clean = QDir::cleanPath(path);
-    for (const CacheFolder& f : out) {
+    for (const TCacheFolder& f : out) {
         if (f.path == clean) {
             return;
         }
@@ -83,7 +84,7 @@ void AddIfPresent(std::vector<CacheFolder>& out, BrowserFamily kind, const QStri
 
 // A Firefox profile's local folder holds its cache: under the cache root for a profile kept in
 // a profile root, the profile itself otherwise.
-QString FirefoxCacheOf(const BrowserInstall& install, const QString& profile) {
+QString FirefoxCacheOf(const TBrowserInstall& install, const QString& profile) {
     for (const QString& root : install.profileRoots) {
         if (profile.startsWith(root + "/")) {
             return install.cacheRoot + profile.mid(root.size());
@@ -93,8 +94,8 @@ QString FirefoxCacheOf(const BrowserInstall& install, const QString& profile) {
 }
 }  // namespace
 
-std::vector<BrowserInstall> BrowserInstalls(const TUserFolders& folders, BrowserFamily family) {
-    std::vector<BrowserInstall> out;
+std::vector<TBrowserInstall> BrowserInstalls(const TUserFolders& folders, TBrowserFamily family) {
+    std::vector<TBrowserInstall> out;
     for (const BrowserEntry& b : kBrowsers) {
         if (b.family != family) {
             continue;
@@ -142,8 +143,8 @@ QStringList FirefoxProfileFolders(const QString& root) {
     return folders;
 }
 
-QStringList ProfileFolders(BrowserFamily family, const QString& root) {
-    return family == BrowserFamily::Firefox ? FirefoxProfileFolders(root) : Subfolders(root);
+QStringList ProfileFolders(TBrowserFamily family, const QString& root) {
+    return family == TBrowserFamily::Firefox ? FirefoxProfileFolders(root) : Subfolders(root);
 }
 
 QString EmbeddedBrowserCache(const TUserFolders& folders) {
@@ -155,21 +156,21 @@ QString ChromiumCacheFolder(const QString& profile) {
     return QFileInfo(data).isDir() ? data : profile + "/Cache";
 }
 
-std::vector<CacheFolder> BrowserCacheFolders(const TUserFolders& folders,
-                                             const QString& embeddedCache) {
-    std::vector<CacheFolder> out;
-    AddIfPresent(out, BrowserFamily::Chromium, ChromiumCacheFolder(embeddedCache),
+std::vector<TCacheFolder> BrowserCacheFolders(const TUserFolders& folders,
+                                              const QString& embeddedCache) {
+    std::vector<TCacheFolder> out;
+    AddIfPresent(out, TBrowserFamily::Chromium, ChromiumCacheFolder(embeddedCache),
                  kEmbeddedBrowser);
-    for (const BrowserInstall& install : BrowserInstalls(folders, BrowserFamily::Chromium)) {
+    for (const TBrowserInstall& install : BrowserInstalls(folders, TBrowserFamily::Chromium)) {
         // Browsers without profile folders keep their cache in the root itself.
         QStringList profiles = {install.cacheRoot};
         profiles << Subfolders(install.cacheRoot);
         for (const QString& profile : profiles) {
-            AddIfPresent(out, BrowserFamily::Chromium, ChromiumCacheFolder(profile),
+            AddIfPresent(out, TBrowserFamily::Chromium, ChromiumCacheFolder(profile),
                          install.browser);
         }
     }
-    for (const BrowserInstall& install : BrowserInstalls(folders, BrowserFamily::Firefox)) {
+    for (const TBrowserInstall& install : BrowserInstalls(folders, TBrowserFamily::Firefox)) {
         // The profiles the browser lists, then any other profile its cache root mirrors.
         QStringList locals;
         for (const QString& root : install.profileRoots) {
@@ -179,7 +180,7 @@ std::vector<CacheFolder> BrowserCacheFolders(const TUserFolders& folders,
         }
         locals << Subfolders(install.cacheRoot);
         for (const QString& local : locals) {
-            AddIfPresent(out, BrowserFamily::Firefox, local + "/cache2/entries", install.browser);
+            AddIfPresent(out, TBrowserFamily::Firefox, local + "/cache2/entries", install.browser);
         }
     }
     return out;

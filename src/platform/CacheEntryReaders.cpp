@@ -40,7 +40,7 @@ T Be(const QByteArray& data, qint64 at) {
 }
 
 // Chromium's pickled response info: flags, times, then the raw headers.
-bool ReadResponseInfo(const QByteArray& stream0, CachedResponse* response) {
+bool ReadResponseInfo(const QByteArray& stream0, TCachedResponse* response) {
     TPickleReader pickle(stream0);
     qint32 flags = 0;
     qint32 extra = 0;
@@ -71,7 +71,7 @@ QString ReadSimpleCacheUrl(QIODevice& file) {
     return key ? UrlFromChromiumKey(*key) : QString();
 }
 
-std::optional<CachedResponse> ReadSimpleCacheEntry(QIODevice& file) {
+std::optional<TCachedResponse> ReadSimpleCacheEntry(QIODevice& file) {
     const qint64 size = file.size();
     const auto header = ReadAt(file, 0, kSimpleRecord);
     const auto eof0 = ReadAt(file, size - kSimpleRecord, kSimpleRecord);
@@ -94,7 +94,7 @@ std::optional<CachedResponse> ReadSimpleCacheEntry(QIODevice& file) {
     if (!key || !eof1 || !stream0 || Le<quint64>(*eof1, 0) != kSimpleFinalMagic) {
         return std::nullopt;
     }
-    CachedResponse response;
+    TCachedResponse response;
     response.url = UrlFromChromiumKey(*key);
     response.bodyOffset = bodyOffset;
     response.bodySize = bodySize;
@@ -104,7 +104,7 @@ std::optional<CachedResponse> ReadSimpleCacheEntry(QIODevice& file) {
     return response;
 }
 
-std::optional<CachedResponse> ReadCache2Entry(QIODevice& file) {
+std::optional<TCachedResponse> ReadCache2Entry(QIODevice& file) {
     const qint64 size = file.size();
     const auto tail = ReadAt(file, size - 4, 4);
     if (!tail) {
@@ -135,7 +135,7 @@ std::optional<CachedResponse> ReadCache2Entry(QIODevice& file) {
         meta->at(at + keySize) != '\0') {
         return std::nullopt;
     }
-    CachedResponse response;
+    TCachedResponse response;
     response.url = UrlFromFirefoxKey(meta->mid(at, keySize));
     at += keySize + 1;
     // name\0value\0 pairs to the end.

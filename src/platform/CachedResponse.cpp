@@ -2,7 +2,7 @@
 
 #include <QRegularExpression>
 
-QByteArray CachedResponse::Header(const QByteArray& name) const {
+QByteArray TCachedResponse::Header(const QByteArray& name) const {
     for (const auto& [key, value] : headers) {
         if (key.compare(name, Qt::CaseInsensitive) == 0) {
             return value;
@@ -11,7 +11,7 @@ QByteArray CachedResponse::Header(const QByteArray& name) const {
     return QByteArray();
 }
 
-void ParseResponseHead(const QByteArray& head, char separator, CachedResponse* response) {
+void ParseResponseHead(const QByteArray& head, char separator, TCachedResponse* response) {
     const QList<QByteArray> lines = head.split(separator);
     if (lines.isEmpty()) {
         return;

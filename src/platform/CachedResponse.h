@@ -7,7 +7,7 @@
 
 // A response as a browser's HTTP cache keeps it: its address, its status and headers, and where
 // its body lies in the entry's file (still content-encoded).
-struct CachedResponse {
+struct TCachedResponse {
     QString url;
     int status = 0;
     std::vector<std::pair<QByteArray, QByteArray>> headers;  // names as stored
@@ -20,7 +20,7 @@ struct CachedResponse {
 };
 
 // Status and headers from "status line" + separator + "Name: value" lines.
-void ParseResponseHead(const QByteArray& head, char separator, CachedResponse* response);
+void ParseResponseHead(const QByteArray& head, char separator, TCachedResponse* response);
 
 // The address of a Chromium cache key ("1/0/_dk_site site url", "0/url", or a bare url); empty
 // for a POST response or a key that holds no address.

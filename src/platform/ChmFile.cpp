@@ -9,17 +9,17 @@ int CollectPath(chmFile*, chmUnitInfo* info, void* context) {
 }
 }  // namespace
 
-ChmFile::ChmFile(const ChmFunctions& functions, const QString& path) : f_(functions) {
+TChmFile::TChmFile(const TChmFunctions& functions, const QString& path) : f_(functions) {
     file_ = f_.open(QFile::encodeName(path).constData());
 }
 
-ChmFile::~ChmFile() {
+TChmFile::~TChmFile() {
     if (file_) {
         f_.close(file_);
     }
 }
 
-std::optional<QByteArray> ChmFile::Read(const QString& path) const {
+std::optional<QByteArray> TChmFile::Read(const QString& path) const {
     if (!file_) {
         return std::nullopt;
     }
@@ -39,7 +39,7 @@ std::optional<QByteArray> ChmFile::Read(const QString& path) const {
     return data;
 }
 
-QStringList ChmFile::Paths() const {
+QStringList TChmFile::Paths() const {
     QStringList paths;
     if (file_) {
         f_.enumerate(file_, CHM_ENUMERATE_NORMAL | CHM_ENUMERATE_FILES, &CollectPath, &paths);
@@ -47,7 +47,7 @@ QStringList ChmFile::Paths() const {
     return paths;
 }
 
-QString ChmFile::ContentsPath() const {
+QString TChmFile::ContentsPath() const {
     for (const QString& path : Paths()) {
         if (path.endsWith(".hhc", Qt::CaseInsensitive)) {
             return path;

@@ -9,7 +9,7 @@
 #include <optional>
 
 // chmlib's functions, found in the library at run time.
-struct ChmFunctions {
+struct TChmFunctions {
     decltype(&::chm_open) open = nullptr;
     decltype(&::chm_close) close = nullptr;
     decltype(&::chm_resolve_object) resolve = nullptr;
@@ -18,12 +18,12 @@ struct ChmFunctions {
 };
 
 // An open compiled help file.
-class ChmFile {
+class TChmFile {
   public:
-    ChmFile(const ChmFunctions& functions, const QString& path);
-    ~ChmFile();
-    ChmFile(const ChmFile&) = delete;
-    ChmFile& operator=(const ChmFile&) = delete;
+    TChmFile(const TChmFunctions& functions, const QString& path);
+    ~TChmFile();
+    TChmFile(const TChmFile&) = delete;
+    TChmFile& operator=(const TChmFile&) = delete;
 
     bool IsOpen() const { return file_ != nullptr; }
     // An object's bytes by its path inside the file ("/index.html"); nothing when absent.
@@ -34,6 +34,6 @@ class ChmFile {
     QString ContentsPath() const;
 
   private:
-    const ChmFunctions& f_;
+    const TChmFunctions& f_;
     chmFile* file_ = nullptr;
 };

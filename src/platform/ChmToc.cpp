@@ -2,7 +2,7 @@
 
 #include <QRegularExpression>
 
-std::vector<TocEntry> ParseContents(const QString& html) {
+std::vector<TTocEntry> ParseContents(const QString& html) {
     // Tags that matter: list starts and ends, and sitemap objects with their parameters.
     static const QRegularExpression token(R"(<\s*(/?)\s*(ul|object|param)\b([^>]*)>)",
                                           QRegularExpression::CaseInsensitiveOption);
@@ -10,11 +10,11 @@ std::vector<TocEntry> ParseContents(const QString& html) {
         R"re(\b(name|value|type)\s*=\s*("([^"]*)"|'([^']*)'|([^\s>]+)))re",
         QRegularExpression::CaseInsensitiveOption);
 
-    std::vector<TocEntry> top;
+    std::vector<TTocEntry> top;
     // The lists being filled, innermost last; a nested list belongs to the last entry above it.
-    std::vector<std::vector<TocEntry>*> open;
+    std::vector<std::vector<TTocEntry>*> open;
     bool inSitemap = false;
-    TocEntry current;
+    TTocEntry current;
     auto attrs = [](const QString& text) {
         QString name, value, type;
         auto it = attribute.globalMatch(text);
@@ -49,7 +49,7 @@ std::vector<TocEntry> ParseContents(const QString& html) {
             if (!closing) {
                 const auto [name, value, type] = attrs(m.captured(3));
                 inSitemap = type.compare("text/sitemap", Qt::CaseInsensitive) == 0;
-                current = TocEntry();
+                current = TTocEntry();
             } else if (inSitemap) {
                 inSitemap = false;
                 if (!current.name.isEmpty()) {

@@ -4,12 +4,12 @@
 #include <vector>
 
 // One entry of a help file's table of contents, with the entries below it.
-struct TocEntry {
+struct TTocEntry {
     QString name;
     QString local;  // the page inside the help file, as written ("web.html")
-    std::vector<TocEntry> children;
+    std::vector<TTocEntry> children;
 };
 
 // Reads a contents file (the sitemap HTML of a compiled help file): nested lists of
 // "text/sitemap" objects with Name and Local parameters.
-std::vector<TocEntry> ParseContents(const QString& html);
+std::vector<TTocEntry> ParseContents(const QString& html);

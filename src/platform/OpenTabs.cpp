@@ -301,12 +301,12 @@ TOpenTabs OpenBrowserTabs(const TUserFolders& folders) {
                     " is not readable."};
     }
     TOpenTabs open;
-    for (const BrowserFamily family : {BrowserFamily::Firefox, BrowserFamily::Chromium}) {
-        for (const BrowserInstall& install : BrowserInstalls(folders, family)) {
+    for (const TBrowserFamily family : {TBrowserFamily::Firefox, TBrowserFamily::Chromium}) {
+        for (const TBrowserInstall& install : BrowserInstalls(folders, family)) {
             for (const QString& root : install.profileRoots) {
                 for (const QString& profile : ProfileFolders(family, root)) {
-                    open.tabs << (family == BrowserFamily::Firefox ? FirefoxProfileTabs(profile)
-                                                                   : ChromiumProfileTabs(profile));
+                    open.tabs << (family == TBrowserFamily::Firefox ? FirefoxProfileTabs(profile)
+                                                                    : ChromiumProfileTabs(profile));
                 }
             }
         }

@@ -32,14 +32,15 @@ qint64 MovieEnd(const QByteArray& decoded) {
 }
 
 // "<16 hex>_0" for Chromium's entries, "<40 hex>" for Firefox's.
-bool IsEntryName(const char* name, BrowserFamily kind) {
-    const size_t hex = kind == BrowserFamily::Chromium ? 16 : 40;
+bool IsEntryName(const char* name, TBrowserFamily kind) {
+    const size_t hex = kind == TBrowserFamily::Chromium ? 16 : 40;
     for (size_t i = 0; i < hex; ++i) {
         if (!isxdigit(static_cast<unsigned char>(name[i]))) {
             return false;
         }
     }
-    return kind == BrowserFamily::Chromium ? std::strcmp(name + hex, "_0") == 0 : name[hex] == '\0';
+    return kind == TBrowserFamily::Chromium ? std::strcmp(name + hex, "_0") == 0
+                                            : name[hex] == '\0';
 }
 
 // A cache file as the folder walk found it. Its origin names it with its size and time, so a
@@ -72,7 +73,7 @@ struct ScanMemo {
 
 // Copies the movie of one cache entry into the store; the store path, or empty when the entry
 // is no movie or not whole. address gets the movie's address when it is read.
-QString CopyOut(TUrlCacheStore& store, BrowserFamily kind, const EntryFile& entry, ScanMemo& memo,
+QString CopyOut(TUrlCacheStore& store, TBrowserFamily kind, const EntryFile& entry, ScanMemo& memo,
                 QString* address) {
     auto notAMovie = [&] {
         memo.entries.insert(entry.path, {entry.size, entry.modifiedNs, memo.scan});
@@ -94,7 +95,7 @@ QString CopyOut(TUrlCacheStore& store, BrowserFamily kind, const EntryFile& entr
         return QString();  // gone meanwhile: perhaps back later
     }
     const auto response =
-        kind == BrowserFamily::Chromium ? ReadSimpleCacheEntry(file) : ReadCache2Entry(file);
+        kind == TBrowserFamily::Chromium ? ReadSimpleCacheEntry(file) : ReadCache2Entry(file);
     if (!response) {
         return QString();  // being written, or damaged: perhaps whole later
     }
@@ -126,8 +127,8 @@ QString CopyOut(TUrlCacheStore& store, BrowserFamily kind, const EntryFile& entr
 
 // Walks the folder with the system's own calls: a cache holds tens of thousands of files and
 // most are passed over on their name, size and time alone.
-void ScanFolder(TUrlCacheStore& store, const CacheFolder& folder, ScanMemo& memo,
-                std::vector<UrlCacheEntry>& out, QSet<QString>& listed) {
+void ScanFolder(TUrlCacheStore& store, const TCacheFolder& folder, ScanMemo& memo,
+                std::vector<TUrlCacheEntry>& out, QSet<QString>& listed) {
     DIR* dir = opendir(QFile::encodeName(folder.path).constData());
     if (!dir) {
         return;
@@ -157,7 +158,7 @@ void ScanFolder(TUrlCacheStore& store, const CacheFolder& folder, ScanMemo& memo
 }
 }  // namespace
 
-std::optional<QByteArray> ReadMovieBody(QIODevice& file, const CachedResponse& response) {
+std::optional<QByteArray> ReadMovieBody(QIODevice& file, const TCachedResponse& response) {
     if (response.status != 200 || !response.complete || response.bodySize <= 0 ||
         response.bodySize > kMaxDecodedBody) {
         return std::nullopt;
@@ -195,10 +196,10 @@ std::optional<QByteArray> ReadMovieBody(QIODevice& file, const CachedResponse& r
 // Every whole entry of a Chromium cache folder whose address is wanted, read from its header
 // and key first so that the others cost little.
 void ForEachWantedEntry(const QString& folder, const QSet<QString>& wanted,
-                        const std::function<void(QFile&, const CachedResponse&)>& take) {
+                        const std::function<void(QFile&, const TCachedResponse&)>& take) {
     for (const QFileInfo& f : QDir(folder).entryInfoList({"*_0"}, QDir::Files)) {
         QFile file(f.absoluteFilePath());
-        if (!IsEntryName(QFile::encodeName(f.fileName()).constData(), BrowserFamily::Chromium) ||
+        if (!IsEntryName(QFile::encodeName(f.fileName()).constData(), TBrowserFamily::Chromium) ||
             !file.open(QIODevice::ReadOnly) || !wanted.contains(ReadSimpleCacheUrl(file))) {
             continue;
         }
@@ -211,7 +212,7 @@ void ForEachWantedEntry(const QString& folder, const QSet<QString>& wanted,
 QStringList MovieResponsesAmong(const QString& folder, const QStringList& urls, QStringList* seen) {
     QStringList movies;
     ForEachWantedEntry(folder, QSet<QString>(urls.begin(), urls.end()),
-                       [&](QFile& file, const CachedResponse& response) {
+                       [&](QFile& file, const TCachedResponse& response) {
                            seen->append(response.url);
                            if (ReadMovieBody(file, response)) {
                                movies << response.url;
@@ -222,7 +223,7 @@ QStringList MovieResponsesAmong(const QString& folder, const QStringList& urls, 
 
 QHash<QString, QByteArray> CachedBodies(const QString& folder, const QSet<QString>& urls) {
     QHash<QString, QByteArray> bodies;
-    ForEachWantedEntry(folder, urls, [&](QFile& file, const CachedResponse& response) {
+    ForEachWantedEntry(folder, urls, [&](QFile& file, const TCachedResponse& response) {
         if (response.status != 200 || !response.complete || response.bodySize > kMaxDecodedBody ||
             !file.seek(response.bodyOffset)) {
             return;
@@ -255,10 +256,10 @@ bool IsMovieFile(const QString& path) {
     return file.open(QIODevice::ReadOnly) && HasMovieSignature(file.read(3));
 }
 
-std::vector<UrlCacheEntry> EnumerateUrlCache(TUrlCacheStore& store,
-                                             const std::vector<CacheFolder>& folders,
-                                             TOutcome* indexKept) {
-    std::vector<UrlCacheEntry> out;
+std::vector<TUrlCacheEntry> EnumerateUrlCache(TUrlCacheStore& store,
+                                              const std::vector<TCacheFolder>& folders,
+                                              TOutcome* indexKept) {
+    std::vector<TUrlCacheEntry> out;
     QSet<QString> listed;
     auto list = [&](const TUrlCacheStore::Item& item, const QString& browser) {
         const QString path = store.Folder() + "/" + item.file;
@@ -277,7 +278,7 @@ std::vector<UrlCacheEntry> EnumerateUrlCache(TUrlCacheStore& store,
     {
         std::lock_guard<std::mutex> lock(notMoviesMutex);
         ScanMemo memo{notMovies, ++scans};
-        for (const CacheFolder& folder : folders) {
+        for (const TCacheFolder& folder : folders) {
             ScanFolder(store, folder, memo, out, listed);
         }
         const TOutcome flushed = store.Flush();

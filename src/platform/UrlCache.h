@@ -18,16 +18,16 @@ class QIODevice;
 // the movies of each browser cache folder, copied into the store (bodies decoded) unless copied
 // before, then any other file of the store; each store file once. Browser folders are only read.
 // A failure to keep the store's index is set in indexKept.
-std::vector<UrlCacheEntry> EnumerateUrlCache(TUrlCacheStore& store,
-                                             const std::vector<CacheFolder>& folders,
-                                             TOutcome* indexKept = nullptr);
+std::vector<TUrlCacheEntry> EnumerateUrlCache(TUrlCacheStore& store,
+                                              const std::vector<TCacheFolder>& folders,
+                                              TOutcome* indexKept = nullptr);
 
 // The name the movies the preview fetched go by in the cache list.
 inline const char* const kPreviewSource = "Vimbrel's preview";
 
 // The decoded body of a cached response when it is a whole Flash movie (see below); nothing for
 // any other response, or one cut short or damaged.
-std::optional<QByteArray> ReadMovieBody(QIODevice& file, const CachedResponse& response);
+std::optional<QByteArray> ReadMovieBody(QIODevice& file, const TCachedResponse& response);
 
 // Which of the addresses a Chromium cache folder holds as Flash movies; seen gets every one of
 // them it holds whole, movie or not.

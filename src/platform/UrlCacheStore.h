@@ -11,7 +11,7 @@
 #include "platform/Outcome.h"
 
 // One entry of the URL cache as the cache scan sees it.
-struct UrlCacheEntry {
+struct TUrlCacheEntry {
     QString localFileName;  // full path of the cached copy
     quint64 size = 0;       // bytes
     QString address;        // where the movie came from, when known

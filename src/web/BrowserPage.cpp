@@ -26,13 +26,13 @@ const char* const kPagePlayersScript = "vimbrel-page-players";
 
 // The frames that play the page's movies are the program's, not the page's: they are left out of
 // what the page is said to be.
-void DropPlayerFrames(DocumentSnapshot& document) {
+void DropPlayerFrames(TDocumentSnapshot& document) {
     auto& frames = document.frames;
     frames.erase(std::remove_if(
                      frames.begin(), frames.end(),
-                     [](const DocumentSnapshot& frame) { return IsPagePlayerAddress(frame.url); }),
+                     [](const TDocumentSnapshot& frame) { return IsPagePlayerAddress(frame.url); }),
                  frames.end());
-    for (DocumentSnapshot& frame : frames) {
+    for (TDocumentSnapshot& frame : frames) {
         DropPlayerFrames(frame);
     }
 }
@@ -200,7 +200,7 @@ void TBrowserPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level,
 
 void TBrowserPage::RequestSnapshot(SnapshotReady ready, int frameBudgetMs, bool deep) {
     const QString scan = RandomHex(1);
-    snapshots_.emplace(scan, PendingSnapshot{SnapshotCollector(scan), std::move(ready)});
+    snapshots_.emplace(scan, PendingSnapshot{TSnapshotCollector(scan), std::move(ready)});
     runJavaScript(
         QString("window.__vimbrelSnapshot ? window.__vimbrelSnapshot.start('%1', %2) : -1")
             .arg(scan, deep ? "true" : "false"),
@@ -215,7 +215,7 @@ void TBrowserPage::RequestSnapshot(SnapshotReady ready, int frameBudgetMs, bool 
     });
 }
 
-void TBrowserPage::TakeReport(const ReportLine& line) {
+void TBrowserPage::TakeReport(const TReportLine& line) {
     const auto it = snapshots_.find(line.scan);
     if (it == snapshots_.end()) {
         return;  // a late answer to a snapshot already taken

@@ -34,7 +34,7 @@ class TBrowserPage : public QWebEnginePage {
     Q_OBJECT
   public:
     using SnapshotReady =
-        std::function<void(std::optional<DocumentSnapshot> snapshot, const QString& error)>;
+        std::function<void(std::optional<TDocumentSnapshot> snapshot, const QString& error)>;
 
     TBrowserPage(QWebEngineProfile* profile, QObject* parent);
     ~TBrowserPage() override;
@@ -65,10 +65,10 @@ class TBrowserPage : public QWebEnginePage {
 
   private:
     struct PendingSnapshot {
-        SnapshotCollector collector;
+        TSnapshotCollector collector;
         SnapshotReady ready;
     };
-    void TakeReport(const ReportLine& line);
+    void TakeReport(const TReportLine& line);
     // Hands the snapshot over as far as it got; the error when the top never reported.
     void Finish(const QString& scan, const QString& errorIfNoTop);
 

@@ -37,7 +37,7 @@ void TLivePageScan::SetDeep(bool deep) {
 void TLivePageScan::ScanDocument() {
     const int scan = ++scans_;
     page_->RequestSnapshot(
-        [this, scan](std::optional<DocumentSnapshot> snapshot, const QString& error) {
+        [this, scan](std::optional<TDocumentSnapshot> snapshot, const QString& error) {
             if (scan != scans_) {
                 return;  // a newer document has been loaded meanwhile
             }
@@ -48,7 +48,7 @@ void TLivePageScan::ScanDocument() {
             ScanLoadedPageLater(
                 this, page_->profile()->cachePath(), std::move(*snapshot), deep_,
                 [network = network_] { return network->Movies(); },
-                [this, scan](const FoundMovieList& found) {
+                [this, scan](const TFoundMovieList& found) {
                     if (scan == scans_) {
                         scanned_ = true;
                         emit Scanned(found);

@@ -28,7 +28,7 @@ class TLivePageScan : public QObject {
 
   signals:
     // A document's scan ended.
-    void Scanned(const FoundMovieList& found);
+    void Scanned(const TFoundMovieList& found);
     // A movie the page fetched after its scan (page: the address of the document it was for).
     void NetworkMovie(const QString& url, const QString& page);
     // No scan could be made: the page did not load (pageLoaded false: it holds no movies), or it

@@ -21,11 +21,11 @@ TPageScanner::~TPageScanner() = default;
 void TPageScanner::Scan(const QString& url, std::function<void(const TPageScanResult&)> done) {
     done_ = std::move(done);
     result_ = TPageScanResult{TOutcome::Done(), url, {}};
-    found_ = FoundMovieList();
+    found_ = TFoundMovieList();
     page_ = new TBrowserPage(profile_, this);
     scan_ = new TLivePageScan(page_, page_);
     scan_->SetDeep(options_.deep);
-    connect(scan_, &TLivePageScan::Scanned, this, [this](const FoundMovieList& found) {
+    connect(scan_, &TLivePageScan::Scanned, this, [this](const TFoundMovieList& found) {
         found_ = found;
         timeout_.stop();
         if (!wait_.isActive()) {
@@ -33,7 +33,7 @@ void TPageScanner::Scan(const QString& url, std::function<void(const TPageScanRe
         }
     });
     connect(scan_, &TLivePageScan::NetworkMovie, this, [this](const QString& movie) {
-        found_.SetSource(MovieSource::Network);
+        found_.SetSource(TMovieSource::Network);
         found_.Add(movie, result_.page);
     });
     connect(scan_, &TLivePageScan::Failed, this,

@@ -17,7 +17,7 @@ class TLivePageScan;
 struct TPageScanResult {
     TOutcome outcome;  // failed when the page did not load or could not be read
     QString page;      // the address loaded
-    std::vector<FoundMovie> movies;
+    std::vector<TFoundMovie> movies;
     int scriptsUnread = 0;  // external scripts the deep scan found no copy of in the cache
 };
 
@@ -50,5 +50,5 @@ class TPageScanner : public QObject {
     QTimer wait_;
     std::function<void(const TPageScanResult&)> done_;
     TPageScanResult result_;
-    FoundMovieList found_;
+    TFoundMovieList found_;
 };

@@ -53,9 +53,9 @@ void ReadCachedScripts(QObject* owner, const QString& profileCache, const QStrin
     Look(reading);
 }
 
-void ScanLoadedPageLater(QObject* owner, const QString& profileCache, DocumentSnapshot snapshot,
+void ScanLoadedPageLater(QObject* owner, const QString& profileCache, TDocumentSnapshot snapshot,
                          bool deep, std::function<QStringList()> network,
-                         std::function<void(const FoundMovieList&)> done) {
+                         std::function<void(const TFoundMovieList&)> done) {
     if (!deep) {
         done(ScanLoadedPage(snapshot, false, {}));
         return;
@@ -65,7 +65,7 @@ void ScanLoadedPageLater(QObject* owner, const QString& profileCache, DocumentSn
                       [owner, snapshot = std::move(snapshot), network = std::move(network),
                        done = std::move(done)](const ScriptTexts& texts) {
                           // Reading large scripts takes a while: off the window's thread.
-                          RunInBackground<FoundMovieList>(
+                          RunInBackground<TFoundMovieList>(
                               owner,
                               [snapshot, texts, movies = network()] {
                                   return ScanLoadedPage(snapshot, true, movies, texts);

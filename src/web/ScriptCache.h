@@ -17,6 +17,6 @@ void ReadCachedScripts(QObject* owner, const QString& profileCache, const QStrin
 
 // Scans a loaded page as ScanLoadedPage does; with the deep scan, once its external scripts have
 // been read from the cache. network gives the movies the page fetched, asked for at the end.
-void ScanLoadedPageLater(QObject* owner, const QString& profileCache, DocumentSnapshot snapshot,
+void ScanLoadedPageLater(QObject* owner, const QString& profileCache, TDocumentSnapshot snapshot,
                          bool deep, std::function<QStringList()> network,
-                         std::function<void(const FoundMovieList&)> done);
+                         std::function<void(const TFoundMovieList&)> done);

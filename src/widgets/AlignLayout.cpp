@@ -3,15 +3,16 @@
 #include <QWidget>
 
 std::vector<QRect> ComputeAlignedRects(const QRect& area,
-                                       const std::vector<AlignedControl>& controls) {
+                                       const std::vector<TAlignedControl>& controls) {
     std::vector<QRect> rects(controls.size());
     int left = area.left();
     int top = area.top();
     int right = area.left() + area.width();  // exclusive
     int bottom = area.top() + area.height();
     // Sides are served in a fixed order, each in creation order, as the designer does.
-    const AlignLayout::Align order[] = {AlignLayout::Top, AlignLayout::Bottom, AlignLayout::Left,
-                                        AlignLayout::Right, AlignLayout::Client};
+    const TAlignLayout::Align order[] = {TAlignLayout::Top, TAlignLayout::Bottom,
+                                         TAlignLayout::Left, TAlignLayout::Right,
+                                         TAlignLayout::Client};
     for (auto side : order) {
         for (size_t i = 0; i < controls.size(); ++i) {
             if (controls[i].align != side) {
@@ -19,23 +20,23 @@ std::vector<QRect> ComputeAlignedRects(const QRect& area,
             }
             const int e = controls[i].extent;
             switch (side) {
-                case AlignLayout::Top:
+                case TAlignLayout::Top:
                     rects[i] = QRect(left, top, right - left, e);
                     top += e;
                     break;
-                case AlignLayout::Bottom:
+                case TAlignLayout::Bottom:
                     rects[i] = QRect(left, bottom - e, right - left, e);
                     bottom -= e;
                     break;
-                case AlignLayout::Left:
+                case TAlignLayout::Left:
                     rects[i] = QRect(left, top, e, bottom - top);
                     left += e;
                     break;
-                case AlignLayout::Right:
+                case TAlignLayout::Right:
                     rects[i] = QRect(right - e, top, e, bottom - top);
                     right -= e;
                     break;
-                case AlignLayout::Client:
+                case TAlignLayout::Client:
                     rects[i] =
                         QRect(left, top, std::max(0, right - left), std::max(0, bottom - top));
                     break;
@@ -45,32 +46,32 @@ std::vector<QRect> ComputeAlignedRects(const QRect& area,
     return rects;
 }
 
-AlignLayout::AlignLayout(QWidget* parent) : QLayout(parent) {
+TAlignLayout::TAlignLayout(QWidget* parent) : QLayout(parent) {
     setContentsMargins(0, 0, 0, 0);
     setSpacing(0);
 }
 
-AlignLayout::~AlignLayout() {
+TAlignLayout::~TAlignLayout() {
     for (auto& e : entries_) {
         delete e.item;
     }
 }
 
-void AlignLayout::AddAligned(QWidget* widget, Align align, int designExtent) {
+void TAlignLayout::AddAligned(QWidget* widget, Align align, int designExtent) {
     addChildWidget(widget);
     entries_.push_back({new QWidgetItem(widget), align, designExtent});
     invalidate();
 }
 
-void AlignLayout::addItem(QLayoutItem* item) {
+void TAlignLayout::addItem(QLayoutItem* item) {
     entries_.push_back({item, Client, 0});
 }
 
-QLayoutItem* AlignLayout::itemAt(int index) const {
+QLayoutItem* TAlignLayout::itemAt(int index) const {
     return index >= 0 && index < count() ? entries_[index].item : nullptr;
 }
 
-QLayoutItem* AlignLayout::takeAt(int index) {
+QLayoutItem* TAlignLayout::takeAt(int index) {
     if (index < 0 || index >= count()) {
         return nullptr;
     }
@@ -79,11 +80,11 @@ QLayoutItem* AlignLayout::takeAt(int index) {
     return item;
 }
 
-int AlignLayout::count() const {
+int TAlignLayout::count() const {
     return static_cast<int>(entries_.size());
 }
 
-QSize AlignLayout::sizeHint() const {
+QSize TAlignLayout::sizeHint() const {
     int w = 0;
     int h = 0;
     for (const auto& e : entries_) {
@@ -96,13 +97,13 @@ QSize AlignLayout::sizeHint() const {
     return QSize(w, h);
 }
 
-QSize AlignLayout::minimumSize() const {
+QSize TAlignLayout::minimumSize() const {
     return QSize(0, 0);
 }
 
-void AlignLayout::setGeometry(const QRect& rect) {
+void TAlignLayout::setGeometry(const QRect& rect) {
     QLayout::setGeometry(rect);
-    std::vector<AlignedControl> controls;
+    std::vector<TAlignedControl> controls;
     for (const auto& e : entries_) {
         controls.push_back({e.align, e.extent});
     }

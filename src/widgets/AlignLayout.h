@@ -8,12 +8,12 @@
 // what its earlier siblings left (top, bottom, left, right) or fills the rest (client). Controls
 // keep their design height (top, bottom) or width (left, right). No minimum size is imposed, so
 // the window can be made as small as the user likes.
-class AlignLayout : public QLayout {
+class TAlignLayout : public QLayout {
   public:
     enum Align { Top, Bottom, Left, Right, Client };
 
-    explicit AlignLayout(QWidget* parent);
-    ~AlignLayout() override;
+    explicit TAlignLayout(QWidget* parent);
+    ~TAlignLayout() override;
 
     // designExtent is the height for Top/Bottom, the width for Left/Right, unused for Client.
     void AddAligned(QWidget* widget, Align align, int designExtent = 0);
@@ -36,9 +36,9 @@ class AlignLayout : public QLayout {
 };
 
 // The rectangles that aligned controls get inside area, in the order they were given.
-struct AlignedControl {
-    AlignLayout::Align align;
+struct TAlignedControl {
+    TAlignLayout::Align align;
     int extent;
 };
 std::vector<QRect> ComputeAlignedRects(const QRect& area,
-                                       const std::vector<AlignedControl>& controls);
+                                       const std::vector<TAlignedControl>& controls);

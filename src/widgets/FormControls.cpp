@@ -6,10 +6,10 @@
 
 #include "widgets/LbSpeedButton.h"
 
-QFrame* MakePanel(QWidget* parent, const char* name, Bevel bevel) {
+QFrame* MakePanel(QWidget* parent, const char* name, TBevel bevel) {
     auto* panel = new QFrame(parent);
     panel->setObjectName(name);
-    if (bevel == Bevel::Lowered) {
+    if (bevel == TBevel::Lowered) {
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panel->setLineWidth(1);
     }

@@ -12,8 +12,8 @@ class QWidget;
 class TLbSpeedButton;
 
 // The pieces forms are built from, named as the form names them.
-enum class Bevel { None, Lowered };
-QFrame* MakePanel(QWidget* parent, const char* name, Bevel bevel);
+enum class TBevel { None, Lowered };
+QFrame* MakePanel(QWidget* parent, const char* name, TBevel bevel);
 QAction* AddMenuItem(QMenu* menu, const char* name, const QString& caption);
 QAction* AddMenuSeparator(QMenu* menu, const char* name);
 // A checkable item for an option, ticked when on; changed(on) runs at every change after.

@@ -30,7 +30,7 @@ QUrl PageUrl(const QString& local) {
 }
 }  // namespace
 
-TChmBrowser::TChmBrowser(std::shared_ptr<ChmFile> file, QWidget* parent)
+TChmBrowser::TChmBrowser(std::shared_ptr<TChmFile> file, QWidget* parent)
     : QTextBrowser(parent), file_(std::move(file)) {
     // Links are followed here: help pages in this window, web pages in the desktop's browser.
     setOpenLinks(false);
@@ -61,7 +61,7 @@ QAccessibleInterface* HelpWindowAccessible(const QString& className, QObject* ob
 }
 }  // namespace
 
-THelpWindow::THelpWindow(std::shared_ptr<ChmFile> file) : file_(std::move(file)) {
+THelpWindow::THelpWindow(std::shared_ptr<TChmFile> file) : file_(std::move(file)) {
     static const bool accessible = [] {
         QAccessible::installFactory(HelpWindowAccessible);
         return true;
@@ -82,8 +82,8 @@ THelpWindow::THelpWindow(std::shared_ptr<ChmFile> file) : file_(std::move(file))
     layout->addWidget(split);
 
     const auto contents = file_->Read(file_->ContentsPath());
-    const std::vector<TocEntry> toc =
-        contents ? ParseContents(QString::fromUtf8(*contents)) : std::vector<TocEntry>();
+    const std::vector<TTocEntry> toc =
+        contents ? ParseContents(QString::fromUtf8(*contents)) : std::vector<TTocEntry>();
     AddEntries(nullptr, toc);
     Contents->expandAll();
     // The contents pane is as wide as its longest title, within reason.
@@ -106,8 +106,8 @@ THelpWindow::THelpWindow(std::shared_ptr<ChmFile> file) : file_(std::move(file))
     OpenWindows().push_back(this);
 }
 
-void THelpWindow::AddEntries(QTreeWidgetItem* parent, const std::vector<TocEntry>& entries) {
-    for (const TocEntry& entry : entries) {
+void THelpWindow::AddEntries(QTreeWidgetItem* parent, const std::vector<TTocEntry>& entries) {
+    for (const TTocEntry& entry : entries) {
         auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(Contents);
         item->setText(0, entry.name);
         item->setToolTip(0, entry.name);  // whole, should the pane be narrower than the title

@@ -14,11 +14,11 @@ class QTreeWidgetItem;
 class TChmBrowser : public QTextBrowser {
     Q_OBJECT
   public:
-    TChmBrowser(std::shared_ptr<ChmFile> file, QWidget* parent);
+    TChmBrowser(std::shared_ptr<TChmFile> file, QWidget* parent);
     QVariant loadResource(int type, const QUrl& url) override;
 
   private:
-    std::shared_ptr<ChmFile> file_;
+    std::shared_ptr<TChmFile> file_;
 };
 
 // A help window: the table of contents beside the page it opens. Belongs to the application,
@@ -26,7 +26,7 @@ class TChmBrowser : public QTextBrowser {
 class THelpWindow : public QWidget {
     Q_OBJECT
   public:
-    explicit THelpWindow(std::shared_ptr<ChmFile> file);
+    explicit THelpWindow(std::shared_ptr<TChmFile> file);
 
     QTreeWidget* Contents;
     TChmBrowser* Page;
@@ -41,8 +41,8 @@ class THelpWindow : public QWidget {
     static void CloseAll();
 
   private:
-    void AddEntries(QTreeWidgetItem* parent, const std::vector<TocEntry>& entries);
+    void AddEntries(QTreeWidgetItem* parent, const std::vector<TTocEntry>& entries);
     // Selects the page's entry in the contents, if it has one.
     void ShowInContents(const QUrl& page);
-    std::shared_ptr<ChmFile> file_;
+    std::shared_ptr<TChmFile> file_;
 };

@@ -9,8 +9,8 @@
 #include "widgets/HelpWindow.h"
 
 namespace {
-ChmFunctions& Functions() {
-    static ChmFunctions functions;
+TChmFunctions& Functions() {
+    static TChmFunctions functions;
     return functions;
 }
 
@@ -23,7 +23,7 @@ intptr_t ChmHtmlHelp(QWidget*, const char* file, uint32_t command, intptr_t) {
     if (command != HH_DISPLAY_TOC || !file) {
         return 0;
     }
-    auto chm = std::make_shared<ChmFile>(Functions(), QString::fromLocal8Bit(file));
+    auto chm = std::make_shared<TChmFile>(Functions(), QString::fromLocal8Bit(file));
     if (!chm->IsOpen()) {
         return 0;  // a missing or unreadable file shows nothing
     }
@@ -65,7 +65,7 @@ void LoadHelpEngine() {
         return;
     }
     ++loader.LoadCount;
-    ChmFunctions& f = Functions();
+    TChmFunctions& f = Functions();
     if (Resolve(loader.HelpLibrary, "chm_open", &f.open) &&
         Resolve(loader.HelpLibrary, "chm_close", &f.close) &&
         Resolve(loader.HelpLibrary, "chm_resolve_object", &f.resolve) &&
@@ -104,7 +104,7 @@ void ResetHelpEngine() {
     loader.HelpLoadTried = false;
     loader.LoadCount = 0;
     loader.HelpLibraryName = "libchm.so.1";
-    Functions() = ChmFunctions();
+    Functions() = TChmFunctions();
 }
 
 QString HelpFilePathFor(const QString& executablePath) {

@@ -129,9 +129,9 @@ TEST(Accessibility, RowsTellWhereTheirFilesWentAndCameFrom) {
     TMainFrm frm(TestFolders());
     frm.show();
     ListMovies(frm, {"http://h/red.swf", "http://h/gone.swf"});
-    frm.Core().WebMovies().SetStatus(0, MovieStatus::Saved, {}, "/movies/red (2).swf");
-    frm.Core().WebMovies().SetStatus(1, MovieStatus::Failed, "HTTP 404 Not Found");
-    MovieRow cached;
+    frm.Core().WebMovies().SetStatus(0, TMovieStatus::Saved, {}, "/movies/red (2).swf");
+    frm.Core().WebMovies().SetStatus(1, TMovieStatus::Failed, "HTTP 404 Not Found");
+    TMovieRow cached;
     cached.index = 1;
     cached.localFile = "/store/red[2].swf";
     cached.address = "http://other/red.swf";

@@ -13,7 +13,7 @@
 
 namespace {
 void Add(TMovieListModel& list, const QString& address) {
-    MovieRow row;
+    TMovieRow row;
     row.address = address;
     row.ticked = true;
     list.Append(row);
@@ -73,7 +73,7 @@ TEST(Core, AFullDiskFailsTheDownloadAndTheCopyWithItsReason) {
 
     QTemporaryDir source;
     ASSERT_TRUE(WriteFile(source.filePath("large.swf"), QByteArray(2 * 1024 * 1024, 'F')));
-    MovieRow cached;
+    TMovieRow cached;
     cached.localFile = source.filePath("large.swf");
     cached.ticked = true;
     core.CacheMovies().Append(cached);

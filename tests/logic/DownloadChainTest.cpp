@@ -21,9 +21,9 @@ std::string ServePath(const std::string& request) {
 }
 
 void Download(TCore& core, const QStringList& addresses, const QString& folder) {
-    std::vector<FoundMovie> movies;
+    std::vector<TFoundMovie> movies;
     for (const QString& address : addresses) {
-        movies.push_back({address, MovieSource::CommandLine, QString()});
+        movies.push_back({address, TMovieSource::CommandLine, QString()});
     }
     core.WebMovies().SetFound(movies);
     core.WebMovies().SetAllTicked(true);
@@ -85,14 +85,14 @@ TEST(DownloadChain, WaitsBetweenRequestsToOneHost) {
     EXPECT_EQ(server.Requests().size(), 2u);
 
     core.WebMovies().SetFound(
-        {{QString::fromStdString(server.Url("/c.swf")), MovieSource::CommandLine, QString()}});
+        {{QString::fromStdString(server.Url("/c.swf")), TMovieSource::CommandLine, QString()}});
     core.WebMovies().SetAllTicked(true);
     ASSERT_TRUE(core.Chain().Start(folder.path() + "/"));
     EXPECT_TRUE(core.Busy());  // waiting for the host
     core.CancelAll();
     ASSERT_TRUE(WaitUntil([&] { return !core.Busy(); }, 5000));
     EXPECT_EQ(server.Requests().size(), 2u);
-    EXPECT_EQ(core.WebMovies().Row(0).status, MovieStatus::New);
+    EXPECT_EQ(core.WebMovies().Row(0).status, TMovieStatus::New);
 }
 
 // Each row ends as its answer says: saved, tried again while the server is busy, failed with the
@@ -115,15 +115,15 @@ TEST(DownloadChain, EachRowEndsAsItsAnswerSays) {
     const auto at = [&](const char* path) { return QString::fromStdString(server.Url(path)); };
     const struct {
         QString address;
-        MovieStatus status;
+        TMovieStatus status;
         QString reason;
     } rows[] = {
-        {at("/ok.swf"), MovieStatus::Saved, ""},
-        {at("/busy.swf"), MovieStatus::Saved, ""},
-        {at("/gone.swf"), MovieStatus::Failed, "HTTP 404 Not Found"},
-        {at("/away.swf"), MovieStatus::Failed,
+        {at("/ok.swf"), TMovieStatus::Saved, ""},
+        {at("/busy.swf"), TMovieStatus::Saved, ""},
+        {at("/gone.swf"), TMovieStatus::Failed, "HTTP 404 Not Found"},
+        {at("/away.swf"), TMovieStatus::Failed,
          "redirected to an address that is not http or https"},
-        {"ftp://127.0.0.1/movie.swf", MovieStatus::Failed, "not an http or https address"},
+        {"ftp://127.0.0.1/movie.swf", TMovieStatus::Failed, "not an http or https address"},
     };
     QTemporaryDir folder;
     TCore core(TestFolders());
@@ -157,14 +157,14 @@ TEST(DownloadChain, ARowRemovedMidChainIsNeverMismarked) {
         &core.Chain(), &TDownloadChain::RowFinished,
         [&](int row, const QString&, const TDownloadResult&) { finishedRows.push_back(row); });
     core.WebMovies().SetFound(
-        {{QString::fromStdString(server.Url("/a.swf")), MovieSource::CommandLine, QString()},
-         {QString::fromStdString(server.Url("/b.swf")), MovieSource::CommandLine, QString()}});
+        {{QString::fromStdString(server.Url("/a.swf")), TMovieSource::CommandLine, QString()},
+         {QString::fromStdString(server.Url("/b.swf")), TMovieSource::CommandLine, QString()}});
     core.WebMovies().SetAllTicked(true);
     ASSERT_TRUE(core.Chain().Start(folder.path() + "/"));
-    core.WebMovies().SetFound({{"http://127.0.0.1:1/new.swf", MovieSource::Page, QString()}});
+    core.WebMovies().SetFound({{"http://127.0.0.1:1/new.swf", TMovieSource::Page, QString()}});
     answer.Open();
     ASSERT_TRUE(WaitUntil([&] { return !core.Busy(); }, 10000));
     EXPECT_EQ(finishedRows, std::vector<int>({-1}));
-    EXPECT_EQ(core.WebMovies().Row(0).status, MovieStatus::New);
+    EXPECT_EQ(core.WebMovies().Row(0).status, TMovieStatus::New);
     EXPECT_EQ(server.Requests().size(), 1u);
 }

@@ -10,7 +10,7 @@
 #include "support/Jobs.h"
 
 namespace {
-UrlCacheEntry Entry(const QString& path, quint64 size) {
+TUrlCacheEntry Entry(const QString& path, quint64 size) {
     return {path, size, QString(), QString()};
 }
 }  // namespace
@@ -31,7 +31,7 @@ TEST(ExamineEntry, ListsOnlyLocalFilesNamedSwfInAnyCase) {
 TEST(ExamineEntry, SizeShowsLow32BitsUnsigned) {
     TCacheMovieModel list;
     for (const quint64 size : {0x1'0000'0005ULL, 3'000'000'000ULL}) {
-        MovieRow row;
+        TMovieRow row;
         row.size = static_cast<qint64>(size);
         list.Append(row);
     }
@@ -40,12 +40,12 @@ TEST(ExamineEntry, SizeShowsLow32BitsUnsigned) {
 }
 
 TEST(FindCacheEntryThread, AppendsSwfRowsInOrderWithoutGaps) {
-    std::vector<UrlCacheEntry> entries = {Entry("/s/a.swf", 10), Entry("/s/b.txt", 20),
-                                          Entry("/s/c.Swf", 30), Entry("/s/d", 40)};
-    std::vector<CacheRow> rows;
+    std::vector<TUrlCacheEntry> entries = {Entry("/s/a.swf", 10), Entry("/s/b.txt", 20),
+                                           Entry("/s/c.Swf", 30), Entry("/s/d", 40)};
+    std::vector<TCacheRow> rows;
     TJobInstance<TFindCacheEntryThread> scan([entries](TOutcome*) { return entries; });
     QObject::connect(&scan, &TFindCacheEntryThread::RowFound,
-                     [&](const CacheRow& row) { rows.push_back(row); });
+                     [&](const TCacheRow& row) { rows.push_back(row); });
     ASSERT_TRUE(RunToEnd(scan));
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].index, 1);

@@ -24,17 +24,17 @@ QStringList Cells(const TMovieListModel& list, int row) {
 
 TEST(MovieLists, EachListShowsItsOwnColumns) {
     TWebMovieModel web;
-    web.SetFound({{"http://site/a.swf", MovieSource::Page, "http://site/"}});
+    web.SetFound({{"http://site/a.swf", TMovieSource::Page, "http://site/"}});
     TLoadedFile level;
     level.address = "http://site/level.swf";
     web.RecordLoad("http://site/a.swf", level);
-    web.SetStatus(0, MovieStatus::Failed, "HTTP 404 Not Found");
+    web.SetStatus(0, TMovieStatus::Failed, "HTTP 404 Not Found");
     EXPECT_EQ(Headers(web), QStringList({"Index", "Flash", "Status", "Loads"}));
     EXPECT_EQ(Cells(web, 0), QStringList({"1", "http://site/a.swf", "Failed", "1"}));
     EXPECT_EQ(web.index(0, TWebMovieModel::StatusColumn).data().toString(), "Failed");
 
     TCacheMovieModel cache;
-    MovieRow cached;
+    TMovieRow cached;
     cached.index = 7;
     cached.localFile = "/cache/game[1].swf";
     cached.size = 5000000000;  // shown as the original showed it: its low 32 bits
@@ -50,7 +50,7 @@ TEST(MovieLists, EachListShowsItsOwnColumns) {
 
 TEST(MovieLists, AClearedWebListRemembersItsMoviesAndGoneRowsAreIgnored) {
     TWebMovieModel web;
-    web.SetFound({{"http://site/A.swf", MovieSource::Page, ""}});
+    web.SetFound({{"http://site/A.swf", TMovieSource::Page, ""}});
     web.Clear();
     EXPECT_EQ(web.Count(), 0);
     EXPECT_TRUE(web.WasFound("http://site/a.swf"));  // not listed again when fetched again
@@ -58,16 +58,16 @@ TEST(MovieLists, AClearedWebListRemembersItsMoviesAndGoneRowsAreIgnored) {
     EXPECT_EQ(web.Count(), 1);
 
     for (const int gone : {-1, 1, 100}) {
-        web.SetStatus(gone, MovieStatus::Saved);
+        web.SetStatus(gone, TMovieStatus::Saved);
         web.SetTicked(gone, true);
         web.SetLoadsSaved(gone);
         EXPECT_TRUE(web.Row(gone).address.isEmpty()) << gone;
     }
-    EXPECT_EQ(web.Row(0).status, MovieStatus::New);
+    EXPECT_EQ(web.Row(0).status, TMovieStatus::New);
     EXPECT_FALSE(web.index(0, 9).data().isValid());
 
     TCacheMovieModel cache;
-    cache.Append(MovieRow());
+    cache.Append(TMovieRow());
     cache.Clear();
     EXPECT_EQ(cache.Count(), 0);
 }

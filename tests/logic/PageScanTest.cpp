@@ -7,9 +7,9 @@ QStringList Candidates(const QString& script) {
     return ScriptMovieCandidates(script);
 }
 
-DocumentSnapshot Doc(const QString& url, QStringList embeds = {},
-                     std::vector<DocumentSnapshot> frames = {}) {
-    DocumentSnapshot doc;
+TDocumentSnapshot Doc(const QString& url, QStringList embeds = {},
+                      std::vector<TDocumentSnapshot> frames = {}) {
+    TDocumentSnapshot doc;
     doc.url = url;
     doc.embeds = std::move(embeds);
     doc.frames = std::move(frames);
@@ -51,14 +51,14 @@ TEST(IsFlashObject, ByInstallerAddressClassIdOrType) {
 }
 
 TEST(ScanPage, DocumentsInOrderDuplicatesOnceFramesDepthFirst) {
-    DocumentSnapshot top = Doc("http://a/index.html", {"top.swf", "page.html"},
-                               {Doc("http://b/f1/one.html", {"Top.SWF", "nested-parent.swf"},
-                                    {Doc("http://c/deep.html", {"deep.swf"})}),
-                                Doc("http://b/f2/two.html", {"/second.swf"})});
+    TDocumentSnapshot top = Doc("http://a/index.html", {"top.swf", "page.html"},
+                                {Doc("http://b/f1/one.html", {"Top.SWF", "nested-parent.swf"},
+                                     {Doc("http://c/deep.html", {"deep.swf"})}),
+                                 Doc("http://b/f2/two.html", {"/second.swf"})});
     top.objects.push_back({"", "", "application/x-shockwave-flash", "obj.swf"});
     top.objects.push_back({"", "", "application/x-shockwave-flash", ""});  // no movie: skipped
     top.scripts << R"(swfobject.embedSWF("game.swf", "box", "550", "400");)";
-    FoundMovieList found;
+    TFoundMovieList found;
     ScanPage(top, found);
     EXPECT_EQ(found.Addresses(),
               QStringList({"http://a/obj.swf", "http://a/top.swf", "http://a/game.swf",
@@ -66,7 +66,7 @@ TEST(ScanPage, DocumentsInOrderDuplicatesOnceFramesDepthFirst) {
                            "http://c/deep.swf", "http://b/second.swf"}));
     EXPECT_EQ(found.Movies()[5].document, "http://c/deep.html");  // where each was found
 
-    FoundMovieList again;
+    TFoundMovieList again;
     AddFoundMovie("HTTP://A/TOP.SWF", "http://a/", again);
     AddFoundMovie("http://a/top.swf", "http://a/", again);
     EXPECT_EQ(again.Addresses(), QStringList{"HTTP://A/TOP.SWF"});  // case ignored, first kept

@@ -48,7 +48,7 @@ TEST(DeepScan, EachScriptIsReadOncePerPageWithinTheBudget) {
     auto script = [](int n) {
         return QString("var m = 'm%1.swf'; var pad = '%2';").arg(n).arg(QString(4 << 20, 'x'));
     };
-    DocumentSnapshot page;
+    TDocumentSnapshot page;
     page.url = "http://h/p.html";
     ScriptTexts texts;
     for (int i = 0; i < 200; ++i) {
@@ -59,7 +59,7 @@ TEST(DeepScan, EachScriptIsReadOncePerPageWithinTheBudget) {
         page.scriptSources << QString("http://h/s%1.js").arg(i);
         texts[QString("http://h/s%1.js").arg(i)] = script(i);
     }
-    FoundMovieList found;
+    TFoundMovieList found;
     ScanPageDeep(page, found, texts);
     const int read = static_cast<int>(found.Movies().size());
     EXPECT_EQ(found.Movies().front().address, "http://h/m0.swf");

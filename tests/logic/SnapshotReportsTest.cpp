@@ -6,7 +6,7 @@
 namespace {
 const QString kSecret = "5ec7e7";
 
-ReportLine Line(const QString& path, const QString& json, int part = 0, int parts = 1) {
+TReportLine Line(const QString& path, const QString& json, int part = 0, int parts = 1) {
     return {"scan1", path, part, parts, json};
 }
 
@@ -14,7 +14,7 @@ QString Doc(const QString& url, const QString& extra = QString()) {
     return QString(R"({"url":"%1","embeds":[]%2})").arg(url, extra);
 }
 
-QStringList Urls(const DocumentSnapshot& doc) {
+QStringList Urls(const TDocumentSnapshot& doc) {
     QStringList out = {doc.url};
     for (const auto& frame : doc.frames) {
         out << "(" + Urls(frame).join(" ") + ")";
@@ -42,8 +42,8 @@ TEST(ParseReportLine, OnlyWellFormedLinesWithThisRunsSecret) {
     EXPECT_FALSE(ParseReportLine(" s / 0/1 {}", QString()));  // no secret, no reports
 }
 
-TEST(SnapshotCollector, BuildsTheTreeInDocumentOrderWhateverOrderReportsArriveIn) {
-    SnapshotCollector collector("scan1");
+TEST(TSnapshotCollector, BuildsTheTreeInDocumentOrderWhateverOrderReportsArriveIn) {
+    TSnapshotCollector collector("scan1");
     // Frames may report before the top's list; one arrives in two parts.
     const QString deep = Doc("http://b/deep");
     collector.Add(Line("/0/0", deep.left(5), 0, 2));
@@ -65,8 +65,8 @@ TEST(SnapshotCollector, BuildsTheTreeInDocumentOrderWhateverOrderReportsArriveIn
     EXPECT_TRUE(collector.Complete());
 }
 
-TEST(SnapshotCollector, AFrameThatNeverReportedGivesWayToItsOwnFrames) {
-    SnapshotCollector collector("scan1");
+TEST(TSnapshotCollector, AFrameThatNeverReportedGivesWayToItsOwnFrames) {
+    TSnapshotCollector collector("scan1");
     collector.Add(Line("/", Doc("http://a/top", R"(,"framePaths":[[0],[0,0],[1]])")));
     collector.Add(Line("/0/0", Doc("http://b/inner")));
     collector.Add(Line("/1", Doc("http://c/last")));

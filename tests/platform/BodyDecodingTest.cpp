@@ -82,7 +82,7 @@ TEST(DecodeBody, BombsStopAtTheMoviesOwnLengthOrAreRefused) {
         QByteArray stored = c.stored;
         QBuffer file(&stored);
         file.open(QIODevice::ReadOnly);
-        CachedResponse response;
+        TCachedResponse response;
         response.url = "http://h/bomb.swf";
         response.status = 200;
         response.headers = {{"Content-Encoding", c.encoding}};

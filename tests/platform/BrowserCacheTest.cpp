@@ -32,10 +32,10 @@ class BrowserCacheTest : public ::testing::Test {
         CopyFolderFiles(caches->filePath("firefox/cache2/entries"),
                         home.filePath(".cache/mozilla/firefox/t.default/cache2/entries"));
     }
-    std::vector<CacheFolder> Folders() {
+    std::vector<TCacheFolder> Folders() {
         return BrowserCacheFolders(UserFoldersUnder(home.path()), home.filePath("no-embedded"));
     }
-    QStringList Names(const std::vector<UrlCacheEntry>& entries) {
+    QStringList Names(const std::vector<TUrlCacheEntry>& entries) {
         QStringList out;
         for (const auto& e : entries) {
             out << QFileInfo(e.localFileName).fileName();
@@ -54,13 +54,13 @@ QTemporaryDir* BrowserCacheTest::caches = nullptr;
 TEST_F(BrowserCacheTest, EachMovieOfBothBrowsersIsListedOnceAsItWasServed) {
     const auto folders = Folders();
     ASSERT_EQ(folders.size(), 2u);
-    EXPECT_EQ(folders[0].kind, BrowserFamily::Chromium);
-    EXPECT_EQ(folders[1].kind, BrowserFamily::Firefox);
+    EXPECT_EQ(folders[0].kind, TBrowserFamily::Chromium);
+    EXPECT_EQ(folders[1].kind, TBrowserFamily::Firefox);
 
     // The browsers' folders are only read.
     auto state = [&] {
         QStringList files;
-        for (const CacheFolder& folder : folders) {
+        for (const TCacheFolder& folder : folders) {
             for (const QFileInfo& f : QDir(folder.path).entryInfoList(QDir::Files, QDir::Name)) {
                 files << f.fileName() + QString::number(f.size()) +
                              f.lastModified().toString(Qt::ISODateWithMs);

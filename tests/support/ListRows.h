@@ -26,16 +26,16 @@ inline void SelectRow(QAbstractItemView* list, int row) {
 
 // The web list holding these movies as a page scan found them, every row "New" and unticked.
 inline void ListMovies(TMainFrm& frm, const QStringList& addresses) {
-    std::vector<FoundMovie> found;
+    std::vector<TFoundMovie> found;
     for (const QString& address : addresses) {
-        found.push_back({address, MovieSource::Page, QString()});
+        found.push_back({address, TMovieSource::Page, QString()});
     }
     frm.Core().WebMovies().SetFound(found);
 }
 
 // A row of the cache list, as the cache scan appends it.
 inline void AddCacheRow(TMainFrm& frm, int index, const QString& localPath, qint64 size = 7) {
-    MovieRow row;
+    TMovieRow row;
     row.index = index;
     row.localFile = localPath;
     row.size = size;

@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
             RawHeaders(movie ? "application/octet-stream" : "text/javascript", body.size()), body);
     }
     TUrlCacheStore store(dir.filePath("store"));
-    const std::vector<CacheFolder> folders = {{BrowserFamily::Chromium, cache, "bench"}};
+    const std::vector<TCacheFolder> folders = {{TBrowserFamily::Chromium, cache, "bench"}};
     std::printf("%d entries, %d movies\n", kEntries, kMovies);
     const long startKb = PeakKb();
     for (int run = 1; run <= 4; ++run) {

@@ -125,14 +125,14 @@ int main(int argc, char** argv) {
     // The same work again, step by step.
     QElapsedTimer t;
     t.start();
-    std::optional<DocumentSnapshot> snapshot;
+    std::optional<TDocumentSnapshot> snapshot;
     frm.WebBrowser1->RequestSnapshot(
-        [&](std::optional<DocumentSnapshot> s, const QString&) { snapshot = std::move(s); },
+        [&](std::optional<TDocumentSnapshot> s, const QString&) { snapshot = std::move(s); },
         TLivePageScan::kFrameBudgetMs);
     WaitUntil([&] { return snapshot.has_value(); }, 30000);
     const double snapshotMs = Ms(t);
     t.restart();
-    FoundMovieList found;
+    TFoundMovieList found;
     if (snapshot) {
         ScanPage(*snapshot, found);
     }

@@ -62,7 +62,7 @@ TEST_F(BrowserScanTest, FindsTheMoviesOfAPageAndAllItsFrames) {
     SelectRow(frm.ListView1, 2);
     EXPECT_EQ(frm.ShockwaveFlash1->Movie(), A("/media/Intro.SWF?x=1"));
     EXPECT_EQ(Rows(2)[2], "Preview");
-    frm.Core().WebMovies().SetStatus(3, MovieStatus::Saved);
+    frm.Core().WebMovies().SetStatus(3, TMovieStatus::Saved);
     SelectRow(frm.ListView1, 3);
     EXPECT_EQ(frm.ShockwaveFlash1->Movie(), A("/shared.swf"));
     EXPECT_EQ(Rows(2)[3], "Saved");

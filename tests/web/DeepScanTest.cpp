@@ -46,7 +46,7 @@ const struct {
 class DeepScanTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        QObject::connect(&scan, &TLivePageScan::Scanned, [this](const FoundMovieList& found) {
+        QObject::connect(&scan, &TLivePageScan::Scanned, [this](const TFoundMovieList& found) {
             rows = found.Addresses();
             ++scans;
         });

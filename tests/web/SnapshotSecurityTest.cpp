@@ -84,10 +84,10 @@ class SnapshotSecurityTest : public ::testing::Test {
         QStringList found;
         bool done = false;
         browser.RequestSnapshot(
-            [&](std::optional<DocumentSnapshot> snapshot, const QString& error) {
+            [&](std::optional<TDocumentSnapshot> snapshot, const QString& error) {
                 done = true;
                 if (snapshot) {
-                    FoundMovieList movies;
+                    TFoundMovieList movies;
                     ScanPage(*snapshot, movies);
                     found = movies.Addresses();
                 } else {

@@ -13,7 +13,7 @@ class TWarcWriter;
 
 // Exit statuses: everything worked, something failed (each failure told on standard error), the
 // command was not understood (a one-line hint on standard error).
-enum ExitStatus { kExitOk = 0, kExitFailure = 1, kExitUsage = 2 };
+enum TExitStatus { kExitOk = 0, kExitFailure = 1, kExitUsage = 2 };
 
 // One command of the command line ("scan", "get" …): its options, and its work, which runs in the
 // event loop and ends by calling Done with its exit status.
@@ -24,14 +24,14 @@ class TCliCommand {
     virtual QString Summary() const = 0;
     virtual void AddOptions(QCommandLineParser& parser) = 0;
     // Starts the work, whose end is told to done; a usage error ends it at once, told as an
-    // UsageError exception.
+    // TUsageError exception.
     virtual void Start(const QCommandLineParser& parser, std::function<void(int)> done) = 0;
     // Stops the work at once (Ctrl+C, the session's end), leaving no partial file.
     virtual void Cancel() {}
 };
 
 // A command that cannot run as written: the text says why.
-struct UsageError {
+struct TUsageError {
     QString text;
 };
 
@@ -50,7 +50,7 @@ struct TGivenAddresses {
 };
 
 // Shared by the commands.
-struct CliAddressOptions {
+struct TCliAddressOptions {
     static void Add(QCommandLineParser& parser, const QString& what);
     // The addresses given: arguments ("-": standard input) and --input files, one a line. None
     // at all, or a list that cannot be read, is a usage error.

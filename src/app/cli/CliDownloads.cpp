@@ -6,21 +6,21 @@
 #include "logic/TargetNames.h"
 #include "logic/WarcWriter.h"
 
-QString SourceName(MovieSource source) {
+QString SourceName(TMovieSource source) {
     switch (source) {
-        case MovieSource::Page:
+        case TMovieSource::Page:
             return "page";
-        case MovieSource::DeepScan:
+        case TMovieSource::DeepScan:
             return "deep scan";
-        case MovieSource::Network:
+        case TMovieSource::Network:
             return "network";
-        case MovieSource::CommandLine:
+        case TMovieSource::CommandLine:
             return "command line";
     }
     return QString();
 }
 
-QJsonObject MovieJson(const QString& page, int index, const MovieRow& row,
+QJsonObject MovieJson(const QString& page, int index, const TMovieRow& row,
                       const QByteArray& sha256) {
     auto orNull = [](const QString& text) {
         return text.isEmpty() ? QJsonValue() : QJsonValue(text);
@@ -68,7 +68,7 @@ void TCliDownloads::Finished(int row, const QString& url, const TDownloadResult&
     if (row < 0 || row >= core_.WebMovies().Count()) {
         return;
     }
-    MovieRow movie = core_.WebMovies().Row(row);
+    TMovieRow movie = core_.WebMovies().Row(row);
     if (result.saved) {
         movie.size = result.bytes;
         output_.CountSaved(result.bytes);
@@ -96,7 +96,7 @@ void TCliDownloads::CheckArchive() {
     core_.Chain().Cancel();
 }
 
-void TCliDownloads::Run(const QString& page, const std::vector<FoundMovie>& movies,
+void TCliDownloads::Run(const QString& page, const std::vector<TFoundMovie>& movies,
                         const QString& folder, std::function<void()> done) {
     page_ = page;
     if (folder != folder_ || !index_) {
@@ -107,19 +107,19 @@ void TCliDownloads::Run(const QString& page, const std::vector<FoundMovie>& movi
     list.SetFound(movies);
     output_.CountMovies(list.Count());
     for (int i = 0; i < list.Count(); ++i) {
-        const MovieRow& row = list.Row(i);
+        const TMovieRow& row = list.Row(i);
         const auto saved = options_.skipExisting ? index_->Find(row.address) : std::nullopt;
         if (saved) {
             // Saved by an earlier run: told as saved, with what the record says.
-            list.SetStatus(i, MovieStatus::Saved, QString(), folder + saved->file);
-            MovieRow movie = list.Row(i);
+            list.SetStatus(i, TMovieStatus::Saved, QString(), folder + saved->file);
+            TMovieRow movie = list.Row(i);
             movie.size = saved->size;
             QJsonObject json = MovieJson(page, i + 1, movie, saved->sha256);
             json["skipped"] = true;
             output_.Result(movie.localFile, json);
         } else if (MovieFileName(row.address).isEmpty()) {
             // A movie whose address gives no file name would stop the chain: it is told here.
-            list.SetStatus(i, MovieStatus::Failed, "no file name can be made from the address");
+            list.SetStatus(i, TMovieStatus::Failed, "no file name can be made from the address");
             output_.Failure(Printable(list.Row(i).address) + ": " + list.Row(i).reason);
             output_.Result(QString(), MovieJson(page, i + 1, list.Row(i)));
         } else {

@@ -12,11 +12,11 @@
 class TCliOutput;
 
 // Where a movie was found, as the JSON output names it.
-QString SourceName(MovieSource source);
+QString SourceName(TMovieSource source);
 
 // A movie of the web list as a JSON line: page, index, address, found, document, status, reason,
 // size, saved, sha256.
-QJsonObject MovieJson(const QString& page, int index, const MovieRow& row,
+QJsonObject MovieJson(const QString& page, int index, const TMovieRow& row,
                       const QByteArray& sha256 = {});
 
 // Downloads movies one after another into a folder through the core's chain (its names and
@@ -31,7 +31,7 @@ class TCliDownloads : public QObject {
                   QObject* parent = nullptr);
 
     // page: where the movies were found (empty for addresses given); done runs once all ended.
-    void Run(const QString& page, const std::vector<FoundMovie>& movies, const QString& folder,
+    void Run(const QString& page, const std::vector<TFoundMovie>& movies, const QString& folder,
              std::function<void()> done);
     // The web archive has failed: told once, and nothing more is fetched.
     bool ArchiveFailed() const { return archiveFailed_; }

@@ -32,7 +32,7 @@ QList<QByteArray> ReadList(const QString& name) {
     } else {
         file.setFileName(name);
         if (!file.open(QIODevice::ReadOnly)) {
-            throw UsageError{"cannot read " + name + ": " + file.errorString()};
+            throw TUsageError{"cannot read " + name + ": " + file.errorString()};
         }
     }
     return Lines(file);
@@ -84,7 +84,7 @@ QString Printable(const QString& text) {
     return out;
 }
 
-void CliAddressOptions::Add(QCommandLineParser& parser, const QString& what) {
+void TCliAddressOptions::Add(QCommandLineParser& parser, const QString& what) {
     parser.addOption({{"i", "input"},
                       "Read the " + what + " from FILE, one a line (- for standard input).",
                       "FILE"});
@@ -92,7 +92,7 @@ void CliAddressOptions::Add(QCommandLineParser& parser, const QString& what) {
                                  "[URL...]");
 }
 
-TGivenAddresses CliAddressOptions::Read(const QCommandLineParser& parser) {
+TGivenAddresses TCliAddressOptions::Read(const QCommandLineParser& parser) {
     QList<QByteArray> lines;
     for (const QString& argument : parser.positionalArguments()) {
         if (argument == "-") {
@@ -105,7 +105,7 @@ TGivenAddresses CliAddressOptions::Read(const QCommandLineParser& parser) {
         lines << ReadList(file);
     }
     if (lines.isEmpty()) {
-        throw UsageError{"no address given"};
+        throw TUsageError{"no address given"};
     }
     TGivenAddresses given;
     for (const QByteArray& line : lines) {
@@ -126,10 +126,10 @@ void ReportRefused(const TGivenAddresses& given, TCliOutput& output) {
 QString WritableFolder(const QString& path) {
     const QFileInfo folder(path);
     if (!folder.isDir()) {
-        throw UsageError{"no such folder: " + path};
+        throw TUsageError{"no such folder: " + path};
     }
     if (::access(QFile::encodeName(folder.absoluteFilePath()).constData(), W_OK | X_OK) != 0) {
-        throw UsageError{"cannot write into " + path + ": permission denied"};
+        throw TUsageError{"cannot write into " + path + ": permission denied"};
     }
     const QString absolute = folder.absoluteFilePath();
     return absolute.endsWith('/') ? absolute : absolute + "/";
@@ -141,8 +141,8 @@ int Milliseconds(const QCommandLineParser& parser, const QString& option, bool z
     const int ms =
         ok && seconds >= 0 && seconds <= 24 * 3600 ? static_cast<int>(seconds * 1000) : -1;
     if (ms < 0 || (ms == 0 && !zeroAllowed)) {
-        throw UsageError{"--" + option + " takes a number of seconds" +
-                         (zeroAllowed ? "" : " above 0") + ", not '" + parser.value(option) + "'"};
+        throw TUsageError{"--" + option + " takes a number of seconds" +
+                          (zeroAllowed ? "" : " above 0") + ", not '" + parser.value(option) + "'"};
     }
     return ms;
 }
@@ -170,14 +170,14 @@ TCliDownloadOptions ReadDownloadOptions(const QCommandLineParser& parser) {
     if (parser.isSet("user-agent")) {
         options.userAgent = parser.value("user-agent");
         if (options.userAgent.isEmpty() || Printable(options.userAgent) != options.userAgent) {
-            throw UsageError{"--user-agent takes printable text"};
+            throw TUsageError{"--user-agent takes printable text"};
         }
     }
     bool ok = false;
     options.retries = parser.value("retries").toInt(&ok);
     if (!ok || options.retries < 0 || options.retries > 100) {
-        throw UsageError{"--retries takes a number from 0 to 100, not '" + parser.value("retries") +
-                         "'"};
+        throw TUsageError{"--retries takes a number from 0 to 100, not '" +
+                          parser.value("retries") + "'"};
     }
     options.delayMs = Milliseconds(parser, "delay");
     return options;
@@ -201,7 +201,7 @@ std::unique_ptr<TWarcWriter> OpenWarc(const QCommandLineParser& parser) {
     auto warc = std::make_unique<TWarcWriter>(parser.value("warc"));
     const TOutcome opened = warc->Open("Vimbrel " VIMBREL_VERSION);
     if (!opened) {
-        throw UsageError{opened.reason};
+        throw TUsageError{opened.reason};
     }
     return warc;
 }

@@ -168,7 +168,7 @@ int RunCommandLine(int argc, char** argv, const TCommandSet& set) {
             status = code;
             app->exit(code);
         });
-    } catch (const UsageError& error) {
+    } catch (const TUsageError& error) {
         return Usage(name, error.text);
     }
     return status >= 0 ? status : app->exec();

@@ -18,19 +18,19 @@ class TGetCommand : public TCliCommand {
         AddDownloadOptions(parser);
         AddWarcOption(parser);
         AddJsonOption(parser);
-        CliAddressOptions::Add(parser, "movies to download");
+        TCliAddressOptions::Add(parser, "movies to download");
     }
     void Start(const QCommandLineParser& parser, std::function<void(int)> done) override {
         const QString folder = WritableFolder(parser.value("to"));
         TCliDownloadOptions options = ReadDownloadOptions(parser);
-        const TGivenAddresses given = CliAddressOptions::Read(parser);
+        const TGivenAddresses given = TCliAddressOptions::Read(parser);
         warc_ = OpenWarc(parser);
         options.warc = warc_.get();
         output_ = std::make_unique<TCliOutput>(parser.isSet("json"));
         ReportRefused(given, *output_);
-        std::vector<FoundMovie> movies;
+        std::vector<TFoundMovie> movies;
         for (const QString& address : given.addresses) {
-            movies.push_back({address, MovieSource::CommandLine, QString()});
+            movies.push_back({address, TMovieSource::CommandLine, QString()});
         }
         downloads_ = std::make_unique<TCliDownloads>(core_, *output_, options);
         downloads_->Run(QString(), movies, folder, [this, done] {
@@ -59,7 +59,7 @@ class TCacheCommand : public TCliCommand {
     }
     void Start(const QCommandLineParser& parser, std::function<void(int)> done) override {
         if (!parser.positionalArguments().isEmpty()) {
-            throw UsageError{"cache takes no addresses"};
+            throw TUsageError{"cache takes no addresses"};
         }
         const QString folder =
             parser.isSet("copy") ? WritableFolder(parser.value("copy")) : QString();
@@ -82,7 +82,7 @@ class TCacheCommand : public TCliCommand {
                                      output_->Failure(target + ": the movie left the list");
                                      return;
                                  }
-                                 const MovieRow& movie = core_.CacheMovies().Row(row);
+                                 const TMovieRow& movie = core_.CacheMovies().Row(row);
                                  if (outcome) {
                                      output_->Result(target, Json(movie, target));
                                  } else {
@@ -96,7 +96,7 @@ class TCacheCommand : public TCliCommand {
     void Cancel() override { core_.CancelAll(); }
 
   private:
-    static QJsonObject Json(const MovieRow& row, const QString& copy) {
+    static QJsonObject Json(const TMovieRow& row, const QString& copy) {
         QJsonObject json{{"index", row.index}, {"address", row.address},
                          {"found", "cache"},   {"browser", row.browser},
                          {"size", row.size},   {"saved", row.localFile}};
@@ -118,7 +118,7 @@ class TTabsCommand : public TCliCommand {
     void AddOptions(QCommandLineParser& parser) override { AddJsonOption(parser); }
     void Start(const QCommandLineParser& parser, std::function<void(int)> done) override {
         if (!parser.positionalArguments().isEmpty()) {
-            throw UsageError{"tabs takes no addresses"};
+            throw TUsageError{"tabs takes no addresses"};
         }
         TCliOutput output(parser.isSet("json"));
         const TOpenTabs open = OpenBrowserTabs(folders_);

@@ -54,7 +54,7 @@ class TScanCommand : public TCliCommand {
                           "page's address."});
         AddWarcOption(parser);
         AddJsonOption(parser);
-        CliAddressOptions::Add(parser, "pages to scan");
+        TCliAddressOptions::Add(parser, "pages to scan");
     }
     void Start(const QCommandLineParser& parser, std::function<void(int)> done) override {
         TPageScanner::Options options;
@@ -65,7 +65,7 @@ class TScanCommand : public TCliCommand {
             folder_ = WritableFolder(parser.value("get"));
         }
         TCliDownloadOptions downloadOptions = ReadDownloadOptions(parser);
-        const TGivenAddresses given = CliAddressOptions::Read(parser);
+        const TGivenAddresses given = TCliAddressOptions::Read(parser);
         pages_ = given.addresses;
         warc_ = OpenWarc(parser);
         downloadOptions.warc = warc_.get();
@@ -128,8 +128,8 @@ class TScanCommand : public TCliCommand {
             }
             if (folder_.isEmpty()) {
                 int index = 0;
-                for (const FoundMovie& movie : result.movies) {
-                    MovieRow row;
+                for (const TFoundMovie& movie : result.movies) {
+                    TMovieRow row;
                     row.address = movie.address;
                     row.source = movie.source;
                     row.document = movie.document;
