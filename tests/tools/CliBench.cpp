@@ -1,14 +1,12 @@
 // Benchmarks of the command line beside the tools archivists use instead, each run in the same
 // run so that only the ratios compare on a shared machine:
-// - get of 1,000 movies of 20 kB from a loopback server that keeps connections open, beside
-//   wget -q -i LIST;
 // - scan of the 10,000-movie page, from process start to the last line, beside chromium's
 //   --dump-dom of the same page;
 // - one scan reading 200 pages from standard input: the memory of the program and its browser
 //   processes after page 200 beside after page 20;
 // - get --warc of one 500 MB movie, time and peak memory, beside wget --warc-file;
-// - "speed": one 200 MB movie beside curl (time and CPU), and the 1,000 small movies beside
-//   wget, in alternating rounds.
+// - "speed": one 200 MB movie beside curl (time and CPU), and 1,000 movies of 20 kB from a
+//   server that keeps connections open beside wget -q -i LIST, in alternating rounds.
 #include <httplib.h>
 
 #include <sys/resource.h>
@@ -43,14 +41,6 @@ double Seconds(const std::function<void()>& run) {
     return static_cast<double>(t.nsecsElapsed()) / 1e9;
 }
 
-void RunToEnd(const QString& program, const QStringList& arguments) {
-    QProcess p;
-    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    p.start(program, arguments);
-    p.waitForFinished(-1);
-    p.readAllStandardOutput();
-}
-
 // Resident memory of a process and every process below it, in kB.
 long TreeRssKb(qint64 pid) {
     long total = 0;
@@ -74,42 +64,6 @@ long TreeRssKb(qint64 pid) {
         }
     }
     return total;
-}
-
-void GetBench() {
-    httplib::Server server;  // keeps connections open, as a site's server does
-    server.set_tcp_nodelay(true);
-    server.set_keep_alive_max_count(1000);
-    const std::string movie = "FWS" + std::string(20 * 1024 - 3, 'm');
-    server.Get(R"(/m/(\d+)\.swf)", [&](const httplib::Request&, httplib::Response& res) {
-        res.set_content(movie, "application/x-shockwave-flash");
-    });
-    const int port = server.bind_to_any_port("127.0.0.1");
-    std::thread serving([&] { server.listen_after_bind(); });
-    QTemporaryDir dir;
-    QFile list(dir.filePath("list.txt"));
-    list.open(QIODevice::WriteOnly);
-    for (int i = 0; i < 1000; ++i) {
-        list.write(QString("http://127.0.0.1:%1/m/%2.swf\n").arg(port).arg(i).toUtf8());
-    }
-    list.close();
-    QDir().mkpath(dir.filePath("vimbrel"));
-    QDir().mkpath(dir.filePath("wget"));
-    const double ours = Seconds([&] {
-        RunToEnd(Program(), {"get", "--to", dir.filePath("vimbrel"), "--input", list.fileName()});
-    });
-    const double wget = Seconds([&] {
-        RunToEnd("wget", {"-q", "-P", dir.filePath("wget"), "-i", list.fileName()});
-    });
-    std::fflush(stdout);
-    std::printf(
-        "get 1,000 movies of 20 kB: vimbrel %.2f s (%lld files), wget %.2f s (%lld files); "
-        "throughput vimbrel / wget %.2f\n",
-        ours, static_cast<long long>(QDir(dir.filePath("vimbrel")).entryList(QDir::Files).size()),
-        wget, static_cast<long long>(QDir(dir.filePath("wget")).entryList(QDir::Files).size()),
-        wget / ours);
-    server.stop();
-    serving.join();
 }
 
 // chromium's --dump-dom of that page may never end: it is stopped there.
@@ -348,7 +302,7 @@ int main(int argc, char** argv) {
         SpeedBench(argc > 2 ? std::atoi(argv[2]) : 5);
         return 0;
     }
-    GetBench();
+    SpeedBench(3);
     WarcBench();
     ScanBench();
     MemoryBench();
