@@ -30,25 +30,32 @@ url="http://127.0.0.1:$port/index.html"
 export DISPLAY="$display" HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_CACHE_HOME="$home/.cache"
 export XDG_DATA_HOME="$home/.local/share" QTWEBENGINE_DISABLE_SANDBOX=1
 
-# Milliseconds from exec until a window of that title is visible.
+# Milliseconds from exec until a window of that title is visible. A start that finds the virtual
+# display busy (it can still be letting the last program go) is made again.
 shown_after() {
     local title=$1
     shift
-    local start end
-    start=$(date +%s%N)
-    "$@" > /dev/null 2> "$home/last.log" &
-    local pid=$!
-    until xdotool search --onlyvisible --name "$title" > /dev/null 2>&1; do
-        if ! kill -0 "$pid" 2> /dev/null; then
-            echo "$1 ended before its window showed:" >&2
-            grep -v '^ ' "$home/last.log" | tail -5 >&2
-            exit 1
+    local start end pid
+    for attempt in 1 2 3; do
+        start=$(date +%s%N)
+        "$@" > /dev/null 2> "$home/last.log" &
+        pid=$!
+        until xdotool search --onlyvisible --name "$title" > /dev/null 2>&1; do
+            kill -0 "$pid" 2> /dev/null || break
+            sleep 0.005  # a gentle poll
+        done
+        end=$(date +%s%N)
+        if kill -0 "$pid" 2> /dev/null; then
+            kill "$pid"
+            wait "$pid" 2> /dev/null || true
+            echo $(((end - start) / 1000000))
+            return
         fi
+        sleep 0.5
     done
-    end=$(date +%s%N)
-    kill "$pid"
-    wait "$pid" 2> /dev/null || true
-    echo $(((end - start) / 1000000))
+    echo "$1 ended before its window showed:" >&2
+    grep -v '^ ' "$home/last.log" | tail -5 >&2
+    exit 1
 }
 
 median() { sort -n | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}'; }
