@@ -228,34 +228,82 @@ void TWarcWriter::Finish(bool complete) {
         Fail(ErrnoText(spoolError_));
         return;
     }
+    const bool written = WriteExchange(
+        url_, request_, head_, bodySize_, WarcDigestOf(blockHash_.Result()),
+        WarcDigestOf(payloadHash_.Result()), [this](RecordOut& out) { return CopySpool(out); });
+    const int error = errno;
+    DropSpool();
+    if (!written) {
+        Fail(ErrnoText(error));
+    }
+}
+
+bool TWarcWriter::Record(const TEngineExchange& exchange) {
+    if (fd_ < 0 || !Error().isEmpty()) {
+        return false;
+    }
+    TDigest block(TDigest::Kind::Sha1);
+    block.Add(exchange.head);
+    block.Add(exchange.body);
+    const bool written =
+        WriteExchange(exchange.url, exchange.request, exchange.head, exchange.body.size(),
+                      WarcDigestOf(block.Result()), WarcDigest(exchange.body),
+                      [&exchange](RecordOut& out) { return out.Write(exchange.body); });
+    if (!written) {
+        Fail(ErrnoText(errno));
+    }
+    return written;
+}
+
+bool TWarcWriter::Note(const QString& url, const QByteArray& text) {
+    if (fd_ < 0 || !Error().isEmpty()) {
+        return false;
+    }
+    const QByteArray fields = "note: " + text + "\r\n";
+    std::lock_guard<std::mutex> lock(writeMutex_);
+    const qint64 start = ::lseek(fd_, 0, SEEK_END);
+    RecordOut out(fd_, gzip_);
+    if (!WriteRecord(out, "metadata", NewRecordId(), "WARC-Target-URI: " + url.toUtf8() + "\r\n",
+                     "application/warc-fields", fields.size(), WarcDigest(fields),
+                     [&](RecordOut& o) { return o.Write(fields); })) {
+        Fail(ErrnoText(errno));
+        [[maybe_unused]] const int cut = ::ftruncate(fd_, start);
+        return false;
+    }
+    return true;
+}
+
+bool TWarcWriter::WriteExchange(const QString& url, const QByteArray& request,
+                                const QByteArray& head, qint64 bodySize,
+                                const QByteArray& blockDigest, const QByteArray& payloadDigest,
+                                const BlockWriter& body) {
+    std::lock_guard<std::mutex> lock(writeMutex_);
     const QByteArray responseId = NewRecordId();
-    const QByteArray target = "WARC-Target-URI: " + url_.toUtf8() + "\r\n";
+    const QByteArray target = "WARC-Target-URI: " + url.toUtf8() + "\r\n";
     const qint64 start = ::lseek(fd_, 0, SEEK_END);
     bool written = false;
     {
         RecordOut response(fd_, gzip_);
-        written = WriteRecord(
-            response, "response", responseId,
-            target + "WARC-Payload-Digest: " + WarcDigestOf(payloadHash_.Result()) + "\r\n",
-            "application/http;msgtype=response", head_.size() + bodySize_,
-            WarcDigestOf(blockHash_.Result()),
-            [this](RecordOut& out) { return out.Write(head_) && CopySpool(out); });
+        written =
+            WriteRecord(response, "response", responseId,
+                        target + "WARC-Payload-Digest: " + payloadDigest + "\r\n",
+                        "application/http;msgtype=response", head.size() + bodySize, blockDigest,
+                        [&](RecordOut& out) { return out.Write(head) && body(out); });
     }
     if (written) {
-        RecordOut request(fd_, gzip_);
-        written =
-            WriteRecord(request, "request", NewRecordId(),
-                        target + "WARC-Concurrent-To: " + responseId + "\r\n",
-                        "application/http;msgtype=request", request_.size(), WarcDigest(request_),
-                        [this](RecordOut& out) { return out.Write(request_); });
+        RecordOut out(fd_, gzip_);
+        written = WriteRecord(out, "request", NewRecordId(),
+                              target + "WARC-Concurrent-To: " + responseId + "\r\n",
+                              "application/http;msgtype=request", request.size(),
+                              WarcDigest(request), [&](RecordOut& o) { return o.Write(request); });
     }
-    const int error = errno;
-    DropSpool();
     if (!written) {
+        const int error = errno;
         // The archive ends on the last whole record.
         [[maybe_unused]] const int cut = ::ftruncate(fd_, start);
-        Fail(ErrnoText(error));
+        errno = error;
     }
+    return written;
 }
 
 bool TWarcWriter::CopySpool(RecordOut& out) {

@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "logic/ChunkedBody.h"
+#include "logic/EngineExchange.h"
 #include "logic/HttpGetThread.h"
 #include "platform/Digest.h"
 
@@ -33,12 +34,21 @@ class TWarcWriter final : public TResponseRecorder {
     void Body(const char* data, size_t size) override;
     void Finish(bool complete) override;
 
+    // Writes an answer received whole elsewhere (by the browser engine), with its request.
+    // Safe beside a download writing into the same archive.
+    bool Record(const TEngineExchange& exchange);
+    // A metadata record about url: text, as a "note" field.
+    bool Note(const QString& url, const QByteArray& text);
+
   private:
     class RecordOut;
     using BlockWriter = std::function<bool(RecordOut&)>;
     bool WriteRecord(RecordOut& out, const QByteArray& type, const QByteArray& id,
                      const QByteArray& fields, const QByteArray& contentType, qint64 blockSize,
                      const QByteArray& blockDigest, const BlockWriter& block);
+    bool WriteExchange(const QString& url, const QByteArray& request, const QByteArray& head,
+                       qint64 bodySize, const QByteArray& blockDigest,
+                       const QByteArray& payloadDigest, const BlockWriter& body);
     bool CopySpool(RecordOut& out);
     void Fail(const QString& reason);
     void DropSpool();
@@ -46,6 +56,7 @@ class TWarcWriter final : public TResponseRecorder {
     const QString path_;
     const bool gzip_;
     int fd_ = -1;
+    std::mutex writeMutex_;  // one record at a time reaches the file
     mutable std::mutex errorMutex_;
     QString error_;
     // The answer being received.

@@ -3,6 +3,7 @@
 #include <QWebEngineProfile>
 
 #include "web/BrowserPage.h"
+#include "web/EngineRecorder.h"
 #include "web/LivePageScan.h"
 
 TPageScanner::TPageScanner(QWebEngineProfile* profile, Options options, QObject* parent)
@@ -20,7 +21,8 @@ TPageScanner::~TPageScanner() = default;
 
 void TPageScanner::Scan(const QString& url, std::function<void(const TPageScanResult&)> done) {
     done_ = std::move(done);
-    result_ = TPageScanResult{TOutcome::Done(), url, {}};
+    ending_ = false;
+    result_ = TPageScanResult{TOutcome::Done(), url, {}, 0, {}};
     found_ = TFoundMovieList();
     page_ = new TBrowserPage(profile_, this);
     scan_ = new TLivePageScan(page_, page_);
@@ -39,13 +41,22 @@ void TPageScanner::Scan(const QString& url, std::function<void(const TPageScanRe
     connect(scan_, &TLivePageScan::Failed, this,
             [this](const QString& reason) { End(TOutcome::Failed(reason)); });
     timeout_.start(options_.timeoutMs);
-    page_->Navigate(url);
+    if (!options_.archive) {
+        page_->Navigate(url);
+        return;
+    }
+    // The page loads once the engine reports its answers, so the first is recorded too.
+    recorder_ = new TEngineRecorder(page_, options_.archive, {}, page_);
+    connect(recorder_, &TEngineRecorder::Ready, page_, [this, url] { page_->Navigate(url); });
+    connect(recorder_, &TEngineRecorder::Note, this,
+            [this](const QString& text) { result_.notes << text; });
 }
 
 void TPageScanner::End(const TOutcome& outcome) {
-    if (!done_) {
+    if (!done_ || ending_) {
         return;
     }
+    ending_ = true;
     timeout_.stop();
     wait_.stop();
     result_.outcome = outcome;
@@ -53,11 +64,20 @@ void TPageScanner::End(const TOutcome& outcome) {
         result_.movies = found_.Movies();
         result_.scriptsUnread = found_.scriptsUnread;
     }
+    scan_->disconnect(this);
+    if (recorder_) {
+        recorder_->Finish([this] { Deliver(); });
+    } else {
+        Deliver();
+    }
+}
+
+void TPageScanner::Deliver() {
     const auto done = std::move(done_);
     done_ = nullptr;
-    scan_->disconnect(this);
     page_->deleteLater();  // it may be delivering the signal that ended its scan
     page_ = nullptr;
     scan_ = nullptr;
+    recorder_ = nullptr;
     done(result_);
 }

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <functional>
 #include <vector>
@@ -11,7 +12,9 @@
 
 class QWebEngineProfile;
 class TBrowserPage;
+class TEngineRecorder;
 class TLivePageScan;
+class TWarcWriter;
 
 // What the scan of one page found.
 struct TPageScanResult {
@@ -19,6 +22,7 @@ struct TPageScanResult {
     QString page;      // the address loaded
     std::vector<TFoundMovie> movies;
     int scriptsUnread = 0;  // external scripts the deep scan found no copy of in the cache
+    QStringList notes;      // what the archive could not hold of the page
 };
 
 // Scans pages without a window, one after another, with the window's scan of a page: each page
@@ -30,6 +34,8 @@ class TPageScanner : public QObject {
         bool deep = false;
         int waitMs = 0;         // how long a page stays open after its scan
         int timeoutMs = 60000;  // for the page to load and be read
+        // Where every answer the engine receives for each page is recorded; none when null.
+        TWarcWriter* archive = nullptr;
     };
 
     TPageScanner(QWebEngineProfile* profile, Options options, QObject* parent = nullptr);
@@ -40,15 +46,18 @@ class TPageScanner : public QObject {
 
   private:
     void End(const TOutcome& outcome);
+    void Deliver();
 
     QWebEngineProfile* const profile_;
     const Options options_;
     // A page of its own for each address: nothing of one page reaches the next.
     TBrowserPage* page_ = nullptr;
     TLivePageScan* scan_ = nullptr;
+    TEngineRecorder* recorder_ = nullptr;
     QTimer timeout_;
     QTimer wait_;
     std::function<void(const TPageScanResult&)> done_;
+    bool ending_ = false;  // the page's answers are being written
     TPageScanResult result_;
     TFoundMovieList found_;
 };

@@ -195,3 +195,76 @@ TEST(CommandLine, GetWritesAWebArchiveThatAWarcReaderReads) {
     EXPECT_EQ(sha256["a.swf"], hash("FWS movie /a.swf"));
     EXPECT_EQ(sha256["chunked.swf"], hash(QByteArray::fromStdString(movie)));
 }
+
+// scan --warc keeps the page as the engine received it: the document, its frame, script, style
+// and image, the page's own request, a redirect and an error answer, each body byte for byte
+// (decoded, the encoding it came in noted), each digest right, as a real reader reads it.
+TEST(CommandLine, ScanWritesThePageAsTheEngineReceivedIt) {
+    const std::string gif(
+        "GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\x00\x00\x00\x00\x00!\xf9\x04"
+        "\x01\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02"
+        "D\x01\x00;",
+        43);
+    const std::string script = "var long = '" + std::string(4000, 's') + "';";
+    const std::map<std::string, std::string> bodies = {
+        {"/index.html",
+         "<html><head><title>Kept</title><link rel=stylesheet href=s.css><script src=a.js>"
+         "</script></head><body>text<img src=i.gif><img src=old.gif><img src=gone.gif>"
+         "<iframe src=frame.html></iframe><script>fetch('data.json')</script></body></html>"},
+        {"/s.css", "body { color: red }"},
+        {"/a.js", script},
+        {"/i.gif", gif},
+        {"/frame.html", "<p>in the frame</p>"},
+        {"/data.json", "{\"level\": 2}"},
+    };
+    PageServer site;
+    for (const auto& [path, body] : bodies) {
+        site.Add(path, body,
+                 path == "/i.gif"       ? "image/gif"
+                 : path == "/a.js"      ? "application/javascript"
+                 : path == "/s.css"     ? "text/css"
+                 : path == "/data.json" ? "application/json"
+                                        : "text/html");
+    }
+    site.Handle("/old.gif", [](httplib::Response& res) { res.set_redirect("/i.gif"); });
+    QTemporaryDir folder;
+    const QString warc = folder.filePath("site.warc.gz");
+    const QString page = QString("http://127.0.0.1:%1/index.html").arg(site.Port());
+    const Ran scan = Vimbrel({"scan", "--wait", "1", "--warc", warc, page});
+    EXPECT_EQ(scan.status, 0) << scan.err.toStdString();
+
+    const WarcRecords read = ReadWarc(warc);
+    ASSERT_TRUE(read.ok) << read.error.toStdString();
+    QMap<QString, int> status;
+    QMap<QString, QString> sha256;
+    for (const QJsonObject& r : read.records) {
+        if (r["type"] == "response") {
+            const QString path = "/" + r["uri"].toString().section('/', 3);
+            status[path] = r["status"].toInt();
+            sha256[path] = r["sha256"].toString();
+            EXPECT_TRUE(r["payloadDigestOk"].toBool()) << path.toStdString();
+        }
+    }
+    for (const auto& [path, body] : bodies) {
+        const QString name = QString::fromStdString(path);
+        EXPECT_EQ(status.value(name), 200) << path;
+        EXPECT_EQ(sha256.value(name), QCryptographicHash::hash(QByteArray::fromStdString(body),
+                                                               QCryptographicHash::Sha256)
+                                          .toHex())
+            << path;
+    }
+    EXPECT_EQ(status.value("/old.gif"), 302);
+    EXPECT_EQ(status.value("/gone.gif"), 404);
+    // Each was fetched once, by the engine.
+    const std::vector<std::string> asked = site.Asked();
+    EXPECT_EQ(std::count(asked.begin(), asked.end(), "/a.js"), 1);
+}
+
+TEST(CommandLine, AnArchiveThatCannotBeWrittenIsRefusedBeforeAnyPageLoads) {
+    PageServer site;
+    const Ran scan = Vimbrel({"scan", "--warc", "/nonexistent/site.warc",
+                              QString("http://127.0.0.1:%1/").arg(site.Port())});
+    EXPECT_EQ(scan.status, 2);
+    EXPECT_TRUE(scan.err.contains("cannot write /nonexistent/site.warc")) << scan.err.toStdString();
+    EXPECT_TRUE(site.Asked().empty());
+}

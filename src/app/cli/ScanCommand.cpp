@@ -69,6 +69,7 @@ class TScanCommand : public TCliCommand {
         pages_ = given.addresses;
         warc_ = OpenWarc(parser);
         downloadOptions.warc = warc_.get();
+        options.archive = warc_.get();
         output_ = std::make_unique<TCliOutput>(parser.isSet("json"));
         ReportRefused(given, *output_);
         ShowConsoleMessages(parser.isSet("verbose"));
@@ -114,6 +115,9 @@ class TScanCommand : public TCliCommand {
             return;
         }
         scanner_->Scan(pages_[next_++], [this](const TPageScanResult& result) {
+            for (const QString& note : result.notes) {
+                output_->Note(note);
+            }
             if (!result.outcome) {
                 output_->Failure(result.page + ": " + result.outcome.reason);
                 PageEnded(result);

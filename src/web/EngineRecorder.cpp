@@ -1,0 +1,234 @@
+#include "web/EngineRecorder.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QUrl>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+
+#include "logic/EngineExchange.h"
+#include "logic/WarcWriter.h"
+
+namespace {
+// Marks the protocol's messages among what the tools page writes to its console.
+constexpr char kMark[] = "vimbrel-protocol:";
+constexpr int kAttachRetryMs = 100;
+constexpr int kFinishLimitMs = 5000;
+
+// A JavaScript string literal of text.
+QString Literal(const QString& text) {
+    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(array.mid(1, array.size() - 2));
+}
+
+// Takes the messages the engine hands the tools page (whole or in chunks) before the page's
+// own code can, and passes each on through the console, marked.
+QString ProtocolHook() {
+    return QString(R"JS((() => {
+  let buffer = "", expected = 0;
+  const api = {
+    dispatchMessage(message) {
+      console.debug(%1 + (typeof message === "string" ? message : JSON.stringify(message)));
+    },
+    dispatchMessageChunk(chunk, size) {
+      if (size) { buffer = ""; expected = size; }
+      buffer += chunk;
+      if (buffer.length >= expected) { api.dispatchMessage(buffer); buffer = ""; expected = 0; }
+    },
+  };
+  Object.defineProperty(window, "DevToolsAPI", { value: api, writable: false });
+})();)JS")
+        .arg(Literal(kMark));
+}
+
+bool Recordable(const QString& url) {
+    const QString scheme = QUrl(url).scheme();
+    return scheme == "http" || scheme == "https";
+}
+
+}  // namespace
+
+// The developer-tools page the recorder speaks through; the messages reach it on its console.
+class TProtocolPage : public QWebEnginePage {
+  public:
+    TProtocolPage(QWebEngineProfile* profile, QObject* parent,
+                  std::function<void(const QByteArray&)> message)
+        : QWebEnginePage(profile, parent), message_(std::move(message)) {
+        QWebEngineScript hook;
+        hook.setInjectionPoint(QWebEngineScript::DocumentCreation);
+        hook.setWorldId(QWebEngineScript::MainWorld);
+        hook.setSourceCode(ProtocolHook());
+        scripts().insert(hook);
+    }
+
+  protected:
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int,
+                                  const QString&) override {
+        if (message.startsWith(kMark)) {
+            message_(message.mid(int(qstrlen(kMark))).toUtf8());
+        }
+    }
+
+  private:
+    const std::function<void(const QByteArray&)> message_;
+};
+
+TEngineRecorder::TEngineRecorder(QWebEnginePage* page, TWarcWriter* archive, Limits limits,
+                                 QObject* parent)
+    : QObject(parent), page_(page), archive_(archive), limits_(limits) {
+    tools_ =
+        new TProtocolPage(page->profile(), this, [this](const QByteArray& json) { Message(json); });
+    attach_.setInterval(kAttachRetryMs);
+    connect(&attach_, &QTimer::timeout, this, [this] {
+        enableId_ = nextId_;
+        // Bodies are kept by the engine until asked for; these bound what it keeps.
+        Send("Network.enable", {{"maxTotalBufferSize", 512 * 1024 * 1024},
+                                {"maxResourceBufferSize", 256 * 1024 * 1024}});
+    });
+    connect(tools_, &QWebEnginePage::loadFinished, this, [this] { attach_.start(); });
+    finishLimit_.setSingleShot(true);
+    finishLimit_.setInterval(kFinishLimitMs);
+    connect(&finishLimit_, &QTimer::timeout, this, [this] {
+        bodiesAsked_.clear();
+        EndIfDone();
+    });
+    page_->setDevToolsPage(tools_);
+}
+
+TEngineRecorder::~TEngineRecorder() {
+    if (page_->devToolsPage() == tools_) {
+        page_->setDevToolsPage(nullptr);
+    }
+}
+
+void TEngineRecorder::Send(const QString& method, const QJsonObject& params) {
+    const QJsonObject message{{"id", nextId_++}, {"method", method}, {"params", params}};
+    const QString text = QString::fromUtf8(QJsonDocument(message).toJson(QJsonDocument::Compact));
+    const QJsonObject embedder{
+        {"id", 0}, {"method", "dispatchProtocolMessage"}, {"params", QJsonArray{text}}};
+    const QString call = QString::fromUtf8(QJsonDocument(embedder).toJson(QJsonDocument::Compact));
+    tools_->runJavaScript("DevToolsHost.sendMessageToEmbedder(" + Literal(call) + ")");
+}
+
+void TEngineRecorder::Message(const QByteArray& json) {
+    const QJsonObject message = QJsonDocument::fromJson(json).object();
+    if (message.contains("id")) {
+        Reply(message["id"].toInt(), message);
+    } else {
+        Event(message["method"].toString(), message["params"].toObject());
+    }
+}
+
+void TEngineRecorder::Reply(int id, const QJsonObject& message) {
+    if (!ready_ && id >= enableId_ && enableId_ > 0) {
+        attach_.stop();
+        ready_ = true;
+        emit Ready();
+        return;
+    }
+    const QString requestId = bodiesAsked_.take(id);
+    if (requestId.isEmpty()) {
+        return;
+    }
+    const Answer answer = answers_.take(requestId);
+    const QJsonObject result = message["result"].toObject();
+    const QByteArray body = result["base64Encoded"].toBool()
+                                ? QByteArray::fromBase64(result["body"].toString().toLatin1())
+                                : result["body"].toString().toUtf8();
+    if (body.isEmpty() && answer.received > 0) {
+        // An empty body would be a false copy of what was received.
+        emit Note(answer.response["url"].toString() +
+                  ": not archived, the engine kept no copy of its body");
+    } else {
+        Keep(answer, answer.response, body);
+    }
+    EndIfDone();
+}
+
+void TEngineRecorder::Event(const QString& method, const QJsonObject& params) {
+    const QString id = params["requestId"].toString();
+    if (method == "Network.requestWillBeSent") {
+        Answer& answer = answers_[id];
+        if (params.contains("redirectResponse")) {
+            Keep(answer, params["redirectResponse"].toObject(), {});
+            answer = Answer();
+        }
+        answer.request = params["request"].toObject();
+    } else if (method == "Network.requestWillBeSentExtraInfo") {
+        answers_[id].sentHeaders = params["headers"].toObject();
+    } else if (method == "Network.responseReceivedExtraInfo") {
+        Answer& answer = answers_[id];
+        answer.headersText = params["headersText"].toString().toUtf8();
+        answer.headersStatus = params["statusCode"].toInt();
+    } else if (method == "Network.responseReceived") {
+        answers_[id].response = params["response"].toObject();
+    } else if (method == "Network.dataReceived") {
+        answers_[id].received += params["dataLength"].toInteger();
+    } else if (method == "Network.loadingFinished") {
+        if (!finished_ && answers_.value(id).response.contains("status")) {
+            bodiesAsked_.insert(nextId_, id);
+            Send("Network.getResponseBody", {{"requestId", id}});
+        } else {
+            answers_.remove(id);
+        }
+    } else if (method == "Network.loadingFailed") {
+        answers_.remove(id);
+    }
+}
+
+QByteArray TEngineRecorder::HeadText(const Answer& answer, const QJsonObject& response) const {
+    // The head as received, when the engine told it for this very answer.
+    return answer.headersStatus == response["status"].toInt() ? answer.headersText : QByteArray();
+}
+
+void TEngineRecorder::Keep(const Answer& answer, const QJsonObject& response,
+                           const QByteArray& body) {
+    const QString url = response["url"].toString(answer.request["url"].toString());
+    if (!Recordable(url) || full_) {
+        return;
+    }
+    TEngineExchange exchange;
+    exchange.url = url;
+    exchange.request = EngineRequestMessage(answer.request, answer.sentHeaders);
+    exchange.head = EngineResponseHead(response, HeadText(answer, response), body.size());
+    exchange.body = body;
+    const qint64 size = exchange.head.size() + body.size();
+    if (records_ + 1 > limits_.records || bytes_ + size > limits_.bytes) {
+        full_ = true;
+        const QString text =
+            QString(
+                "the archive holds no more of %1: %2 answers or %3 MB are the most kept "
+                "for one page")
+                .arg(page_->url().toString())
+                .arg(limits_.records)
+                .arg(limits_.bytes / (1024 * 1024));
+        archive_->Note(page_->url().toString(), text.toUtf8());
+        emit Note(text);
+        return;
+    }
+    if (archive_->Record(exchange)) {
+        ++records_;
+        bytes_ += size;
+    }
+}
+
+void TEngineRecorder::Finish(std::function<void()> done) {
+    finished_ = std::move(done);
+    attach_.stop();
+    finishLimit_.start();
+    EndIfDone();
+}
+
+void TEngineRecorder::EndIfDone() {
+    if (!finished_ || !bodiesAsked_.isEmpty()) {
+        return;
+    }
+    finishLimit_.stop();
+    if (page_->devToolsPage() == tools_) {
+        page_->setDevToolsPage(nullptr);
+    }
+    const auto done = std::move(finished_);
+    finished_ = nullptr;
+    done();
+}
