@@ -1,5 +1,8 @@
 #include "logic/WarcWriter.h"
 
+#include "logic/ChunkedBody.h"
+#include "platform/Digest.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -108,11 +111,115 @@ class TWarcWriter::RecordOut {
     std::vector<char> buffer_;
 };
 
+// One transfer's answers, each spooled until it has ended, then written whole.
+class TWarcWriter::TStream final : public TResponseRecorder {
+  public:
+    explicit TStream(TWarcWriter& archive) : archive_(archive) {}
+    ~TStream() override { DropSpool(); }
+
+    void Answer(const QString& url, const QByteArray& request, const QByteArray& head) override {
+        Finish(true);  // an answer without a body, a redirect say, has ended
+        if (!archive_.Writable()) {
+            return;
+        }
+        answering_ = true;
+        url_ = url;
+        request_ = request;
+        head_ = head;
+        bodySize_ = 0;
+        spoolError_ = 0;
+        blockHash_.Reset();
+        blockHash_.Add(head);
+        payloadHash_.Reset();
+        chunked_ = IsChunked(head);
+        chunks_ = TChunkedBody();
+    }
+
+    void Body(const char* data, size_t size) override {
+        if (!answering_ || spoolError_ != 0) {
+            return;
+        }
+        if (spool_ < 0 && !OpenSpool()) {
+            spoolError_ = errno;
+            return;
+        }
+        if (!WriteAll(spool_, data, size)) {
+            spoolError_ = errno;
+            return;
+        }
+        bodySize_ += static_cast<qint64>(size);
+        const QByteArrayView piece(data, static_cast<qsizetype>(size));
+        blockHash_.Add(piece);
+        payloadHash_.Add(chunked_ ? chunks_.Feed(data, static_cast<qsizetype>(size)) : piece);
+    }
+
+    void Finish(bool complete) override {
+        if (!answering_) {
+            return;
+        }
+        answering_ = false;
+        if (!complete) {
+            DropSpool();  // cut off: nothing of it is kept
+            return;
+        }
+        if (spoolError_ != 0) {
+            DropSpool();
+            archive_.Fail(ErrnoText(spoolError_));
+            return;
+        }
+        const bool written = archive_.WriteExchange(
+            url_, request_, head_, bodySize_, WarcDigestOf(blockHash_.Result()),
+            WarcDigestOf(payloadHash_.Result()),
+            [this](RecordOut& out) { return spool_ < 0 || archive_.CopyFile(spool_, out); });
+        const int error = errno;
+        DropSpool();
+        if (!written) {
+            archive_.Fail(ErrnoText(error));
+        }
+    }
+
+  private:
+    bool OpenSpool() {
+        // Beside the archive, where its bytes will go anyway; unnamed, so nothing is left.
+        const QByteArray folder = QFile::encodeName(QFileInfo(archive_.path_).absolutePath());
+        spool_ = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+        if (spool_ < 0 && (errno == EOPNOTSUPP || errno == EISDIR)) {
+            QByteArray name = folder + "/.vimbrel-spool-XXXXXX";
+            spool_ = ::mkostemp(name.data(), O_CLOEXEC);
+            if (spool_ >= 0) {
+                ::unlink(name.constData());
+            }
+        }
+        return spool_ >= 0;
+    }
+    void DropSpool() {
+        if (spool_ >= 0) {
+            ::close(spool_);
+            spool_ = -1;
+        }
+    }
+
+    TWarcWriter& archive_;
+    bool answering_ = false;
+    QString url_;
+    QByteArray request_;
+    QByteArray head_;
+    int spool_ = -1;  // the body, in a file with no name
+    qint64 bodySize_ = 0;
+    int spoolError_ = 0;
+    TDigest blockHash_{TDigest::Kind::Sha1};    // head and body
+    TDigest payloadHash_{TDigest::Kind::Sha1};  // the body, chunks undone
+    bool chunked_ = false;
+    TChunkedBody chunks_;
+};
+
 TWarcWriter::TWarcWriter(const QString& path)
-    : path_(path), gzip_(path.endsWith(".gz", Qt::CaseInsensitive)) {}
+    : path_(path),
+      gzip_(path.endsWith(".gz", Qt::CaseInsensitive)),
+      own_(std::make_unique<TStream>(*this)) {}
 
 TWarcWriter::~TWarcWriter() {
-    DropSpool();
+    own_.reset();
     if (fd_ >= 0) {
         ::close(fd_);
     }
@@ -153,93 +260,24 @@ TOutcome TWarcWriter::Open(const QString& software) {
     return error.isEmpty() ? TOutcome::Done() : TOutcome::Failed(error);
 }
 
+std::unique_ptr<TResponseRecorder> TWarcWriter::Stream() {
+    return std::make_unique<TStream>(*this);
+}
+
 void TWarcWriter::Answer(const QString& url, const QByteArray& request, const QByteArray& head) {
-    Finish(true);  // an answer without a body, a redirect say, has ended
-    if (fd_ < 0 || !Error().isEmpty()) {
-        return;
-    }
-    answering_ = true;
-    url_ = url;
-    request_ = request;
-    head_ = head;
-    bodySize_ = 0;
-    spoolFailed_ = false;
-    blockHash_.Reset();
-    blockHash_.Add(head);
-    payloadHash_.Reset();
-    chunked_ = IsChunked(head);
-    chunks_ = TChunkedBody();
+    own_->Answer(url, request, head);
 }
 
 void TWarcWriter::Body(const char* data, size_t size) {
-    if (!answering_ || spoolFailed_) {
-        return;
-    }
-    if (spool_ < 0) {
-        // Beside the archive, where its bytes will go anyway; unnamed, so nothing is left.
-        const QByteArray folder = QFile::encodeName(QFileInfo(path_).absolutePath());
-        spool_ = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-        if (spool_ < 0 && (errno == EOPNOTSUPP || errno == EISDIR)) {
-            QByteArray name = folder + "/.vimbrel-spool-XXXXXX";
-            spool_ = ::mkostemp(name.data(), O_CLOEXEC);
-            if (spool_ >= 0) {
-                ::unlink(name.constData());
-            }
-        }
-        if (spool_ < 0) {
-            spoolFailed_ = true;
-            spoolError_ = errno;
-            return;
-        }
-    }
-    if (!WriteAll(spool_, data, size)) {
-        spoolFailed_ = true;
-        spoolError_ = errno;
-        return;
-    }
-    bodySize_ += static_cast<qint64>(size);
-    const QByteArrayView piece(data, static_cast<qsizetype>(size));
-    blockHash_.Add(piece);
-    if (chunked_) {
-        payloadHash_.Add(chunks_.Feed(data, static_cast<qsizetype>(size)));
-    } else {
-        payloadHash_.Add(piece);
-    }
-}
-
-void TWarcWriter::DropSpool() {
-    if (spool_ >= 0) {
-        ::close(spool_);
-        spool_ = -1;
-    }
+    own_->Body(data, size);
 }
 
 void TWarcWriter::Finish(bool complete) {
-    if (!answering_) {
-        return;
-    }
-    answering_ = false;
-    if (!complete) {
-        DropSpool();  // cut off: nothing of it is kept
-        return;
-    }
-    if (spoolFailed_) {
-        DropSpool();
-        Fail(ErrnoText(spoolError_));
-        return;
-    }
-    const bool written = WriteExchange(
-        url_, request_, head_, bodySize_, WarcDigestOf(blockHash_.Result()),
-        WarcDigestOf(payloadHash_.Result()), [this](RecordOut& out) { return CopySpool(out); });
-    const int error = errno;
-    DropSpool();
-    if (!written) {
-        Fail(ErrnoText(error));
-    }
+    own_->Finish(complete);
 }
 
 bool TWarcWriter::Record(const TEngineExchange& exchange) {
-    if (fd_ < 0 || !Error().isEmpty()) {
+    if (!Writable()) {
         return false;
     }
     TDigest block(TDigest::Kind::Sha1);
@@ -255,8 +293,46 @@ bool TWarcWriter::Record(const TEngineExchange& exchange) {
     return written;
 }
 
+bool TWarcWriter::RecordFile(const QString& url, const QByteArray& request, const QByteArray& head,
+                             const QString& bodyFile) {
+    if (!Writable()) {
+        return false;
+    }
+    const int fd = ::open(QFile::encodeName(bodyFile).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;  // the copy is gone: there is nothing to archive
+    }
+    TDigest block(TDigest::Kind::Sha1);
+    TDigest payload(TDigest::Kind::Sha1);
+    block.Add(head);
+    std::vector<char> buffer(kCopyBuffer);
+    qint64 size = 0;
+    for (ssize_t n; (n = ::read(fd, buffer.data(), buffer.size())) != 0;) {
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            ::close(fd);
+            return false;
+        }
+        const QByteArrayView piece(buffer.data(), n);
+        block.Add(piece);
+        payload.Add(piece);
+        size += n;
+    }
+    const bool written = WriteExchange(url, request, head, size, WarcDigestOf(block.Result()),
+                                       WarcDigestOf(payload.Result()),
+                                       [&](RecordOut& out) { return CopyFile(fd, out); });
+    const int error = errno;
+    ::close(fd);
+    if (!written) {
+        Fail(ErrnoText(error));
+    }
+    return written;
+}
+
 bool TWarcWriter::Note(const QString& url, const QByteArray& text) {
-    if (fd_ < 0 || !Error().isEmpty()) {
+    if (!Writable()) {
         return false;
     }
     const QByteArray fields = "note: " + text + "\r\n";
@@ -306,13 +382,10 @@ bool TWarcWriter::WriteExchange(const QString& url, const QByteArray& request,
     return written;
 }
 
-bool TWarcWriter::CopySpool(RecordOut& out) {
-    if (spool_ < 0) {
-        return true;  // no body
-    }
+bool TWarcWriter::CopyFile(int fd, RecordOut& out) {
     std::vector<char> buffer(kCopyBuffer);
     for (off_t at = 0;;) {
-        const ssize_t n = ::pread(spool_, buffer.data(), buffer.size(), at);
+        const ssize_t n = ::pread(fd, buffer.data(), buffer.size(), at);
         if (n < 0 && errno == EINTR) {
             continue;
         }
