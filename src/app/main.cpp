@@ -21,7 +21,10 @@ std::unique_ptr<QCoreApplication> OffScreenApplication(int& argc, char** argv) {
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --log-level=3");
     }
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    return std::make_unique<QApplication>(argc, argv);
+    auto application = std::make_unique<QApplication>(argc, argv);
+    // The players of movies played off screen are windows; the command ends when it is done.
+    QApplication::setQuitOnLastWindowClosed(false);
+    return application;
 }
 
 std::vector<std::unique_ptr<TCliCommand>> BrowserCommands(const QString& profileFolder) {

@@ -54,8 +54,8 @@ QByteArray EngineRequestMessage(const QJsonObject& request, const QJsonObject& s
            request["postData"].toString().toUtf8();
 }
 
-QByteArray EngineResponseHead(const QJsonObject& response, const QByteArray& headersText,
-                              qint64 bodySize) {
+QByteArray ArchivedResponseHead(const QJsonObject& response, const QByteArray& headersText,
+                                qint64 bodySize, bool contentDecoded) {
     const QByteArray received =
         headersText.startsWith("HTTP/") ? headersText : RebuiltHead(response);
     QList<QByteArray> lines = received.split('\n');
@@ -69,7 +69,8 @@ QByteArray EngineResponseHead(const QJsonObject& response, const QByteArray& hea
             continue;  // the blank line that ends it, or nothing a header could be
         }
         const QByteArray name = line.left(colon).trimmed().toLower();
-        const bool stale = name == "content-encoding" || name == "transfer-encoding" ||
+        const bool stale = (contentDecoded && name == "content-encoding") ||
+                           name == "transfer-encoding" ||
                            (name == "content-length" && line.mid(colon + 1).trimmed() != length);
         lengthHolds = lengthHolds || (name == "content-length" && !stale);
         head += (stale ? kRenamed : "") + line + "\r\n";

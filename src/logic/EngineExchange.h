@@ -18,10 +18,11 @@ struct TEngineExchange {
 // headers the engine really sent when it told them (sentHeaders), else those of request.
 QByteArray EngineRequestMessage(const QJsonObject& request, const QJsonObject& sentHeaders);
 
-// The answer's head for a body of bodySize bytes. headersText is the head as received, when
-// the engine told it (HTTP/1.x); otherwise the head is rebuilt from response (a protocol
-// Response object). The engine hands over bodies decoded, so what the body no longer is, is
-// kept under its name prefixed with "X-Archive-Orig-" (Content-Encoding, Transfer-Encoding, a
-// Content-Length that no longer holds), and Content-Length gives the body's size.
-QByteArray EngineResponseHead(const QJsonObject& response, const QByteArray& headersText,
-                              qint64 bodySize);
+// The answer's head for a body of bodySize bytes, as archived. headersText is the head as
+// received, when it was told (HTTP/1.x); otherwise the head is rebuilt from response (a protocol
+// Response object). What the body kept no longer is, is kept under its name prefixed with
+// "X-Archive-Orig-" (Transfer-Encoding, a Content-Length that no longer holds, and when the body
+// was decoded, as the engine hands bodies over, Content-Encoding), and Content-Length gives the
+// body's size.
+QByteArray ArchivedResponseHead(const QJsonObject& response, const QByteArray& headersText,
+                                qint64 bodySize, bool contentDecoded = true);

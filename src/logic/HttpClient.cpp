@@ -151,7 +151,8 @@ struct THttpClient::Answer {
         curl_off_t length = -1;
         curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
         head.announced = length > 0 ? length : 0;
-        if (IsRedirect(head.status) && !request.asSent && request.redirects > 0) {
+        if (IsRedirect(head.status) && !request.asSent && !request.everyAnswer &&
+            request.redirects > 0) {
             return true;  // followed here; its body only keeps the connection
         }
         told = true;
@@ -259,6 +260,8 @@ TTransferEnd THttpClient::Get(const TFetchRequest& request, THttpSink& sink) {
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &answer);
     if (request.asSent) {
         curl_easy_setopt(easy, CURLOPT_HTTP_TRANSFER_DECODING, 0L);
+    }
+    if (request.asSent || request.everyAnswer) {
         curl_easy_setopt(easy, CURLOPT_DEBUGFUNCTION, &Answer::OnDebug);
         curl_easy_setopt(easy, CURLOPT_DEBUGDATA, &answer);
         curl_easy_setopt(easy, CURLOPT_VERBOSE, 1L);

@@ -20,6 +20,8 @@ struct TFetchRequest {
     // Each answer as it went over the wire, for a record: redirects included, bodies still in
     // their chunks, every request's head told.
     bool asSent = false;
+    // Each answer, redirects included, told with its request's head as sent; bodies as usual.
+    bool everyAnswer = false;
     int redirects = 20;  // followed at most, each to http or https only
     int connectTimeoutMs = 30000;
     // The whole transfer; 0: none, though a transfer that receives nothing for a minute ends.
@@ -31,7 +33,7 @@ struct TFetchRequest {
 // An answer's head, as received.
 struct THttpHead {
     QString url;            // the address asked for
-    QByteArray request;     // the request's head as sent (asSent only)
+    QByteArray request;     // the request's head as sent (asSent or everyAnswer only)
     QByteArray head;        // status line and headers, CRLFs included
     QByteArray statusLine;  // without its line end
     long status = 0;
@@ -39,7 +41,7 @@ struct THttpHead {
 };
 
 // Receives a transfer's answers, on the transfer's thread: each as its head, its body, its end.
-// Redirects reach it only when the request asks for the answers as sent.
+// Redirects reach it only when the request asks for every answer or the answers as sent.
 class THttpSink {
   public:
     virtual ~THttpSink() = default;

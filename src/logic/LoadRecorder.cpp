@@ -1,5 +1,8 @@
 #include "logic/LoadRecorder.h"
 
+#include "logic/EngineExchange.h"
+#include "logic/WarcWriter.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -29,12 +32,27 @@ constexpr int kFirstBytes = 16;  // enough to tell a movie, an image or a sound
 // short error page), every byte counted against the movie's budget.
 class TLoadRecorder::Transfer final : public THttpSink {
   public:
-    Transfer(TLoadRecorder& owner, const QString& movie, TAtomicFile& file)
-        : owner_(owner), movie_(movie), file_(file) {}
+    Transfer(TLoadRecorder& owner, const QString& movie, TAtomicFile& file, TWarcWriter* archive)
+        : owner_(owner), movie_(movie), file_(file), archive_(archive) {}
 
     bool Head(const THttpHead& head) override {
+        // Each answer afresh: a redirect's body is not the load's.
+        answer = head;
         toFile = head.status >= 200 && head.status < 300;
+        received = 0;
+        firstBytes.clear();
+        memory.clear();
+        sha.Reset();
         return true;
+    }
+
+    // An answer that is not kept is archived as it ends, if it came whole; a kept one once the
+    // movie may have it.
+    void End(bool complete) override {
+        if (archive_ && complete && !toFile && received == memory.size()) {
+            archive_->Record({answer.url, answer.request,
+                              ArchivedResponseHead({}, answer.head, received, false), memory});
+        }
     }
 
     bool Body(const char* data, size_t size) override {
@@ -68,11 +86,13 @@ class TLoadRecorder::Transfer final : public THttpSink {
     QByteArray firstBytes;
     QByteArray memory;  // the body of an answer that is not kept
     TDigest sha{TDigest::Kind::Sha256};
+    THttpHead answer;  // the latest
 
   private:
     TLoadRecorder& owner_;
     const QString movie_;
     TAtomicFile& file_;
+    TWarcWriter* const archive_;
     QString fault_;
 };
 
@@ -259,13 +279,15 @@ TLoadRecorder::Answer TLoadRecorder::Fetch(const Movie& movie, const QString& ur
     const QString path = folder + "/" + QString::number(number);
     TAtomicFile copy(path);
     TConnectionGuard guard(AllowsPrivate(movie), ownPorts);
-    Transfer transfer(*this, movie.key, copy);
+    TWarcWriter* const archive = archive_;
+    Transfer transfer(*this, movie.key, copy, archive);
     Running running(*this, generation);
     TFetchRequest request;
     request.url = url;
     request.guard = &guard;
     request.connectTimeoutMs = limits_.loadMs;
     request.timeoutMs = limits_.loadMs;
+    request.everyAnswer = archive != nullptr;
     QElapsedTimer took;
     took.start();
     const TTransferEnd end = running.client.Get(request, transfer);
@@ -304,6 +326,11 @@ TLoadRecorder::Answer TLoadRecorder::Fetch(const Movie& movie, const QString& ur
     }
     if (copy.Commit()) {
         file.localFile = path;
+        if (archive) {
+            const THttpHead& answer = transfer.answer;
+            archive->RecordFile(answer.url, answer.request,
+                                ArchivedResponseHead({}, answer.head, file.size, false), path);
+        }
     } else {
         file.refused = "no copy could be kept";
     }

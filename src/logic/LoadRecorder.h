@@ -78,6 +78,9 @@ class TLoadRecorder {
         ++generation_;
         CancelRunning();
     }
+    // Records every load fetched from now on, redirects and error answers included, in
+    // archive (none: null); a load the movie was refused is not recorded.
+    void SetArchive(class TWarcWriter* archive) { archive_ = archive; }
     // The program's own servers, which no load may reach.
     void ForbidOwnPort(int port);
     // What the movie known as movie loaded when a recorder kept its copies in folder, as far as
@@ -110,6 +113,7 @@ class TLoadRecorder {
     const TLoadLimits limits_;
     std::atomic<bool> stopping_{false};
     std::atomic<int> generation_{0};
+    std::atomic<class TWarcWriter*> archive_{nullptr};
     std::mutex mutex_;
     QHash<QString, Budget> budgets_;       // by movie
     QHash<QString, QByteArray> policies_;  // by policy address

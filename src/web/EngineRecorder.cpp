@@ -191,7 +191,7 @@ void TEngineRecorder::Keep(const Answer& answer, const QJsonObject& response,
     TEngineExchange exchange;
     exchange.url = url;
     exchange.request = EngineRequestMessage(answer.request, answer.sentHeaders);
-    exchange.head = EngineResponseHead(response, HeadText(answer, response), body.size());
+    exchange.head = ArchivedResponseHead(response, HeadText(answer, response), body.size());
     exchange.body = body;
     const qint64 size = exchange.head.size() + body.size();
     if (records_ + 1 > limits_.records || bytes_ + size > limits_.bytes) {

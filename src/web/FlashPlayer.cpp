@@ -13,6 +13,7 @@
 #include "logic/HttpGetThread.h"
 #include "logic/Job.h"
 #include "logic/LoadRecorder.h"
+#include "logic/WarcWriter.h"
 #include "platform/Pruning.h"
 #include "platform/Settings.h"
 #include "platform/UrlCache.h"
@@ -108,6 +109,9 @@ void TFlashPlayer::SetMovie(const QString& movie) {
     // A new selection takes over from a fetch still under way.
     THttpGetOptions options;
     options.maxBytes = kMostPreviewBytes;
+    fetch_.reset();
+    fetchRecord_ = archive_ ? archive_->Stream() : nullptr;
+    options.recorder = fetchRecord_.get();
     fetch_ = std::make_unique<TJobInstance<THttpGetThread>>(movie, file, options);
     connect(fetch_.get(), &THttpGetThread::Received, this, [this](qint64 bytes, qint64 total) {
         if (bytes >= kShowBytesFrom) {
@@ -159,6 +163,11 @@ void TFlashPlayer::SetPaused(bool paused) {
     if (ready_) {
         page()->runJavaScript(QString("vimbrelPause(%1);").arg(paused ? "true" : "false"));
     }
+}
+
+void TFlashPlayer::SetArchive(TWarcWriter* archive) {
+    archive_ = archive;
+    loads_->SetArchive(archive);
 }
 
 void TFlashPlayer::SetMovieFile(const QString& path, const QString& address) {

@@ -7,6 +7,8 @@
 class TPlayerServer;
 class THttpGetThread;
 class TLoadRecorder;
+class TResponseRecorder;
+class TWarcWriter;
 struct TLoadedFile;
 
 // The preview pane: plays the movie of an address or a local file. A web address is fetched by
@@ -36,6 +38,8 @@ class TFlashPlayer : public QWebEngineView {
     void Clear();
     // Pauses the movie playing, or lets it go on.
     void SetPaused(bool paused);
+    // Records the movies fetched from now on, and what they load, in archive (none: null).
+    void SetArchive(TWarcWriter* archive);
 
   signals:
     // The movie known as movie (its address, or its file's path) loaded a file; limitReached the
@@ -54,7 +58,9 @@ class TFlashPlayer : public QWebEngineView {
 
     std::unique_ptr<TLoadRecorder> loads_;  // outlives the server, whose threads use it
     std::unique_ptr<TPlayerServer> server_;
-    std::unique_ptr<THttpGetThread> fetch_;  // the movie being fetched, if any
+    TWarcWriter* archive_ = nullptr;
+    std::unique_ptr<TResponseRecorder> fetchRecord_;  // outlives the fetch that writes to it
+    std::unique_ptr<THttpGetThread> fetch_;           // the movie being fetched, if any
     QString movie_;
     int request_ = 0;
     bool ready_ = false;

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -22,6 +23,7 @@
 #include "support/PageServer.h"
 #include "support/RawHttpServer.h"
 #include "support/TestEnvironment.h"
+#include "support/TestSwf.h"
 #include "widgets/StatusBar.h"
 
 namespace {
@@ -267,4 +269,56 @@ TEST(CommandLine, AnArchiveThatCannotBeWrittenIsRefusedBeforeAnyPageLoads) {
     EXPECT_EQ(scan.status, 2);
     EXPECT_TRUE(scan.err.contains("cannot write /nonexistent/site.warc")) << scan.err.toStdString();
     EXPECT_TRUE(site.Asked().empty());
+}
+
+// scan --play plays each movie off screen, as the preview plays it: what the AS2 movie loads at
+// run time (a child movie into a level, variables) is listed on its row, saved beside it with
+// --get, and archived with --warc under its own address, with both movies.
+TEST(CommandLine, PlayedMoviesLoadsAreListedSavedAndArchived) {
+    const QByteArray child = ShapeSwf({0, 255, 0});
+    PageServer site;
+    PageServer other;  // another origin
+    site.Add("/index.html", WithPorts("<embed src='loader.swf' width=200 height=200>"
+                                      "<embed src='http://127.0.0.1:{B}/red.swf'>",
+                                      site.Port(), other.Port()));
+    site.Add("/loader.swf", LoaderSwf("levels/child.swf", "vars.txt").toStdString(),
+             "application/x-shockwave-flash");
+    site.Add("/levels/child.swf", child.toStdString(), "application/x-shockwave-flash");
+    site.Add("/vars.txt", "level=2", "text/plain");
+    other.Add("/red.swf", SolidColourSwf({255, 0, 0}).toStdString(),
+              "application/x-shockwave-flash");
+    QTemporaryDir folder;
+    const QString warc = folder.filePath("site.warc.gz");
+    const QString page = QString("http://127.0.0.1:%1/index.html").arg(site.Port());
+    const Ran scan =
+        Vimbrel({"scan", "--json", "--play", "3", "--get", folder.path(), "--warc", warc, page});
+    EXPECT_EQ(scan.status, 0) << scan.err.toStdString();
+
+    const std::vector<QJsonObject> rows = MovieLines(scan.out);
+    ASSERT_EQ(rows.size(), 2u);
+    QStringList loads;
+    for (const QJsonValue load : rows[0]["loads"].toArray()) {
+        loads << load["address"].toString().section('/', 3) + " " +
+                     QString::number(load["status"].toInt());
+    }
+    loads.sort();
+    EXPECT_EQ(loads, QStringList({"levels/child.swf 200", "vars.txt 200"}));
+    EXPECT_TRUE(rows[1]["loads"].toArray().isEmpty());
+    EXPECT_EQ(ReadAll(folder.filePath("loader/levels/child.swf")), child);
+    EXPECT_EQ(ReadAll(folder.filePath("loader/vars.txt")), "level=2");
+    EXPECT_TRUE(QFile::exists(folder.filePath("loader/manifest.json")));
+
+    const WarcRecords read = ReadWarc(warc);
+    ASSERT_TRUE(read.ok) << read.error.toStdString();
+    QSet<QString> archived;
+    for (const QJsonObject& r : read.records) {
+        if (r["type"] == "response" && r["status"].toInt() == 200) {
+            EXPECT_TRUE(r["payloadDigestOk"].toBool());
+            archived << r["uri"].toString().section('/', 3);
+        }
+    }
+    for (const char* path :
+         {"index.html", "loader.swf", "red.swf", "levels/child.swf", "vars.txt"}) {
+        EXPECT_TRUE(archived.contains(path)) << path;
+    }
 }

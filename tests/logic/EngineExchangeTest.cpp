@@ -42,7 +42,7 @@ TEST(EngineExchange, HeadsSayWhatTheArchivedBodyIs) {
          "HTTP/1.1 302 Found\r\nContent-Length: 0\r\n\r\n"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(EngineResponseHead(Json(c.response), c.headersText, c.bodySize), c.head)
+        EXPECT_EQ(ArchivedResponseHead(Json(c.response), c.headersText, c.bodySize), c.head)
             << c.name;
     }
 }

@@ -37,6 +37,22 @@ QJsonObject MovieJson(const QString& page, int index, const TMovieRow& row,
             {"sha256", orNull(QString::fromLatin1(sha256))}};
 }
 
+QJsonArray LoadsJson(const std::vector<TLoadedFile>& loads) {
+    QJsonArray array;
+    for (const TLoadedFile& load : loads) {
+        QJsonObject json{
+            {"address", load.address},
+            {"status", static_cast<int>(load.status)},
+            {"size", load.size},
+            {"sha256", load.sha256.isEmpty() ? QJsonValue() : QJsonValue(QString(load.sha256))}};
+        if (!load.refused.isEmpty()) {
+            json["refused"] = load.refused;
+        }
+        array.append(json);
+    }
+    return array;
+}
+
 TCliDownloads::TCliDownloads(TCore& core, TCliOutput& output, const TCliDownloadOptions& options,
                              QObject* parent)
     : QObject(parent), core_(core), output_(output), options_(options) {
@@ -77,7 +93,10 @@ void TCliDownloads::Finished(int row, const QString& url, const TDownloadResult&
             output_.Note(recorded.reason);
         }
     }
-    const QJsonObject json = MovieJson(page_, row + 1, movie, result.sha256);
+    QJsonObject json = MovieJson(page_, row + 1, movie, result.sha256);
+    if (played_.count(movie.address) > 0) {
+        json["loads"] = LoadsJson(movie.loads);
+    }
     if (result.saved) {
         output_.Result(result.file, json);
     } else {
@@ -97,14 +116,22 @@ void TCliDownloads::CheckArchive() {
 }
 
 void TCliDownloads::Run(const QString& page, const std::vector<TFoundMovie>& movies,
-                        const QString& folder, std::function<void()> done) {
+                        const TPlayedLoads& played, const QString& folder,
+                        std::function<void()> done) {
     page_ = page;
+    played_ = played;
     if (folder != folder_ || !index_) {
         folder_ = folder;
         index_ = std::make_unique<TSavedIndex>(folder);
     }
     TWebMovieModel& list = core_.WebMovies();
     list.SetFound(movies);
+    for (const auto& [movie, loads] : played) {
+        for (const TLoadedFile& load : loads) {
+            list.RecordLoad(movie, load);
+        }
+    }
+    core_.Chain().SaveLoads(!played.empty());
     output_.CountMovies(list.Count());
     for (int i = 0; i < list.Count(); ++i) {
         const TMovieRow& row = list.Row(i);

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QObject>
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "app/cli/CliCommand.h"
@@ -19,6 +21,13 @@ QString SourceName(TMovieSource source);
 QJsonObject MovieJson(const QString& page, int index, const TMovieRow& row,
                       const QByteArray& sha256 = {});
 
+// What movies that were played loaded, by movie address.
+using TPlayedLoads = std::map<QString, std::vector<TLoadedFile>>;
+
+// The files a movie loaded as a JSON array: address, status, size, sha256, and why one was
+// refused.
+QJsonArray LoadsJson(const std::vector<TLoadedFile>& loads);
+
 // Downloads movies one after another into a folder through the core's chain (its names and
 // atomic files), telling each as it ends: the saved path, or the failure with its reason. Every
 // Run of one object is one batch: a name saved earlier in it is never reused, and by default
@@ -30,9 +39,11 @@ class TCliDownloads : public QObject {
     TCliDownloads(TCore& core, TCliOutput& output, const TCliDownloadOptions& options,
                   QObject* parent = nullptr);
 
-    // page: where the movies were found (empty for addresses given); done runs once all ended.
-    void Run(const QString& page, const std::vector<TFoundMovie>& movies, const QString& folder,
-             std::function<void()> done);
+    // page: where the movies were found (empty for addresses given); played: what those that
+    // were played loaded, each saved with its movie in a folder of its own (and told in the
+    // movie's JSON line); done runs once all ended.
+    void Run(const QString& page, const std::vector<TFoundMovie>& movies,
+             const TPlayedLoads& played, const QString& folder, std::function<void()> done);
     // The web archive has failed: told once, and nothing more is fetched.
     bool ArchiveFailed() const { return archiveFailed_; }
 
@@ -46,6 +57,7 @@ class TCliDownloads : public QObject {
     std::unique_ptr<TSavedIndex> index_;  // of the folder
     QString folder_;
     QString page_;
+    TPlayedLoads played_;
     bool archiveFailed_ = false;
     std::function<void()> done_;
 };

@@ -33,7 +33,7 @@ class TGetCommand : public TCliCommand {
             movies.push_back({address, TMovieSource::CommandLine, QString()});
         }
         downloads_ = std::make_unique<TCliDownloads>(core_, *output_, options);
-        downloads_->Run(QString(), movies, folder, [this, done] {
+        downloads_->Run(QString(), movies, {}, folder, [this, done] {
             output_->Summary(false);
             done(output_->Failed() ? kExitFailure : kExitOk);
         });

@@ -12,6 +12,7 @@
 #include "platform/Secrets.h"
 #include "platform/Settings.h"
 #include "web/BrowserPage.h"
+#include "web/MoviePlays.h"
 #include "web/PageScanner.h"
 
 namespace {
@@ -47,6 +48,11 @@ class TScanCommand : public TCliCommand {
                           "SECONDS", "0"});
         parser.addOption(
             {"timeout", "Give up on a page that has not loaded within SECONDS.", "SECONDS", "60"});
+        parser.addOption({"play",
+                          "Play every movie found on each page for SECONDS, off screen, 8 at a "
+                          "time, and list (and with --get save, with --warc archive) what each "
+                          "loads meanwhile.",
+                          "SECONDS", "0"});
         parser.addOption({"get", "Download the movies found into DIR.", "DIR"});
         AddDownloadOptions(parser);
         parser.addOption({"verbose",
@@ -61,6 +67,7 @@ class TScanCommand : public TCliCommand {
         options.deep = parser.isSet("deep");
         options.waitMs = Milliseconds(parser, "wait");
         options.timeoutMs = Milliseconds(parser, "timeout", false);
+        playMs_ = Milliseconds(parser, "play");
         if (parser.isSet("get")) {
             folder_ = WritableFolder(parser.value("get"));
         }
@@ -77,12 +84,14 @@ class TScanCommand : public TCliCommand {
         // Pages are scanned as the window shows them, with their movies playing or not.
         profile_ = std::make_unique<TOwnProfile>(profileFolder_, settings_.PlayFlashInPages());
         scanner_ = std::make_unique<TPageScanner>(profile_->Profile(), options);
+        plays_ = std::make_unique<TMoviePlays>(playMs_, warc_.get());
         done_ = std::move(done);
         Next();
     }
     void Cancel() override {
         core_.CancelAll();
         scanner_.reset();
+        plays_.reset();
     }
 
   private:
@@ -130,25 +139,54 @@ class TScanCommand : public TCliCommand {
                                   .arg(result.page)
                                   .arg(result.scriptsUnread));
             }
-            if (folder_.isEmpty()) {
-                int index = 0;
-                for (const TFoundMovie& movie : result.movies) {
-                    TMovieRow row;
-                    row.address = movie.address;
-                    row.source = movie.source;
-                    row.document = movie.document;
-                    output_->Result(movie.address, MovieJson(result.page, ++index, row));
+            if (playMs_ == 0 || result.movies.empty()) {
+                Tell(result, {});
+                return;
+            }
+            QStringList movies;
+            for (const TFoundMovie& movie : result.movies) {
+                movies << movie.address;
+            }
+            plays_->Play(movies, [this, result](const TMoviePlays::Results& played) {
+                TPlayedLoads loads;
+                for (const auto& [movie, play] : played) {
+                    if (!play.failed.isEmpty()) {
+                        output_->Note(movie + ": did not play: " + play.failed);
+                    } else if (play.limitReached) {
+                        output_->Note(movie + ": loaded more than its limit; the rest was refused");
+                    }
+                    loads[movie] = play.loads;
                 }
-                output_->CountMovies(index);
+                Tell(result, loads);
+            });
+        });
+    }
+
+    // Lists or saves the page's movies, then goes on with the next page.
+    void Tell(const TPageScanResult& result, const TPlayedLoads& played) {
+        if (!folder_.isEmpty()) {
+            downloads_->Run(result.page, result.movies, played, folder_, [this, result] {
                 PageEnded(result);
                 Next();
-            } else {
-                downloads_->Run(result.page, result.movies, folder_, [this, result] {
-                    PageEnded(result);
-                    Next();
-                });
+            });
+            return;
+        }
+        int index = 0;
+        for (const TFoundMovie& movie : result.movies) {
+            TMovieRow row;
+            row.address = movie.address;
+            row.source = movie.source;
+            row.document = movie.document;
+            QJsonObject json = MovieJson(result.page, ++index, row);
+            const auto loads = played.find(movie.address);
+            if (loads != played.end()) {
+                json["loads"] = LoadsJson(loads->second);
             }
-        });
+            output_->Result(movie.address, json);
+        }
+        output_->CountMovies(index);
+        PageEnded(result);
+        Next();
     }
 
     // The archive outlives the core, whose download may still be writing into it as it goes.
@@ -163,6 +201,8 @@ class TScanCommand : public TCliCommand {
     std::unique_ptr<TCliDownloads> downloads_;
     std::unique_ptr<TOwnProfile> profile_;
     std::unique_ptr<TPageScanner> scanner_;  // its pages go before their profile
+    int playMs_ = 0;
+    std::unique_ptr<TMoviePlays> plays_;
     std::function<void(int)> done_;
 };
 
