@@ -11,7 +11,7 @@ PACKAGES=(
   libchm1 libchm-dev liblz4-dev zlib1g-dev libbrotli-dev
   fp-utils-3.2.2 librsvg2-bin desktop-file-utils appstream dpkg-dev file groff-base bash-completion
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-dejavu-core fonts-liberation2 fonts-crosextra-carlito curl wget openssl nodejs npm
+  fonts-dejavu-core fonts-liberation2 fonts-crosextra-carlito curl wget openssl nodejs npm unzip
   clang libclang-rt-14-dev
   chromium firefox-esr
 

@@ -1,6 +1,7 @@
 #include "logic/WarcWriter.h"
 
 #include "logic/ChunkedBody.h"
+#include "logic/RetryRule.h"
 #include "platform/Digest.h"
 
 #include <fcntl.h>
@@ -213,15 +214,20 @@ class TWarcWriter::TStream final : public TResponseRecorder {
     TChunkedBody chunks_;
 };
 
+namespace {
+constexpr char kPackagedWarc[] = "data.warc.gz";
+}
+
 TWarcWriter::TWarcWriter(const QString& path)
     : path_(path),
-      gzip_(path.endsWith(".gz", Qt::CaseInsensitive)),
+      package_(path.endsWith(".wacz", Qt::CaseInsensitive)),
+      gzip_(package_ || path.endsWith(".gz", Qt::CaseInsensitive)),
       own_(std::make_unique<TStream>(*this)) {}
 
 TWarcWriter::~TWarcWriter() {
     own_.reset();
-    if (fd_ >= 0) {
-        ::close(fd_);
+    if (fd_ >= 0 && !package_) {
+        ::close(fd_);  // a package's file closes itself, put in place or not
     }
 }
 
@@ -237,9 +243,36 @@ void TWarcWriter::Fail(const QString& reason) {
     }
 }
 
+TOutcome TWarcWriter::OpenPackage() {
+    if (QFileInfo::exists(path_)) {
+        return TOutcome::Failed("cannot write " + path_ +
+                                ": it exists, and a package is only ever written whole");
+    }
+    packageFile_ = std::make_unique<TAtomicFile>(path_);
+    if (!packageFile_->IsOpen()) {
+        return TOutcome::Failed(packageFile_->Error());
+    }
+    fd_ = packageFile_->Handle();
+    zip_ = std::make_unique<TZipWriter>(fd_);
+    if (!zip_->BeginEntry(QByteArray("archive/") + kPackagedWarc)) {
+        return TOutcome::Failed("cannot write " + path_ + ": " + ErrnoText(errno));
+    }
+    dataStart_ = ::lseek(fd_, 0, SEEK_END);
+    return TOutcome::Done();
+}
+
 TOutcome TWarcWriter::Open(const QString& software) {
-    fd_ = ::open(QFile::encodeName(path_).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC,
-                 0644);
+    software_ = software;
+    if (package_) {
+        const TOutcome opened = OpenPackage();
+        if (!opened) {
+            fd_ = -1;
+            return opened;
+        }
+    } else {
+        fd_ = ::open(QFile::encodeName(path_).constData(),
+                     O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    }
     if (fd_ < 0) {
         return TOutcome::Failed("cannot write " + path_ + ": " + ErrnoText(errno));
     }
@@ -249,10 +282,13 @@ TOutcome TWarcWriter::Open(const QString& software) {
                               "specifications/warc-format/warc-1.1/\r\n";
     const qint64 start = ::lseek(fd_, 0, SEEK_END);
     RecordOut out(fd_, gzip_);
-    if (!WriteRecord(out, "warcinfo", NewRecordId(),
-                     "WARC-Filename: " + QFileInfo(path_).fileName().toUtf8() + "\r\n",
-                     "application/warc-fields", fields.size(), WarcDigest(fields),
-                     [&](RecordOut& o) { return o.Write(fields); })) {
+    if (!WriteRecord(
+            out, "warcinfo", NewRecordId(),
+            "WARC-Filename: " +
+                (package_ ? QByteArray(kPackagedWarc) : QFileInfo(path_).fileName().toUtf8()) +
+                "\r\n",
+            "application/warc-fields", fields.size(), WarcDigest(fields),
+            [&](RecordOut& o) { return o.Write(fields); })) {
         Fail(ErrnoText(errno));
         [[maybe_unused]] const int cut = ::ftruncate(fd_, start);
     }
@@ -366,6 +402,9 @@ bool TWarcWriter::WriteExchange(const QString& url, const QByteArray& request,
                         "application/http;msgtype=response", head.size() + bodySize, blockDigest,
                         [&](RecordOut& out) { return out.Write(head) && body(out); });
     }
+    if (written && package_) {
+        Index(url, head, payloadDigest, start, ::lseek(fd_, 0, SEEK_END));
+    }
     if (written) {
         RecordOut out(fd_, gzip_);
         written = WriteRecord(out, "request", NewRecordId(),
@@ -377,9 +416,74 @@ bool TWarcWriter::WriteExchange(const QString& url, const QByteArray& request,
         const int error = errno;
         // The archive ends on the last whole record.
         [[maybe_unused]] const int cut = ::ftruncate(fd_, start);
+        if (package_ && !indexed_.empty() && indexed_.back().offset == start - dataStart_) {
+            indexed_.pop_back();
+        }
         errno = error;
     }
     return written;
+}
+
+void TWarcWriter::Index(const QString& url, const QByteArray& head, const QByteArray& payloadDigest,
+                        qint64 start, qint64 end) {
+    TIndexedRecord record;
+    record.url = url;
+    record.date = QDateTime::currentDateTimeUtc();
+    record.mime =
+        QString::fromLatin1(HeaderValue(head, "Content-Type").split(';').first().trimmed());
+    record.status = head.mid(head.indexOf(' ') + 1, 3).toInt();
+    record.digest = payloadDigest;
+    record.offset = start - dataStart_;
+    record.length = end - start;
+    indexed_.push_back(record);
+}
+
+void TWarcWriter::AddPage(const QString& url, const QString& title) {
+    std::lock_guard<std::mutex> lock(writeMutex_);
+    pages_.push_back({url, title, QDateTime::currentDateTimeUtc()});
+}
+
+TOutcome TWarcWriter::Close() {
+    if (!package_ || !zip_) {
+        return Error().isEmpty() ? TOutcome::Done() : TOutcome::Failed(Error());
+    }
+    std::lock_guard<std::mutex> lock(writeMutex_);
+    if (!Error().isEmpty()) {
+        return TOutcome::Failed(Error());
+    }
+    std::vector<TPackagedFile> files;
+    TDigest warcHash(TDigest::Kind::Sha256);
+    const qint64 warcBytes = ::lseek(fd_, 0, SEEK_END) - dataStart_;
+    bool written = zip_->EndEntry([&](QByteArrayView piece) { warcHash.Add(piece); });
+    files.push_back({QString("archive/") + kPackagedWarc, warcHash.Result().toHex(), warcBytes});
+    const std::pair<QString, QByteArray> parts[] = {
+        {"indexes/index.cdxj", CdxjIndex(indexed_, kPackagedWarc)},
+        {"pages/pages.jsonl", PagesJsonl(pages_)},
+    };
+    for (const auto& [name, bytes] : parts) {
+        written = written && zip_->AddEntry(name.toUtf8(), bytes);
+        files.push_back({name, TDigest::Of(TDigest::Kind::Sha256, bytes).toHex(), bytes.size()});
+    }
+    const QString title = pages_.empty() ? QString() : pages_.front().title;
+    written =
+        written &&
+        zip_->AddEntry("datapackage.json",
+                       DataPackageJson(files, software_, QDateTime::currentDateTimeUtc(), title)) &&
+        zip_->Finish();
+    if (!written) {
+        Fail(ErrnoText(errno));
+        return TOutcome::Failed(Error());
+    }
+    zip_.reset();
+    if (!packageFile_->Commit(TAtomicFile::Replace::Never)) {
+        const QString why = packageFile_->Taken()
+                                ? "cannot write " + path_ + ": another file took its name meanwhile"
+                                : packageFile_->Error();
+        fd_ = -1;
+        return TOutcome::Failed(why);
+    }
+    fd_ = -1;
+    return TOutcome::Done();
 }
 
 bool TWarcWriter::CopyFile(int fd, RecordOut& out) {

@@ -5,9 +5,13 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include "logic/EngineExchange.h"
 #include "logic/HttpGetThread.h"
+#include "logic/WaczPackage.h"
+#include "platform/FileOps.h"
+#include "platform/ZipWriter.h"
 
 // Writes what the program sends and receives into a web archive (WARC 1.1), as archives keep it:
 // a warcinfo record first, then for every answer, error pages and redirects included, a response
@@ -16,6 +20,11 @@
 // each whole or not at all (what a failed write left is cut off, so the archive always ends on a
 // whole record). Transfers running at once each record through a stream of their own; the
 // records of one answer are never split by another's.
+//
+// A name ending in ".wacz" makes a WACZ package instead (WACZ 1.1.1: the records in
+// archive/data.warc.gz, their index, the pages, and datapackage.json with every file's SHA-256),
+// written under a temporary name and put in place whole by Close(); an existing package is never
+// replaced.
 class TWarcWriter final : public TResponseRecorder {
   public:
     explicit TWarcWriter(const QString& path);
@@ -25,6 +34,10 @@ class TWarcWriter final : public TResponseRecorder {
 
     // Opens the archive and writes its warcinfo record.
     TOutcome Open(const QString& software);
+    // Completes a package (nothing to do for a plain archive).
+    TOutcome Close();
+    // A page the archive was made for, listed in a package.
+    void AddPage(const QString& url, const QString& title);
     // The first failure to write, if any; from any thread.
     QString Error() const;
     const QString& Path() const { return path_; }
@@ -60,10 +73,21 @@ class TWarcWriter final : public TResponseRecorder {
     bool CopyFile(int fd, RecordOut& out);
     bool Writable() const { return fd_ >= 0 && Error().isEmpty(); }
     void Fail(const QString& reason);
+    TOutcome OpenPackage();
+    void Index(const QString& url, const QByteArray& head, const QByteArray& payloadDigest,
+               qint64 start, qint64 end);
 
     const QString path_;
+    const bool package_;
     const bool gzip_;
     int fd_ = -1;
+    // A package: its file, the archive's place in it, what it indexes and lists.
+    std::unique_ptr<TAtomicFile> packageFile_;
+    std::unique_ptr<TZipWriter> zip_;
+    qint64 dataStart_ = 0;
+    std::vector<TIndexedRecord> indexed_;
+    std::vector<TArchivedPage> pages_;
+    QString software_;
     std::mutex writeMutex_;  // one record at a time reaches the file
     mutable std::mutex errorMutex_;
     QString error_;

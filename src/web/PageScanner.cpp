@@ -22,7 +22,7 @@ TPageScanner::~TPageScanner() = default;
 void TPageScanner::Scan(const QString& url, std::function<void(const TPageScanResult&)> done) {
     done_ = std::move(done);
     ending_ = false;
-    result_ = TPageScanResult{TOutcome::Done(), url, {}, 0, {}};
+    result_ = TPageScanResult{TOutcome::Done(), url, {}, {}, 0, {}};
     found_ = TFoundMovieList();
     page_ = new TBrowserPage(profile_, this);
     scan_ = new TLivePageScan(page_, page_);
@@ -60,6 +60,7 @@ void TPageScanner::End(const TOutcome& outcome) {
     timeout_.stop();
     wait_.stop();
     result_.outcome = outcome;
+    result_.title = page_->title();
     if (outcome) {
         result_.movies = found_.Movies();
         result_.scriptsUnread = found_.scriptsUnread;

@@ -20,6 +20,7 @@ class TWarcWriter;
 struct TPageScanResult {
     TOutcome outcome;  // failed when the page did not load or could not be read
     QString page;      // the address loaded
+    QString title;     // the page's, as far as it loaded
     std::vector<TFoundMovie> movies;
     int scriptsUnread = 0;  // external scripts the deep scan found no copy of in the cache
     QStringList notes;      // what the archive could not hold of the page

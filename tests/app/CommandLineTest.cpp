@@ -262,13 +262,24 @@ TEST(CommandLine, ScanWritesThePageAsTheEngineReceivedIt) {
     EXPECT_EQ(std::count(asked.begin(), asked.end(), "/a.js"), 1);
 }
 
+// An archive that cannot be written, or a package that would replace one, is refused first.
 TEST(CommandLine, AnArchiveThatCannotBeWrittenIsRefusedBeforeAnyPageLoads) {
     PageServer site;
-    const Ran scan = Vimbrel({"scan", "--warc", "/nonexistent/site.warc",
-                              QString("http://127.0.0.1:%1/").arg(site.Port())});
-    EXPECT_EQ(scan.status, 2);
-    EXPECT_TRUE(scan.err.contains("cannot write /nonexistent/site.warc")) << scan.err.toStdString();
+    QTemporaryDir folder;
+    const QString existing = folder.filePath("kept.wacz");
+    QFile(existing).open(QIODevice::WriteOnly);
+    const std::pair<QString, QString> refused[] = {
+        {"/nonexistent/site.warc", "cannot write /nonexistent/site.warc"},
+        {existing, "cannot write " + existing + ": it exists"},
+    };
+    for (const auto& [archive, reason] : refused) {
+        const Ran scan =
+            Vimbrel({"scan", "--warc", archive, QString("http://127.0.0.1:%1/").arg(site.Port())});
+        EXPECT_EQ(scan.status, 2);
+        EXPECT_TRUE(scan.err.contains(reason)) << scan.err.toStdString();
+    }
     EXPECT_TRUE(site.Asked().empty());
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList("kept.wacz"));
 }
 
 // scan --play plays each movie off screen, as the preview plays it: what the AS2 movie loads at

@@ -82,3 +82,5 @@ TCliDownloadOptions ReadDownloadOptions(const QCommandLineParser& parser);
 void AddJsonOption(QCommandLineParser& parser);
 void AddWarcOption(QCommandLineParser& parser);
 std::unique_ptr<TWarcWriter> OpenWarc(const QCommandLineParser& parser);
+// Completes the archive, if there is one (a package is put in place); a failure is told.
+void CloseWarc(TWarcWriter* warc, class TCliOutput& output);

@@ -190,7 +190,8 @@ void AddJsonOption(QCommandLineParser& parser) {
 void AddWarcOption(QCommandLineParser& parser) {
     parser.addOption({"warc",
                       "Also record every request and answer in the web archive FILE "
-                      "(WARC 1.1; gzip-compressed records when it ends in .gz).",
+                      "(WARC 1.1; gzip-compressed records when it ends in .gz; a WACZ package "
+                      "when it ends in .wacz).",
                       "FILE"});
 }
 
@@ -204,4 +205,14 @@ std::unique_ptr<TWarcWriter> OpenWarc(const QCommandLineParser& parser) {
         throw TUsageError{opened.reason};
     }
     return warc;
+}
+
+void CloseWarc(TWarcWriter* warc, TCliOutput& output) {
+    if (!warc) {
+        return;
+    }
+    const TOutcome closed = warc->Close();
+    if (!closed) {
+        output.Failure(closed.reason);
+    }
 }

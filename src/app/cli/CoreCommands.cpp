@@ -34,6 +34,7 @@ class TGetCommand : public TCliCommand {
         }
         downloads_ = std::make_unique<TCliDownloads>(core_, *output_, options);
         downloads_->Run(QString(), movies, {}, folder, [this, done] {
+            CloseWarc(warc_.get(), *output_);
             output_->Summary(false);
             done(output_->Failed() ? kExitFailure : kExitOk);
         });

@@ -119,11 +119,15 @@ class TScanCommand : public TCliCommand {
 
     void Next() {
         if (next_ == pages_.size() || downloads_->ArchiveFailed()) {
+            CloseWarc(warc_.get(), *output_);
             output_->Summary(true);
             done_(output_->Failed() ? kExitFailure : kExitOk);
             return;
         }
         scanner_->Scan(pages_[next_++], [this](const TPageScanResult& result) {
+            if (warc_) {
+                warc_->AddPage(result.page, result.title);
+            }
             for (const QString& note : result.notes) {
                 output_->Note(note);
             }
