@@ -15,6 +15,7 @@ constexpr quint32 kEnd = 0x06054b50;
 constexpr quint32 kZip64End = 0x06064b50;
 constexpr quint32 kZip64Locator = 0x07064b50;
 constexpr quint16 kZip64Extra = 0x0001;
+constexpr quint16 kPadding = 0x5650;  // an extra field of no meaning
 constexpr quint16 kVersion = 45;         // 4.5: ZIP64
 constexpr quint16 kMadeOnUnix = 3 << 8;  // so the permissions below are read
 constexpr quint16 kUtf8Names = 0x0800;
@@ -51,7 +52,43 @@ bool TZipWriter::Append(const QByteArray& bytes) {
     return ::lseek(fd_, 0, SEEK_END) >= 0 && WriteAll(fd_, bytes.constData(), size_t(bytes.size()));
 }
 
+// The 64-bit fields of an entry: its sizes when they may not fit (or it is streamed, its size
+// unknown when its header is written), its header's place when that does not fit.
+QByteArray TZipWriter::Zip64Fields(const Entry& entry, bool central) const {
+    QByteArray fields;
+    if (entry.streamed || entry.size >= zip64From_) {
+        Put64(fields, entry.size);
+        Put64(fields, entry.size);
+    }
+    if (central && entry.headerAt >= zip64From_) {
+        Put64(fields, entry.headerAt);
+    }
+    if (fields.isEmpty()) {
+        return {};
+    }
+    QByteArray field;
+    Put16(field, kZip64Extra);
+    Put16(field, quint16(fields.size()));
+    return field + fields;
+}
+
+// The extra fields of an entry's local header are as long as its central header's: some readers
+// find an entry's data by the central header's lengths. The difference is made up by a field
+// readers skip.
+QByteArray TZipWriter::LocalExtra(const Entry& entry) const {
+    QByteArray extra = Zip64Fields(entry, false);
+    const int missing = int(Zip64Fields(entry, true).size() - extra.size());
+    if (missing > 0) {
+        Put16(extra, kPadding);
+        Put16(extra, quint16(missing - 4));
+        extra += QByteArray(missing - 4, '\0');
+    }
+    return extra;
+}
+
 QByteArray TZipWriter::LocalHeader(const Entry& entry) const {
+    const bool bigSize = entry.streamed || entry.size >= zip64From_;
+    const QByteArray extra = LocalExtra(entry);
     QByteArray header;
     Put32(header, kLocalHeader);
     Put16(header, kVersion);
@@ -60,19 +97,11 @@ QByteArray TZipWriter::LocalHeader(const Entry& entry) const {
     Put16(header, time_);
     Put16(header, date_);
     Put32(header, entry.crc);
-    const quint32 size = entry.streamed ? kMax32 : quint32(entry.size);
-    Put32(header, size);
-    Put32(header, size);
+    Put32(header, bigSize ? kMax32 : quint32(entry.size));
+    Put32(header, bigSize ? kMax32 : quint32(entry.size));
     Put16(header, quint16(entry.name.size()));
-    Put16(header, entry.streamed ? 20 : 0);
-    header += entry.name;
-    if (entry.streamed) {
-        Put16(header, kZip64Extra);
-        Put16(header, 16);
-        Put64(header, entry.size);
-        Put64(header, entry.size);
-    }
-    return header;
+    Put16(header, quint16(extra.size()));
+    return header + entry.name + extra;
 }
 
 bool TZipWriter::BeginEntry(const QByteArray& name) {
@@ -131,22 +160,9 @@ bool TZipWriter::Finish() {
     const quint64 directoryAt = End();
     QByteArray directory;
     for (const Entry& entry : entries_) {
-        const bool bigSize = entry.size >= zip64From_;
+        const bool bigSize = entry.streamed || entry.size >= zip64From_;
         const bool farOffset = entry.headerAt >= zip64From_;
-        QByteArray extra;
-        if (bigSize) {
-            Put64(extra, entry.size);
-            Put64(extra, entry.size);
-        }
-        if (farOffset) {
-            Put64(extra, entry.headerAt);
-        }
-        if (!extra.isEmpty()) {
-            QByteArray field;
-            Put16(field, kZip64Extra);
-            Put16(field, quint16(extra.size()));
-            extra.prepend(field);
-        }
+        const QByteArray extra = Zip64Fields(entry, true);
         Put32(directory, kCentralHeader);
         Put16(directory, kMadeOnUnix | kVersion);
         Put16(directory, kVersion);

@@ -36,6 +36,8 @@ class TZipWriter {
     };
     quint64 End() const;
     bool Append(const QByteArray& bytes);
+    QByteArray Zip64Fields(const Entry& entry, bool central) const;
+    QByteArray LocalExtra(const Entry& entry) const;
     QByteArray LocalHeader(const Entry& entry) const;
 
     const int fd_;

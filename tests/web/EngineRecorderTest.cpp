@@ -7,18 +7,24 @@
 #include "support/CliRun.h"
 #include "support/Gate.h"
 #include "support/PageServer.h"
+#include "support/RawHttpServer.h"
 #include "web/BrowserPage.h"
 #include "web/EngineRecorder.h"
 
-// A hostile page that loads an image every 10 ms without end, and one that never arrives: the
-// archive stops at the page's record limit and says so, and the recording ends on time with
-// what had arrived whole, the page itself first.
+// A hostile page that loads an image every 10 ms without end, one that never arrives and one
+// with a head of 1 MB: the archive stops at the page's record limit and says so, and the
+// recording ends on time with what had arrived whole, the page itself first.
 TEST(EngineRecorder, AnEndlessPageStopsAtItsLimitAndEndsWithWhatArrived) {
     PageServer site;
     TGate never;
-    site.Add("/endless.html",
-             "<img src=/hang.gif><script>let n = 0; setInterval(() => "
-             "{ new Image().src = '/i.gif?' + n++; }, 10);</script>");
+    RawHttpServer hugeHead([](const std::string&) {
+        return "HTTP/1.1 200 OK\r\nX-Huge: " + std::string(1024 * 1024, 'h') +
+               "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+    });
+    site.Add("/endless.html", WithPorts("<img src=/hang.gif><img src=http://127.0.0.1:{A}/huge.gif>"
+                                        "<script>let n = 0; setInterval(() => "
+                                        "{ new Image().src = '/i.gif?' + n++; }, 10);</script>",
+                                        hugeHead.Port(), 0));
     site.Handle("/hang.gif", [&](httplib::Response& res) {
         never.Wait();
         res.status = 410;
