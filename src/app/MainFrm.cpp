@@ -62,6 +62,7 @@ void TMainFrm::CreateMenus() {
     File1->setObjectName("File1");
     Download1 = AddMenuItem(File1, "Download1", "&Download Flash");
     CopyFlash1 = AddMenuItem(File1, "CopyFlash1", "&Copy Flash To...");
+    SaveWebArchive1 = AddMenuItem(File1, "SaveWebArchive1", "Save Page as &Web Archive…");
     N5 = AddMenuSeparator(File1, "N5");
     Exit1 = AddMenuItem(File1, "Exit1", "E&xit");
 
@@ -305,6 +306,7 @@ void TMainFrm::FormCreate() {
     };
     ApplicationHelpFile() = HelpFilePath;
     ConnectPageScan();
+    ConnectPageRecording();
     ShowTransferRunning(false);
     placeOnActivate_ = !RestoreWindowState();
 }

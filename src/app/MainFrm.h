@@ -19,6 +19,7 @@ class TLivePageScan;
 class TFlashPlayer;
 class TReportList;
 class TWebBrowser;
+class TPageRecording;
 class TStatusBar;
 
 // The main window: toolbar, player pane, the two tabs with their lists, the status bar. The
@@ -88,6 +89,13 @@ class TMainFrm : public QMainWindow {
     void LbSpeedButton6Click();
     // Types the address into the address box and presses "GO!".
     void OpenAddress(const QString& address);
+
+    // Web archive
+    // Asks where, then saves the page shown as the engine received it, with the movies
+    // previewed on it and what they loaded.
+    void SaveWebArchiveClick();
+    // Saves it as target (a WACZ package for a name ending in ".wacz"); the status bar tells.
+    void SavePageArchive(const QString& target);
     // Shows what the scan found as the web list, every row ticked, and "Done".
     void FinishPageScan(const TFoundMovieList& found);
 
@@ -113,6 +121,7 @@ class TMainFrm : public QMainWindow {
     QMenu* File1;
     QAction* Download1;
     QAction* CopyFlash1;
+    QAction* SaveWebArchive1;
     QAction* N5;
     QAction* Exit1;
     QMenu* Edit1;
@@ -173,6 +182,7 @@ class TMainFrm : public QMainWindow {
     QString HelpFilePath;
     TBrowseFolderDialog* BrowseFolderDialog = nullptr;  // created once at start-up
     TLivePageScan* PageScan = nullptr;                  // of the browser's page
+    TPageRecording* PageRecording = nullptr;            // what the browser's page received
 
   signals:
     // A row's selection changed (either list), after the window's own handling.
@@ -193,6 +203,10 @@ class TMainFrm : public QMainWindow {
     TMovieListModel& ActiveMovies();
     void ConnectSelection(TReportList* list);
     void ConnectPageScan();
+    void ConnectPageRecording();
+    // Opens the address once the page's answers are recorded.
+    void NavigateRecorded(const QString& address);
+    QString pendingAddress_;
     void NameControlsForScreenReaders();
     void CreateKeyboardActions();
     // The transfer commands as the tab and the running work allow.

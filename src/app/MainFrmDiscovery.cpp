@@ -46,7 +46,7 @@ void TMainFrm::LbSpeedButton6Click() {
     }
     const bool hasScheme = lowered.contains("http://") || lowered.contains("https://");
     ShowStatus((hasScheme ? "Openning Page " : "Openning Page http:// ") + lowered);
-    WebBrowser1->Navigate(text);
+    NavigateRecorded(text);
 }
 
 void TMainFrm::OpenAddress(const QString& address) {

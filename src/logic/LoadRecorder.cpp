@@ -279,8 +279,12 @@ TLoadRecorder::Answer TLoadRecorder::Fetch(const Movie& movie, const QString& ur
     const QString path = folder + "/" + QString::number(number);
     TAtomicFile copy(path);
     TConnectionGuard guard(AllowsPrivate(movie), ownPorts);
-    TWarcWriter* const archive = archive_;
-    Transfer transfer(*this, movie.key, copy, archive);
+    std::shared_ptr<TWarcWriter> archive;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        archive = archive_;
+    }
+    Transfer transfer(*this, movie.key, copy, archive.get());
     Running running(*this, generation);
     TFetchRequest request;
     request.url = url;

@@ -6,6 +6,7 @@
 #include <QString>
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <vector>
@@ -80,7 +81,10 @@ class TLoadRecorder {
     }
     // Records every load fetched from now on, redirects and error answers included, in
     // archive (none: null); a load the movie was refused is not recorded.
-    void SetArchive(class TWarcWriter* archive) { archive_ = archive; }
+    void SetArchive(std::shared_ptr<class TWarcWriter> archive) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        archive_ = std::move(archive);
+    }
     // The program's own servers, which no load may reach.
     void ForbidOwnPort(int port);
     // What the movie known as movie loaded when a recorder kept its copies in folder, as far as
@@ -113,7 +117,7 @@ class TLoadRecorder {
     const TLoadLimits limits_;
     std::atomic<bool> stopping_{false};
     std::atomic<int> generation_{0};
-    std::atomic<class TWarcWriter*> archive_{nullptr};
+    std::shared_ptr<class TWarcWriter> archive_;  // each load keeps the one it began with
     std::mutex mutex_;
     QHash<QString, Budget> budgets_;       // by movie
     QHash<QString, QByteArray> policies_;  // by policy address

@@ -9,6 +9,7 @@
 #include <zlib.h>
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QUuid>
@@ -218,15 +219,18 @@ namespace {
 constexpr char kPackagedWarc[] = "data.warc.gz";
 }
 
-TWarcWriter::TWarcWriter(const QString& path)
+TWarcWriter::TWarcWriter(const QString& path) : TWarcWriter(path, false) {}
+
+TWarcWriter::TWarcWriter(const QString& path, bool spool)
     : path_(path),
       package_(path.endsWith(".wacz", Qt::CaseInsensitive)),
-      gzip_(package_ || path.endsWith(".gz", Qt::CaseInsensitive)),
+      indexing_(package_ || spool),
+      gzip_(spool || package_ || path.endsWith(".gz", Qt::CaseInsensitive)),
       own_(std::make_unique<TStream>(*this)) {}
 
 TWarcWriter::~TWarcWriter() {
     own_.reset();
-    if (fd_ >= 0 && !package_) {
+    if (fd_ >= 0 && !packageFile_) {
         ::close(fd_);  // a package's file closes itself, put in place or not
     }
 }
@@ -276,7 +280,13 @@ TOutcome TWarcWriter::Open(const QString& software) {
     if (fd_ < 0) {
         return TOutcome::Failed("cannot write " + path_ + ": " + ErrnoText(errno));
     }
-    const QByteArray fields = "software: " + software.toUtf8() +
+    WriteInfo();
+    const QString error = Error();
+    return error.isEmpty() ? TOutcome::Done() : TOutcome::Failed(error);
+}
+
+void TWarcWriter::WriteInfo() {
+    const QByteArray fields = "software: " + software_.toUtf8() +
                               "\r\nformat: WARC File Format 1.1\r\n"
                               "conformsTo: https://iipc.github.io/warc-specifications/"
                               "specifications/warc-format/warc-1.1/\r\n";
@@ -285,15 +295,13 @@ TOutcome TWarcWriter::Open(const QString& software) {
     if (!WriteRecord(
             out, "warcinfo", NewRecordId(),
             "WARC-Filename: " +
-                (package_ ? QByteArray(kPackagedWarc) : QFileInfo(path_).fileName().toUtf8()) +
+                (indexing_ ? QByteArray(kPackagedWarc) : QFileInfo(path_).fileName().toUtf8()) +
                 "\r\n",
             "application/warc-fields", fields.size(), WarcDigest(fields),
             [&](RecordOut& o) { return o.Write(fields); })) {
         Fail(ErrnoText(errno));
         [[maybe_unused]] const int cut = ::ftruncate(fd_, start);
     }
-    const QString error = Error();
-    return error.isEmpty() ? TOutcome::Done() : TOutcome::Failed(error);
 }
 
 std::unique_ptr<TResponseRecorder> TWarcWriter::Stream() {
@@ -402,7 +410,7 @@ bool TWarcWriter::WriteExchange(const QString& url, const QByteArray& request,
                         "application/http;msgtype=response", head.size() + bodySize, blockDigest,
                         [&](RecordOut& out) { return out.Write(head) && body(out); });
     }
-    if (written && package_) {
+    if (written && indexing_) {
         Index(url, head, payloadDigest, start, ::lseek(fd_, 0, SEEK_END));
     }
     if (written) {
@@ -416,7 +424,7 @@ bool TWarcWriter::WriteExchange(const QString& url, const QByteArray& request,
         const int error = errno;
         // The archive ends on the last whole record.
         [[maybe_unused]] const int cut = ::ftruncate(fd_, start);
-        if (package_ && !indexed_.empty() && indexed_.back().offset == start - dataStart_) {
+        if (indexing_ && !indexed_.empty() && indexed_.back().offset == start - dataStart_) {
             indexed_.pop_back();
         }
         errno = error;
@@ -443,6 +451,30 @@ void TWarcWriter::AddPage(const QString& url, const QString& title) {
     pages_.push_back({url, title, QDateTime::currentDateTimeUtc()});
 }
 
+namespace {
+// Completes a package whose archive entry is written: its index, pages and datapackage.json.
+bool FinishPackage(TZipWriter& zip, qint64 warcBytes, const std::vector<TIndexedRecord>& indexed,
+                   const std::vector<TArchivedPage>& pages, const QString& software) {
+    std::vector<TPackagedFile> files;
+    TDigest warcHash(TDigest::Kind::Sha256);
+    bool written = zip.EndEntry([&](QByteArrayView piece) { warcHash.Add(piece); });
+    files.push_back({QString("archive/") + kPackagedWarc, warcHash.Result().toHex(), warcBytes});
+    const std::pair<QString, QByteArray> parts[] = {
+        {"indexes/index.cdxj", CdxjIndex(indexed, kPackagedWarc)},
+        {"pages/pages.jsonl", PagesJsonl(pages)},
+    };
+    for (const auto& [name, bytes] : parts) {
+        written = written && zip.AddEntry(name.toUtf8(), bytes);
+        files.push_back({name, TDigest::Of(TDigest::Kind::Sha256, bytes).toHex(), bytes.size()});
+    }
+    const QString title = pages.empty() ? QString() : pages.front().title;
+    return written &&
+           zip.AddEntry("datapackage.json",
+                        DataPackageJson(files, software, QDateTime::currentDateTimeUtc(), title)) &&
+           zip.Finish();
+}
+}  // namespace
+
 TOutcome TWarcWriter::Close() {
     if (!package_ || !zip_) {
         return Error().isEmpty() ? TOutcome::Done() : TOutcome::Failed(Error());
@@ -451,39 +483,80 @@ TOutcome TWarcWriter::Close() {
     if (!Error().isEmpty()) {
         return TOutcome::Failed(Error());
     }
-    std::vector<TPackagedFile> files;
-    TDigest warcHash(TDigest::Kind::Sha256);
-    const qint64 warcBytes = ::lseek(fd_, 0, SEEK_END) - dataStart_;
-    bool written = zip_->EndEntry([&](QByteArrayView piece) { warcHash.Add(piece); });
-    files.push_back({QString("archive/") + kPackagedWarc, warcHash.Result().toHex(), warcBytes});
-    const std::pair<QString, QByteArray> parts[] = {
-        {"indexes/index.cdxj", CdxjIndex(indexed_, kPackagedWarc)},
-        {"pages/pages.jsonl", PagesJsonl(pages_)},
-    };
-    for (const auto& [name, bytes] : parts) {
-        written = written && zip_->AddEntry(name.toUtf8(), bytes);
-        files.push_back({name, TDigest::Of(TDigest::Kind::Sha256, bytes).toHex(), bytes.size()});
-    }
-    const QString title = pages_.empty() ? QString() : pages_.front().title;
-    written =
-        written &&
-        zip_->AddEntry("datapackage.json",
-                       DataPackageJson(files, software_, QDateTime::currentDateTimeUtc(), title)) &&
-        zip_->Finish();
-    if (!written) {
+    if (!FinishPackage(*zip_, ::lseek(fd_, 0, SEEK_END) - dataStart_, indexed_, pages_,
+                       software_)) {
         Fail(ErrnoText(errno));
         return TOutcome::Failed(Error());
     }
     zip_.reset();
-    if (!packageFile_->Commit(TAtomicFile::Replace::Never)) {
-        const QString why = packageFile_->Taken()
-                                ? "cannot write " + path_ + ": another file took its name meanwhile"
-                                : packageFile_->Error();
-        fd_ = -1;
-        return TOutcome::Failed(why);
-    }
     fd_ = -1;
+    if (!packageFile_->Commit(TAtomicFile::Replace::Never)) {
+        return TOutcome::Failed(packageFile_->Taken() ? "cannot write " + path_ +
+                                                            ": another file took its name meanwhile"
+                                                      : packageFile_->Error());
+    }
     return TOutcome::Done();
+}
+
+std::unique_ptr<TWarcWriter> TWarcWriter::Spool(const QString& folder, const QString& software) {
+    std::unique_ptr<TWarcWriter> spool(new TWarcWriter(folder + "/.web-archive-spool", true));
+    QDir().mkpath(folder);
+    const QByteArray place = QFile::encodeName(folder);
+    spool->fd_ = ::open(place.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (spool->fd_ < 0 && (errno == EOPNOTSUPP || errno == EISDIR)) {
+        QByteArray name = place + "/.vimbrel-spool-XXXXXX";
+        spool->fd_ = ::mkostemp(name.data(), O_CLOEXEC);
+        if (spool->fd_ >= 0) {
+            ::unlink(name.constData());
+        }
+    }
+    if (spool->fd_ < 0) {
+        spool->Fail(ErrnoText(errno));
+        return spool;
+    }
+    spool->software_ = software;
+    spool->WriteInfo();
+    return spool;
+}
+
+TOutcome TWarcWriter::SaveAs(const QString& target) {
+    // What is recorded by now; records added meanwhile go after it and are not copied.
+    qint64 size = 0;
+    std::vector<TIndexedRecord> indexed;
+    std::vector<TArchivedPage> pages;
+    {
+        std::lock_guard<std::mutex> lock(writeMutex_);
+        if (!Writable()) {
+            return TOutcome::Failed(Error().isEmpty() ? "nothing was recorded" : Error());
+        }
+        size = ::lseek(fd_, 0, SEEK_END);
+        indexed = indexed_;
+        pages = pages_;
+    }
+    TAtomicFile file(target);
+    if (!file.IsOpen()) {
+        return TOutcome::Failed(file.Error());
+    }
+    const bool package = target.endsWith(".wacz", Qt::CaseInsensitive);
+    TZipWriter zip(file.Handle());
+    std::vector<char> buffer(kCopyBuffer);
+    bool written = !package || zip.BeginEntry(QByteArray("archive/") + kPackagedWarc);
+    for (qint64 at = 0; written && at < size;) {
+        const ssize_t n = ::pread(fd_, buffer.data(),
+                                  size_t(std::min<qint64>(qint64(buffer.size()), size - at)), at);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        written = n > 0 && file.Write(buffer.data(), size_t(n));
+        at += n;
+    }
+    written = written && (!package || FinishPackage(zip, size, indexed, pages, software_));
+    if (!written) {
+        return TOutcome::Failed(file.Error().isEmpty()
+                                    ? "cannot write " + target + ": " + ErrnoText(errno)
+                                    : file.Error());
+    }
+    return file.Commit() ? TOutcome::Done() : TOutcome::Failed(file.Error());
 }
 
 bool TWarcWriter::CopyFile(int fd, RecordOut& out) {

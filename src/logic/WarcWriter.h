@@ -28,6 +28,8 @@
 class TWarcWriter final : public TResponseRecorder {
   public:
     explicit TWarcWriter(const QString& path);
+    // An archive in an unnamed file in folder, kept until SaveAs copies it where the user says.
+    static std::unique_ptr<TWarcWriter> Spool(const QString& folder, const QString& software);
     ~TWarcWriter() override;
     TWarcWriter(const TWarcWriter&) = delete;
     TWarcWriter& operator=(const TWarcWriter&) = delete;
@@ -38,6 +40,9 @@ class TWarcWriter final : public TResponseRecorder {
     TOutcome Close();
     // A page the archive was made for, listed in a package.
     void AddPage(const QString& url, const QString& title);
+    // Writes what a spool holds as target, put in place whole: a WACZ package when its name ends
+    // in ".wacz", else the archive's gzip-compressed records.
+    TOutcome SaveAs(const QString& target);
     // The first failure to write, if any; from any thread.
     QString Error() const;
     const QString& Path() const { return path_; }
@@ -61,6 +66,8 @@ class TWarcWriter final : public TResponseRecorder {
     bool Note(const QString& url, const QByteArray& text);
 
   private:
+    TWarcWriter(const QString& path, bool spool);
+    void WriteInfo();
     class RecordOut;
     class TStream;
     using BlockWriter = std::function<bool(RecordOut&)>;
@@ -79,6 +86,7 @@ class TWarcWriter final : public TResponseRecorder {
 
     const QString path_;
     const bool package_;
+    const bool indexing_;  // a package's, or a spool's that may become one
     const bool gzip_;
     int fd_ = -1;
     // A package: its file, the archive's place in it, what it indexes and lists.

@@ -97,7 +97,7 @@ TEngineRecorder::TEngineRecorder(QWebEnginePage* page, TWarcWriter* archive, Lim
 }
 
 TEngineRecorder::~TEngineRecorder() {
-    if (page_->devToolsPage() == tools_) {
+    if (page_ && page_->devToolsPage() == tools_) {
         page_->setDevToolsPage(nullptr);
     }
 }
@@ -124,7 +124,13 @@ void TEngineRecorder::Reply(int id, const QJsonObject& message) {
     if (!ready_ && id >= enableId_ && enableId_ > 0) {
         attach_.stop();
         ready_ = true;
+        frameTreeId_ = nextId_;
+        Send("Page.getFrameTree");
         emit Ready();
+        return;
+    }
+    if (id == frameTreeId_) {
+        topFrame_ = message["result"]["frameTree"]["frame"]["id"].toString();
         return;
     }
     const QString requestId = bodiesAsked_.take(id);
@@ -155,6 +161,11 @@ void TEngineRecorder::Event(const QString& method, const QJsonObject& params) {
             answer = Answer();
         }
         answer.request = params["request"].toObject();
+        const bool topDocument = params["type"] == "Document" && params["frameId"] == topFrame_ &&
+                                 params["loaderId"] == id && !topFrame_.isEmpty();
+        if (topDocument && !params.contains("redirectResponse")) {
+            emit DocumentStarted(answer.request["url"].toString());
+        }
     } else if (method == "Network.requestWillBeSentExtraInfo") {
         answers_[id].sentHeaders = params["headers"].toObject();
     } else if (method == "Network.responseReceivedExtraInfo") {
@@ -185,7 +196,7 @@ QByteArray TEngineRecorder::HeadText(const Answer& answer, const QJsonObject& re
 void TEngineRecorder::Keep(const Answer& answer, const QJsonObject& response,
                            const QByteArray& body) {
     const QString url = response["url"].toString(answer.request["url"].toString());
-    if (!Recordable(url) || full_) {
+    if (!Recordable(url) || full_ || !archive_) {
         return;
     }
     TEngineExchange exchange;
@@ -200,10 +211,10 @@ void TEngineRecorder::Keep(const Answer& answer, const QJsonObject& response,
             QString(
                 "the archive holds no more of %1: %2 answers or %3 MB are the most kept "
                 "for one page")
-                .arg(page_->url().toString())
+                .arg(PageUrl())
                 .arg(limits_.records)
                 .arg(limits_.bytes / (1024 * 1024));
-        archive_->Note(page_->url().toString(), text.toUtf8());
+        archive_->Note(PageUrl(), text.toUtf8());
         emit Note(text);
         return;
     }
@@ -211,6 +222,17 @@ void TEngineRecorder::Keep(const Answer& answer, const QJsonObject& response,
         ++records_;
         bytes_ += size;
     }
+}
+
+void TEngineRecorder::SetArchive(TWarcWriter* archive) {
+    archive_ = archive;
+    records_ = 0;
+    bytes_ = 0;
+    full_ = false;
+}
+
+QString TEngineRecorder::PageUrl() const {
+    return page_ ? page_->url().toString() : QString();
 }
 
 void TEngineRecorder::Finish(std::function<void()> done) {
@@ -225,7 +247,7 @@ void TEngineRecorder::EndIfDone() {
         return;
     }
     finishLimit_.stop();
-    if (page_->devToolsPage() == tools_) {
+    if (page_ && page_->devToolsPage() == tools_) {
         page_->setDevToolsPage(nullptr);
     }
     const auto done = std::move(finished_);

@@ -3,10 +3,11 @@
 #include <QHash>
 #include <QJsonObject>
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 #include <functional>
 
-class QWebEnginePage;
+#include <QWebEnginePage>
 class TWarcWriter;
 class TProtocolPage;
 
@@ -28,6 +29,8 @@ class TEngineRecorder : public QObject {
     ~TEngineRecorder() override;
 
     bool IsReady() const { return ready_; }
+    // Records from now on into archive, with the limits afresh (a new page).
+    void SetArchive(TWarcWriter* archive);
     // Ends the recording: the answers that have ended are written, then done runs (at most a
     // few seconds later; an answer still arriving then is left out).
     void Finish(std::function<void()> done);
@@ -37,6 +40,8 @@ class TEngineRecorder : public QObject {
     void Ready();
     // Something of the page the archive does not hold, in words for the user.
     void Note(const QString& text);
+    // The page's top document is being loaded anew (another address, or again).
+    void DocumentStarted(const QString& url);
 
   private:
     struct Answer {
@@ -55,15 +60,18 @@ class TEngineRecorder : public QObject {
     void Keep(const Answer& answer, const QJsonObject& response, const QByteArray& body);
     QByteArray HeadText(const Answer& answer, const QJsonObject& response) const;
     void EndIfDone();
+    QString PageUrl() const;
 
-    QWebEnginePage* const page_;
-    TWarcWriter* const archive_;
+    const QPointer<QWebEnginePage> page_;  // may go first
+    TWarcWriter* archive_;
     const Limits limits_;
     TProtocolPage* tools_;
     QTimer attach_;  // asks again until the engine has attached the tools page
     bool ready_ = false;
     int nextId_ = 1;
     int enableId_ = 0;
+    int frameTreeId_ = 0;
+    QString topFrame_;                 // the engine's id of the page's top frame
     QHash<QString, Answer> answers_;   // by the engine's request id
     QHash<int, QString> bodiesAsked_;  // body requests sent, by message id
     int records_ = 0;

@@ -110,6 +110,8 @@ void TFlashPlayer::SetMovie(const QString& movie) {
     THttpGetOptions options;
     options.maxBytes = kMostPreviewBytes;
     fetch_.reset();
+    fetchRecord_.reset();
+    fetchArchive_ = archive_;
     fetchRecord_ = archive_ ? archive_->Stream() : nullptr;
     options.recorder = fetchRecord_.get();
     fetch_ = std::make_unique<TJobInstance<THttpGetThread>>(movie, file, options);
@@ -165,9 +167,9 @@ void TFlashPlayer::SetPaused(bool paused) {
     }
 }
 
-void TFlashPlayer::SetArchive(TWarcWriter* archive) {
+void TFlashPlayer::SetArchive(std::shared_ptr<TWarcWriter> archive) {
     archive_ = archive;
-    loads_->SetArchive(archive);
+    loads_->SetArchive(std::move(archive));
 }
 
 void TFlashPlayer::SetMovieFile(const QString& path, const QString& address) {

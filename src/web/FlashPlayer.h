@@ -39,7 +39,7 @@ class TFlashPlayer : public QWebEngineView {
     // Pauses the movie playing, or lets it go on.
     void SetPaused(bool paused);
     // Records the movies fetched from now on, and what they load, in archive (none: null).
-    void SetArchive(TWarcWriter* archive);
+    void SetArchive(std::shared_ptr<TWarcWriter> archive);
 
   signals:
     // The movie known as movie (its address, or its file's path) loaded a file; limitReached the
@@ -58,9 +58,11 @@ class TFlashPlayer : public QWebEngineView {
 
     std::unique_ptr<TLoadRecorder> loads_;  // outlives the server, whose threads use it
     std::unique_ptr<TPlayerServer> server_;
-    TWarcWriter* archive_ = nullptr;
-    std::unique_ptr<TResponseRecorder> fetchRecord_;  // outlives the fetch that writes to it
-    std::unique_ptr<THttpGetThread> fetch_;           // the movie being fetched, if any
+    std::shared_ptr<TWarcWriter> archive_;
+    // The archive the movie being fetched is recorded in, and its stream: they outlive the fetch.
+    std::shared_ptr<TWarcWriter> fetchArchive_;
+    std::unique_ptr<TResponseRecorder> fetchRecord_;
+    std::unique_ptr<THttpGetThread> fetch_;  // the movie being fetched, if any
     QString movie_;
     int request_ = 0;
     bool ready_ = false;

@@ -11,8 +11,8 @@ constexpr int kPlayerWidth = 550;
 constexpr int kPlayerHeight = 400;
 }  // namespace
 
-TMoviePlays::TMoviePlays(int playMs, TWarcWriter* archive, QObject* parent)
-    : QObject(parent), playMs_(playMs), archive_(archive) {}
+TMoviePlays::TMoviePlays(int playMs, std::shared_ptr<TWarcWriter> archive, QObject* parent)
+    : QObject(parent), playMs_(playMs), archive_(std::move(archive)) {}
 
 TMoviePlays::~TMoviePlays() {
     for (TFlashPlayer* player : playing_) {

@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "logic/LoadRecorder.h"
@@ -29,7 +30,7 @@ class TMoviePlays : public QObject {
     using Results = std::map<QString, Played>;  // by movie address
 
     // archive, when given, records the movies and their loads as they are fetched.
-    TMoviePlays(int playMs, TWarcWriter* archive, QObject* parent = nullptr);
+    TMoviePlays(int playMs, std::shared_ptr<TWarcWriter> archive, QObject* parent = nullptr);
     ~TMoviePlays() override;
 
     // Plays each movie for the time given; done runs once the last has stopped.
@@ -40,7 +41,7 @@ class TMoviePlays : public QObject {
     void Stop(TFlashPlayer* player);
 
     const int playMs_;
-    TWarcWriter* const archive_;
+    const std::shared_ptr<TWarcWriter> archive_;
     std::deque<QString> waiting_;
     std::vector<TFlashPlayer*> playing_;
     Results results_;

@@ -7,12 +7,14 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "TestUtil.h"
 #include "app/MainFrm.h"
+#include "support/CliRun.h"
 #include "support/Files.h"
 #include "support/ListRows.h"
 #include "support/PageServer.h"
@@ -195,4 +197,50 @@ TEST(PreviewPane, TheKeyboardLeavesAPlayingMovieWhichStopsWhenItsRowGoes) {
     ListMovies(frm, {QString::fromStdString(server.Url("/other.swf"))});  // a new page's list
     EXPECT_TRUE(frm.ShockwaveFlash1->Movie().isEmpty());
     EXPECT_TRUE(PaneShows(frm, QColor(255, 255, 255)));
+}
+
+// File > Save Page as Web Archive: the page as the engine received it, with the movie previewed
+// on it and what the movie loaded, in a package, and nothing fetched again for it.
+TEST(PreviewPane, ThePageIsSavedAsAWebArchiveWithTheMoviePreviewedAndItsLoads) {
+    PageServer site;
+    site.Add("/index.html", "<title>Game</title><p>A game</p><embed src='parent.swf'>");
+    site.Add("/parent.swf", LoaderSwf("levels/child.swf", "vars.txt").toStdString(),
+             "application/x-shockwave-flash");
+    site.Add("/levels/child.swf", ShapeSwf({30, 160, 60}).toStdString(),
+             "application/x-shockwave-flash");
+    site.Add("/vars.txt", "a=1", "text/plain");
+    TMainFrm frm(TestFolders());
+    frm.show();
+    QStringList statuses;
+    QObject::connect(frm.StatusBar1, &TStatusBar::TextChanged,
+                     [&](const QString& text) { statuses << text; });
+    const QString page = QString("http://127.0.0.1:%1/index.html").arg(site.Port());
+    frm.OpenAddress(page);
+    ASSERT_TRUE(WaitUntil([&] { return statuses.contains("Done"); }, 30000));
+    SelectRow(frm.ListView1, 0);
+    ASSERT_TRUE(WaitUntil([&] { return Cell(frm.ListView1, 0, 3) == "2"; }, 30000));
+
+    QTemporaryDir folder;
+    const QString package = folder.filePath("game.wacz");
+    frm.SavePageArchive(package);
+    ASSERT_TRUE(WaitUntil(
+        [&] { return statuses.contains("Saved the page as a web archive: " + package); }));
+    QProcess unzip;
+    unzip.start("unzip", {"-p", package, "archive/data.warc.gz"});
+    ASSERT_TRUE(unzip.waitForFinished(30000));
+    const QString warc = folder.filePath("data.warc.gz");
+    WriteFile(warc, unzip.readAllStandardOutput());
+    const WarcRecords read = ReadWarc(warc);
+    ASSERT_TRUE(read.ok) << read.error.toStdString();
+    QSet<QString> archived;
+    for (const QJsonObject& record : read.records) {
+        if (record["type"] == "response" && record["payloadDigestOk"].toBool()) {
+            archived << record["uri"].toString().section('/', 3);
+        }
+    }
+    for (const char* path : {"index.html", "parent.swf", "levels/child.swf", "vars.txt"}) {
+        EXPECT_TRUE(archived.contains(path)) << path;
+    }
+    const std::vector<std::string> asked = site.Asked();
+    EXPECT_EQ(std::count(asked.begin(), asked.end(), "/index.html"), 1);
 }

@@ -84,7 +84,7 @@ class TScanCommand : public TCliCommand {
         // Pages are scanned as the window shows them, with their movies playing or not.
         profile_ = std::make_unique<TOwnProfile>(profileFolder_, settings_.PlayFlashInPages());
         scanner_ = std::make_unique<TPageScanner>(profile_->Profile(), options);
-        plays_ = std::make_unique<TMoviePlays>(playMs_, warc_.get());
+        plays_ = std::make_unique<TMoviePlays>(playMs_, warc_);
         done_ = std::move(done);
         Next();
     }
@@ -194,7 +194,7 @@ class TScanCommand : public TCliCommand {
     }
 
     // The archive outlives the core, whose download may still be writing into it as it goes.
-    std::unique_ptr<TWarcWriter> warc_;
+    std::shared_ptr<TWarcWriter> warc_;
     TCore core_;
     TSettings settings_;
     const QString profileFolder_;
