@@ -6,6 +6,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
+#include <QWebEngineUrlRequestInterceptor>
 
 #include "logic/EngineExchange.h"
 #include "logic/WarcWriter.h"
@@ -13,7 +14,7 @@
 namespace {
 // Marks the protocol's messages among what the tools page writes to its console.
 constexpr char kMark[] = "vimbrel-protocol:";
-constexpr int kAttachRetryMs = 100;
+constexpr int kAttachRetryMs = 20;
 constexpr int kFinishLimitMs = 5000;
 
 // A JavaScript string literal of text.
@@ -26,10 +27,22 @@ QString Literal(const QString& text) {
 // own code can, and passes each on through the console, marked.
 QString ProtocolHook() {
     return QString(R"JS((() => {
+  const wanted = new Set(["Network.requestWillBeSent", "Network.requestWillBeSentExtraInfo",
+    "Network.responseReceived", "Network.responseReceivedExtraInfo", "Network.dataReceived",
+    "Network.loadingFinished", "Network.loadingFailed"]);
   let buffer = "", expected = 0;
   const api = {
     dispatchMessage(message) {
-      console.debug(%1 + (typeof message === "string" ? message : JSON.stringify(message)));
+      const text = typeof message === "string" ? message : JSON.stringify(message);
+      // Replies pass whole; of the events, only those about answers, without their stacks.
+      if (!text.startsWith('{"id"')) {
+        const parsed = JSON.parse(text);
+        if (!wanted.has(parsed.method)) return;
+        if (parsed.params) delete parsed.params.initiator;
+        console.debug(%1 + JSON.stringify(parsed));
+        return;
+      }
+      console.debug(%1 + text);
     },
     dispatchMessageChunk(chunk, size) {
       if (size) { buffer = ""; expected = size; }
@@ -50,6 +63,18 @@ bool Recordable(const QString& url) {
 }  // namespace
 
 // The developer-tools page the recorder speaks through; the messages reach it on its console.
+// Blocks every request of the tools page but its document: the developer tools' own
+// application is not needed to hear the engine, and would cost each page its start.
+class TOnlyTheDocument : public QWebEngineUrlRequestInterceptor {
+  public:
+    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+        if (info.resourceType() != QWebEngineUrlRequestInfo::ResourceTypeMainFrame) {
+            info.block(true);
+        }
+    }
+};
+
 class TProtocolPage : public QWebEnginePage {
   public:
     TProtocolPage(QWebEngineProfile* profile, QObject* parent,
@@ -60,6 +85,7 @@ class TProtocolPage : public QWebEnginePage {
         hook.setWorldId(QWebEngineScript::MainWorld);
         hook.setSourceCode(ProtocolHook());
         scripts().insert(hook);
+        setUrlRequestInterceptor(new TOnlyTheDocument(this));
     }
 
   protected:
@@ -76,7 +102,7 @@ class TProtocolPage : public QWebEnginePage {
 
 TEngineRecorder::TEngineRecorder(QWebEnginePage* page, TWarcWriter* archive, Limits limits,
                                  QObject* parent)
-    : QObject(parent), page_(page), archive_(archive), limits_(limits) {
+    : QObject(parent), archive_(archive), limits_(limits) {
     tools_ =
         new TProtocolPage(page->profile(), this, [this](const QByteArray& json) { Message(json); });
     attach_.setInterval(kAttachRetryMs);
@@ -93,6 +119,25 @@ TEngineRecorder::TEngineRecorder(QWebEnginePage* page, TWarcWriter* archive, Lim
         bodiesAsked_.clear();
         EndIfDone();
     });
+    Attach(page);
+}
+
+void TEngineRecorder::Attach(QWebEnginePage* page) {
+    if (page_ && page_->devToolsPage() == tools_) {
+        page_->setDevToolsPage(nullptr);
+    }
+    page_ = page;
+    ready_ = false;
+    enableId_ = 0;
+    topFrame_.clear();
+    answers_.clear();
+    bodiesAsked_.clear();
+    finished_ = nullptr;
+    finishLimit_.stop();
+    records_ = 0;
+    bytes_ = 0;
+    full_ = false;
+    // The tools page loads again for it, and attaches to it once loaded.
     page_->setDevToolsPage(tools_);
 }
 

@@ -29,6 +29,9 @@ class TEngineRecorder : public QObject {
     ~TEngineRecorder() override;
 
     bool IsReady() const { return ready_; }
+    // Records another page from now on (Ready follows), with the limits afresh; the last page's
+    // answers not written yet are left out.
+    void Attach(QWebEnginePage* page);
     // Records from now on into archive, with the limits afresh (a new page).
     void SetArchive(TWarcWriter* archive);
     // Ends the recording: the answers that have ended are written, then done runs (at most a
@@ -62,7 +65,7 @@ class TEngineRecorder : public QObject {
     void EndIfDone();
     QString PageUrl() const;
 
-    const QPointer<QWebEnginePage> page_;  // may go first
+    QPointer<QWebEnginePage> page_;  // may go first
     TWarcWriter* archive_;
     const Limits limits_;
     TProtocolPage* tools_;

@@ -24,7 +24,13 @@ void TPageScanner::Scan(const QString& url, std::function<void(const TPageScanRe
     ending_ = false;
     result_ = TPageScanResult{TOutcome::Done(), url, {}, {}, 0, {}};
     found_ = TFoundMovieList();
-    page_ = new TBrowserPage(profile_, this);
+    if (options_.archive) {
+        PrepareRecordedPage();
+        page_ = std::exchange(standby_, nullptr);
+        recorder_ = std::exchange(standbyRecorder_, nullptr);
+    } else {
+        page_ = new TBrowserPage(profile_, this);
+    }
     scan_ = new TLivePageScan(page_, page_);
     scan_->SetDeep(options_.deep);
     connect(scan_, &TLivePageScan::Scanned, this, [this](const TFoundMovieList& found) {
@@ -45,11 +51,37 @@ void TPageScanner::Scan(const QString& url, std::function<void(const TPageScanRe
         page_->Navigate(url);
         return;
     }
-    // The page loads once the engine reports its answers, so the first is recorded too.
-    recorder_ = new TEngineRecorder(page_, options_.archive, {}, page_);
-    connect(recorder_, &TEngineRecorder::Ready, page_, [this, url] { page_->Navigate(url); });
     connect(recorder_, &TEngineRecorder::Note, this,
             [this](const QString& text) { result_.notes << text; });
+    // The page loads once the engine reports its answers, so the first is recorded too.
+    if (recorder_->IsReady()) {
+        page_->Navigate(url);
+    } else {
+        connect(recorder_, &TEngineRecorder::Ready, page_, [this, url] { page_->Navigate(url); });
+    }
+    // The next page's recording gets ready while this one loads.
+    PrepareRecordedPage();
+}
+
+void TPageScanner::PrepareRecordedPage() {
+    if (standby_) {
+        return;
+    }
+    standby_ = new TBrowserPage(profile_, this);
+    // Two recorders take turns, each with its tools page kept: one records the page being
+    // scanned while the other gets ready on the next.
+    for (TEngineRecorder*& recorder : recorders_) {
+        if (!recorder) {
+            recorder = standbyRecorder_ = new TEngineRecorder(standby_, options_.archive, {}, this);
+            return;
+        }
+        if (recorder != recorder_) {
+            recorder->disconnect();  // from the page it recorded last
+            recorder->Attach(standby_);
+            standbyRecorder_ = recorder;
+            return;
+        }
+    }
 }
 
 void TPageScanner::End(const TOutcome& outcome) {

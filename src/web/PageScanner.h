@@ -48,6 +48,8 @@ class TPageScanner : public QObject {
   private:
     void End(const TOutcome& outcome);
     void Deliver();
+    // A page for the next address, whose recording is getting ready.
+    void PrepareRecordedPage();
 
     QWebEngineProfile* const profile_;
     const Options options_;
@@ -55,6 +57,9 @@ class TPageScanner : public QObject {
     TBrowserPage* page_ = nullptr;
     TLivePageScan* scan_ = nullptr;
     TEngineRecorder* recorder_ = nullptr;
+    TBrowserPage* standby_ = nullptr;  // with its recorder, when pages are archived
+    TEngineRecorder* standbyRecorder_ = nullptr;
+    TEngineRecorder* recorders_[2] = {nullptr, nullptr};
     QTimer timeout_;
     QTimer wait_;
     std::function<void(const TPageScanResult&)> done_;

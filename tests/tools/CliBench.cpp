@@ -2,8 +2,9 @@
 // run so that only the ratios compare on a shared machine:
 // - scan of the 10,000-movie page, from process start to the last line, beside chromium's
 //   --dump-dom of the same page;
-// - one scan reading 200 pages from standard input: the memory of the program and its browser
-//   processes after page 200 beside after page 20;
+// - "pages": one scan reading 200 pages from standard input, alone and writing a WACZ package:
+//   the time of each, and the memory of the program and its browser processes after page 200
+//   beside after page 20;
 // - get --warc of one 500 MB movie, time and peak memory, beside wget --warc-file;
 // - "speed": one 200 MB movie beside curl (time and CPU), and 1,000 movies of 20 kB from a
 //   server that keeps connections open beside wget -q -i LIST, in alternating rounds.
@@ -16,6 +17,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -103,41 +105,69 @@ void ScanBench() {
         finished ? "" : "below ", oursSeconds / chromium);
 }
 
-void MemoryBench() {
+struct PagesRun {
+    double seconds = 0;
+    int pages = 0;
+    long at20 = 0;  // kB of the process tree after page 20
+    long at200 = 0;
+};
+
+// One scan of 200 pages read from standard input, with the extra arguments given.
+PagesRun ScanPages(const PageServer& pages, const QStringList& extra) {
+    PagesRun run;
+    QProcess scan;
+    run.seconds = Seconds([&] {
+        scan.start(Program(), QStringList{"scan", "--json"} + extra + QStringList{"-"});
+        for (int i = 0; i < 200; ++i) {
+            scan.write(QString("http://127.0.0.1:%1/p%2.html\n").arg(pages.Port()).arg(i).toUtf8());
+        }
+        scan.closeWriteChannel();
+        while (scan.state() != QProcess::NotRunning || scan.canReadLine()) {
+            if (!scan.canReadLine()) {
+                scan.waitForReadyRead(100);
+                continue;
+            }
+            if (!scan.readLine().contains("\"movies\"")) {
+                continue;  // a movie's line: the page's own line follows it
+            }
+            ++run.pages;
+            if (run.pages == 20) {
+                run.at20 = TreeRssKb(scan.processId());
+            } else if (run.pages == 200) {
+                run.at200 = TreeRssKb(scan.processId());
+            }
+        }
+        scan.waitForFinished(-1);
+    });
+    return run;
+}
+
+// The 200 pages scanned alone, then archived as a package: time, and memory at page 20 and 200.
+void PagesBench() {
     PageServer pages;
     for (int i = 0; i < 200; ++i) {
-        pages.Add("/p" + std::to_string(i) + ".html",
-                  "<embed src='m" + std::to_string(i) + ".swf'>" + std::string(20000, ' '));
+        pages.Add("/p" + std::to_string(i) + ".html", "<title>Page " + std::to_string(i) +
+                                                          "</title><link rel=stylesheet href=s.css>"
+                                                          "<embed src='m" +
+                                                          std::to_string(i) + ".swf'>" +
+                                                          std::string(20000, ' '));
     }
-    QProcess scan;
-    scan.start(Program(), {"scan", "--json", "-"});
-    for (int i = 0; i < 200; ++i) {
-        scan.write(QString("http://127.0.0.1:%1/p%2.html\n").arg(pages.Port()).arg(i).toUtf8());
+    pages.Add("/s.css", "body { color: navy }", "text/css");
+    QTemporaryDir folder;
+    const PagesRun plain = ScanPages(pages, {});
+    const PagesRun archived = ScanPages(pages, {"--warc", folder.filePath("pages.wacz")});
+    for (const auto& [name, run] : {std::pair<const char*, const PagesRun&>{"scan", plain},
+                                    {"scan --warc pages.wacz", archived}}) {
+        std::printf(
+            "%s of 200 pages from standard input: %d pages, %.2f s; memory after page 20 %ld kB, "
+            "after page 200 %ld kB (growth %ld kB)\n",
+            name, run.pages, run.seconds, run.at20, run.at200, run.at200 - run.at20);
     }
-    scan.closeWriteChannel();
-    long at20 = 0;
-    long at200 = 0;
-    int seen = 0;
-    while (scan.state() != QProcess::NotRunning || scan.canReadLine()) {
-        if (!scan.canReadLine()) {
-            scan.waitForReadyRead(100);
-            continue;
-        }
-        if (!scan.readLine().contains("\"movies\"")) {
-            continue;  // a movie's line: the page's own line follows it
-        }
-        ++seen;
-        if (seen == 20) {
-            at20 = TreeRssKb(scan.processId());
-        } else if (seen == 200) {
-            at200 = TreeRssKb(scan.processId());
-        }
-    }
-    std::printf(
-        "scan of 200 pages from standard input: %d pages listed; memory after page 20 "
-        "%ld kB, after page 200 %ld kB (growth %ld kB)\n",
-        seen, at20, at200, at200 - at20);
+    std::printf("time with the archive / without: %.2f; package %lld bytes\n",
+                archived.seconds / plain.seconds,
+                static_cast<long long>(QFileInfo(folder.filePath("pages.wacz")).size()));
 }
+
 struct Measured {
     double seconds = 0;
     long peakKb = 0;        // the process's largest resident size
@@ -302,9 +332,13 @@ int main(int argc, char** argv) {
         SpeedBench(argc > 2 ? std::atoi(argv[2]) : 5);
         return 0;
     }
+    if (argc > 1 && std::string(argv[1]) == "pages") {
+        PagesBench();
+        return 0;
+    }
     SpeedBench(3);
     WarcBench();
     ScanBench();
-    MemoryBench();
+    PagesBench();
     return 0;
 }
