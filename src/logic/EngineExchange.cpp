@@ -59,7 +59,7 @@ QByteArray ArchivedResponseHead(const QJsonObject& response, const QByteArray& h
     const QByteArray received =
         headersText.startsWith("HTTP/") ? headersText : RebuiltHead(response);
     QList<QByteArray> lines = received.split('\n');
-    QByteArray head = lines.takeFirst().trimmed() + "\r\n";
+    QByteArray head = lines.takeFirst().trimmed().replace('\r', "") + "\r\n";
     const QByteArray length = QByteArray::number(bodySize);
     bool lengthHolds = false;
     for (QByteArray line : lines) {

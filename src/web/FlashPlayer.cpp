@@ -58,6 +58,9 @@ TFlashPlayer::TFlashPlayer(QWidget* parent, const QString& runtimeFolder)
         if (ok && !pendingScript_.isEmpty()) {
             page()->runJavaScript(pendingScript_);
             pendingScript_.clear();
+            if (std::exchange(pendingStart_, false)) {
+                emit MovieStarted(movie_);
+            }
         }
     });
     if (server_->IsRunning()) {
@@ -193,6 +196,10 @@ void TFlashPlayer::Play(const QString& localFile, const QString& base, const QSt
     const QString address = server_->RegisterMovie(localFile);
     RunWhenReady(QString("vimbrelPlay(%1, %2, %3);")
                      .arg(JsString(address), JsString(base), JsString(loads)));
+    pendingStart_ = !ready_;
+    if (ready_) {
+        emit MovieStarted(movie_);
+    }
 }
 
 void TFlashPlayer::RunWhenReady(const QString& script) {
@@ -200,5 +207,6 @@ void TFlashPlayer::RunWhenReady(const QString& script) {
         page()->runJavaScript(script);
     } else {
         pendingScript_ = script;
+        pendingStart_ = false;
     }
 }

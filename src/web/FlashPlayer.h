@@ -47,6 +47,8 @@ class TFlashPlayer : public QWebEngineView {
     void FileLoaded(const QString& movie, const TLoadedFile& file, bool limitReached);
     // The movie asked for last could not be fetched, and why.
     void MovieFailed(const QString& movie, const QString& reason);
+    // The movie asked for last was handed to the player, which starts it.
+    void MovieStarted(const QString& movie);
 
   private:
     void Play(const QString& localFile, const QString& base, const QString& loads, int request);
@@ -67,4 +69,5 @@ class TFlashPlayer : public QWebEngineView {
     int request_ = 0;
     bool ready_ = false;
     QString pendingScript_;
+    bool pendingStart_ = false;  // the script waiting starts a movie
 };

@@ -9,6 +9,8 @@ namespace {
 // The size movies play at: their stage scales to it, as in the preview pane.
 constexpr int kPlayerWidth = 550;
 constexpr int kPlayerHeight = 400;
+// How long a movie may take to be fetched and handed to its player.
+constexpr int kMostStartMs = 60000;
 }  // namespace
 
 TMoviePlays::TMoviePlays(int playMs, std::shared_ptr<TWarcWriter> archive, QObject* parent)
@@ -53,7 +55,11 @@ void TMoviePlays::StartNext() {
                     results_[played].failed = reason;
                     Stop(player);
                 });
-        QTimer::singleShot(playMs_, player, [this, player] { Stop(player); });
+        // Each plays its time from its start; one that never starts is given up.
+        connect(player, &TFlashPlayer::MovieStarted, this, [this, player] {
+            QTimer::singleShot(playMs_, player, [this, player] { Stop(player); });
+        });
+        QTimer::singleShot(playMs_ + kMostStartMs, player, [this, player] { Stop(player); });
         player->SetMovie(movie);
     }
     if (playing_.empty() && waiting_.empty() && done_) {

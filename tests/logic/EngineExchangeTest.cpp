@@ -38,6 +38,8 @@ TEST(EngineExchange, HeadsSayWhatTheArchivedBodyIs) {
          R"({"status":200,"statusText":"OK\r\nX-Evil: 1",)"
          R"("headers":{"A:B":"x","X\r\nY":"z","Location":"/a\r\rb"}})",
          "", 3, "HTTP/1.1 200 OK X-Evil: 1\r\nLocation: /ab\r\nContent-Length: 3\r\n\r\n"},
+        {"a bare carriage return", R"({"status":200})", "HTTP/1.1 200 OK\rX: y\r\nA: b\rc\r\n\r\n",
+         1, "HTTP/1.1 200 OKX: y\r\nA: bc\r\nContent-Length: 1\r\n\r\n"},
         {"told text is not a head", R"({"status":302,"statusText":"Found"})", "garbage", 0,
          "HTTP/1.1 302 Found\r\nContent-Length: 0\r\n\r\n"},
     };
