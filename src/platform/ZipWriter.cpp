@@ -15,7 +15,7 @@ constexpr quint32 kEnd = 0x06054b50;
 constexpr quint32 kZip64End = 0x06064b50;
 constexpr quint32 kZip64Locator = 0x07064b50;
 constexpr quint16 kZip64Extra = 0x0001;
-constexpr quint16 kPadding = 0x5650;  // an extra field of no meaning
+constexpr quint16 kPadding = 0x5650;     // an extra field of no meaning
 constexpr quint16 kVersion = 45;         // 4.5: ZIP64
 constexpr quint16 kMadeOnUnix = 3 << 8;  // so the permissions below are read
 constexpr quint16 kUtf8Names = 0x0800;
@@ -86,22 +86,28 @@ QByteArray TZipWriter::LocalExtra(const Entry& entry) const {
     return extra;
 }
 
-QByteArray TZipWriter::LocalHeader(const Entry& entry) const {
+// The fields a local and a central header share, from the version needed on.
+QByteArray TZipWriter::SharedFields(const Entry& entry, int extraSize) const {
     const bool bigSize = entry.streamed || entry.size >= zip64From_;
+    QByteArray fields;
+    Put16(fields, kVersion);
+    Put16(fields, kUtf8Names);
+    Put16(fields, 0);  // stored
+    Put16(fields, time_);
+    Put16(fields, date_);
+    Put32(fields, entry.crc);
+    Put32(fields, bigSize ? kMax32 : quint32(entry.size));
+    Put32(fields, bigSize ? kMax32 : quint32(entry.size));
+    Put16(fields, quint16(entry.name.size()));
+    Put16(fields, quint16(extraSize));
+    return fields;
+}
+
+QByteArray TZipWriter::LocalHeader(const Entry& entry) const {
     const QByteArray extra = LocalExtra(entry);
     QByteArray header;
     Put32(header, kLocalHeader);
-    Put16(header, kVersion);
-    Put16(header, kUtf8Names);
-    Put16(header, 0);  // stored
-    Put16(header, time_);
-    Put16(header, date_);
-    Put32(header, entry.crc);
-    Put32(header, bigSize ? kMax32 : quint32(entry.size));
-    Put32(header, bigSize ? kMax32 : quint32(entry.size));
-    Put16(header, quint16(entry.name.size()));
-    Put16(header, quint16(extra.size()));
-    return header + entry.name + extra;
+    return header + SharedFields(entry, int(extra.size())) + entry.name + extra;
 }
 
 bool TZipWriter::BeginEntry(const QByteArray& name) {
@@ -160,21 +166,11 @@ bool TZipWriter::Finish() {
     const quint64 directoryAt = End();
     QByteArray directory;
     for (const Entry& entry : entries_) {
-        const bool bigSize = entry.streamed || entry.size >= zip64From_;
         const bool farOffset = entry.headerAt >= zip64From_;
         const QByteArray extra = Zip64Fields(entry, true);
         Put32(directory, kCentralHeader);
         Put16(directory, kMadeOnUnix | kVersion);
-        Put16(directory, kVersion);
-        Put16(directory, kUtf8Names);
-        Put16(directory, 0);
-        Put16(directory, time_);
-        Put16(directory, date_);
-        Put32(directory, entry.crc);
-        Put32(directory, bigSize ? kMax32 : quint32(entry.size));
-        Put32(directory, bigSize ? kMax32 : quint32(entry.size));
-        Put16(directory, quint16(entry.name.size()));
-        Put16(directory, quint16(extra.size()));
+        directory += SharedFields(entry, int(extra.size()));
         Put16(directory, 0);  // comment
         Put16(directory, 0);  // disk
         Put16(directory, 0);  // internal attributes

@@ -38,6 +38,7 @@ class TZipWriter {
     bool Append(const QByteArray& bytes);
     QByteArray Zip64Fields(const Entry& entry, bool central) const;
     QByteArray LocalExtra(const Entry& entry) const;
+    QByteArray SharedFields(const Entry& entry, int extraSize) const;
     QByteArray LocalHeader(const Entry& entry) const;
 
     const int fd_;

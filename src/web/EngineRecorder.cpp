@@ -7,6 +7,7 @@
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineUrlRequestInterceptor>
+#include <algorithm>
 
 #include "logic/EngineExchange.h"
 #include "logic/WarcWriter.h"
@@ -117,6 +118,8 @@ TEngineRecorder::TEngineRecorder(QWebEnginePage* page, TWarcWriter* archive, Lim
     finishLimit_.setInterval(kFinishLimitMs);
     connect(&finishLimit_, &QTimer::timeout, this, [this] {
         bodiesAsked_.clear();
+        answers_.clear();
+        flushed_ = true;
         EndIfDone();
     });
     Attach(page);
@@ -134,6 +137,8 @@ void TEngineRecorder::Attach(QWebEnginePage* page) {
     bodiesAsked_.clear();
     finished_ = nullptr;
     finishLimit_.stop();
+    flushId_ = 0;
+    flushed_ = false;
     records_ = 0;
     bytes_ = 0;
     full_ = false;
@@ -176,6 +181,12 @@ void TEngineRecorder::Reply(int id, const QJsonObject& message) {
     }
     if (id == frameTreeId_) {
         topFrame_ = message["result"]["frameTree"]["frame"]["id"].toString();
+        return;
+    }
+    if (id == flushId_) {
+        // Every event sent before this reply has arrived.
+        flushed_ = true;
+        EndIfDone();
         return;
     }
     const QString requestId = bodiesAsked_.take(id);
@@ -222,7 +233,7 @@ void TEngineRecorder::Event(const QString& method, const QJsonObject& params) {
     } else if (method == "Network.dataReceived") {
         answers_[id].received += params["dataLength"].toInteger();
     } else if (method == "Network.loadingFinished") {
-        if (!finished_ && answers_.value(id).response.contains("status")) {
+        if (answers_.value(id).response.contains("status")) {
             bodiesAsked_.insert(nextId_, id);
             Send("Network.getResponseBody", {{"requestId", id}});
         } else {
@@ -230,6 +241,7 @@ void TEngineRecorder::Event(const QString& method, const QJsonObject& params) {
         }
     } else if (method == "Network.loadingFailed") {
         answers_.remove(id);
+        EndIfDone();
     }
 }
 
@@ -284,11 +296,20 @@ void TEngineRecorder::Finish(std::function<void()> done) {
     finished_ = std::move(done);
     attach_.stop();
     finishLimit_.start();
+    flushed_ = !ready_;
+    if (ready_) {
+        flushId_ = nextId_;
+        Send("Page.getFrameTree");
+    }
     EndIfDone();
 }
 
 void TEngineRecorder::EndIfDone() {
-    if (!finished_ || !bodiesAsked_.isEmpty()) {
+    // The answers whose head has come end (or the time is up) before the recording does.
+    const bool arriving = std::any_of(answers_.begin(), answers_.end(), [](const Answer& answer) {
+        return answer.response.contains("status");
+    });
+    if (!finished_ || !flushed_ || !bodiesAsked_.isEmpty() || arriving) {
         return;
     }
     finishLimit_.stop();

@@ -74,6 +74,8 @@ class TEngineRecorder : public QObject {
     int nextId_ = 1;
     int enableId_ = 0;
     int frameTreeId_ = 0;
+    int flushId_ = 0;  // the command whose reply comes after every event sent before it
+    bool flushed_ = false;
     QString topFrame_;                 // the engine's id of the page's top frame
     QHash<QString, Answer> answers_;   // by the engine's request id
     QHash<int, QString> bodiesAsked_;  // body requests sent, by message id

@@ -286,23 +286,20 @@ TEST(CommandLine, AnArchiveThatCannotBeWrittenIsRefusedBeforeAnyPageLoads) {
 // run time (a child movie into a level, variables) is listed on its row, saved beside it with
 // --get, and archived with --warc under its own address, with both movies.
 TEST(CommandLine, PlayedMoviesLoadsAreListedSavedAndArchived) {
-    const QByteArray child = ShapeSwf({0, 255, 0});
+    const QByteArray child = ShapeSwf({0, 255, 0});  // as AddLoaderMovie makes it
     PageServer site;
     PageServer other;  // another origin
     site.Add("/index.html", WithPorts("<embed src='loader.swf' width=200 height=200>"
                                       "<embed src='http://127.0.0.1:{B}/red.swf'>",
                                       site.Port(), other.Port()));
-    site.Add("/loader.swf", LoaderSwf("levels/child.swf", "vars.txt").toStdString(),
-             "application/x-shockwave-flash");
-    site.Add("/levels/child.swf", child.toStdString(), "application/x-shockwave-flash");
-    site.Add("/vars.txt", "level=2", "text/plain");
+    AddLoaderMovie(site, "/", {0, 255, 0}, "level=2");
     other.Add("/red.swf", SolidColourSwf({255, 0, 0}).toStdString(),
               "application/x-shockwave-flash");
     QTemporaryDir folder;
     const QString warc = folder.filePath("site.warc.gz");
     const QString page = QString("http://127.0.0.1:%1/index.html").arg(site.Port());
     const Ran scan =
-        Vimbrel({"scan", "--json", "--play", "3", "--get", folder.path(), "--warc", warc, page});
+        Vimbrel({"scan", "--json", "--play", "8", "--get", folder.path(), "--warc", warc, page});
     EXPECT_EQ(scan.status, 0) << scan.err.toStdString();
 
     const std::vector<QJsonObject> rows = MovieLines(scan.out);
@@ -330,6 +327,6 @@ TEST(CommandLine, PlayedMoviesLoadsAreListedSavedAndArchived) {
     }
     for (const char* path :
          {"index.html", "loader.swf", "red.swf", "levels/child.swf", "vars.txt"}) {
-        EXPECT_TRUE(archived.contains(path)) << path;
+        EXPECT_TRUE(archived.contains(path)) << path << "\n" << scan.err.toStdString();
     }
 }

@@ -64,9 +64,8 @@ class MainFrmTest : public ::testing::Test {
 TEST_F(MainFrmTest, StartsWithTheFormsCaptionsMenusAndStatus) {
     EXPECT_EQ(frm->objectName(), "MainFrm");
     EXPECT_EQ(frm->windowTitle(), "Vimbrel v1.0.0");
-    EXPECT_EQ(Captions(frm->File1),
-              QStringList({"&Download Flash", "&Copy Flash To...", "Save Page as &Web Archive…",
-                           "-", "E&xit"}));
+    EXPECT_EQ(Captions(frm->File1), QStringList({"&Download Flash", "&Copy Flash To...",
+                                                 "Save Page as &Web Archive…", "-", "E&xit"}));
     EXPECT_EQ(Captions(frm->Edit1),
               QStringList({"&Select All", "&Deselect all", "-", "&Clear list", "-", "Dee&p Scan",
                            "Save &Loaded Files", "Play Flash &in Pages", "-", "S&top"}));

@@ -203,12 +203,8 @@ TEST(PreviewPane, TheKeyboardLeavesAPlayingMovieWhichStopsWhenItsRowGoes) {
 // on it and what the movie loaded, in a package, and nothing fetched again for it.
 TEST(PreviewPane, ThePageIsSavedAsAWebArchiveWithTheMoviePreviewedAndItsLoads) {
     PageServer site;
-    site.Add("/index.html", "<title>Game</title><p>A game</p><embed src='parent.swf'>");
-    site.Add("/parent.swf", LoaderSwf("levels/child.swf", "vars.txt").toStdString(),
-             "application/x-shockwave-flash");
-    site.Add("/levels/child.swf", ShapeSwf({30, 160, 60}).toStdString(),
-             "application/x-shockwave-flash");
-    site.Add("/vars.txt", "a=1", "text/plain");
+    site.Add("/index.html", "<title>Game</title><p>A game</p><embed src='loader.swf'>");
+    AddLoaderMovie(site, "/", {30, 160, 60}, "a=1");
     TMainFrm frm(TestFolders());
     frm.show();
     QStringList statuses;
@@ -238,7 +234,7 @@ TEST(PreviewPane, ThePageIsSavedAsAWebArchiveWithTheMoviePreviewedAndItsLoads) {
             archived << record["uri"].toString().section('/', 3);
         }
     }
-    for (const char* path : {"index.html", "parent.swf", "levels/child.swf", "vars.txt"}) {
+    for (const char* path : {"index.html", "loader.swf", "levels/child.swf", "vars.txt"}) {
         EXPECT_TRUE(archived.contains(path)) << path;
     }
     const std::vector<std::string> asked = site.Asked();

@@ -67,15 +67,11 @@ TEST(ReplayArchive, APackageReplaysThePageItsMoviesAndWhatTheyLoaded) {
                  "application/javascript");
         site.Add("/i.gif", Gif('\xff', '\xff', '\x00'), "image/gif");
         site.Add("/frame.html", "<p>In the frame</p>");
-        site.Add("/loader.swf", LoaderSwf("levels/child.swf", "vars.txt").toStdString(),
-                 "application/x-shockwave-flash");
-        site.Add("/levels/child.swf", ShapeSwf({0, 255, 0}).toStdString(),
-                 "application/x-shockwave-flash");
-        site.Add("/vars.txt", "level=2", "text/plain");
+        AddLoaderMovie(site, "/", {0, 255, 0}, "level=2");
         other.Add("/red.swf", SolidColourSwf({255, 0, 0}).toStdString(),
                   "application/x-shockwave-flash");
         page = QString("http://127.0.0.1:%1/index.html").arg(site.Port());
-        const Ran scan = Vimbrel({"scan", "--play", "4", "--warc", package, page});
+        const Ran scan = Vimbrel({"scan", "--play", "8", "--warc", package, page});
         ASSERT_EQ(scan.status, 0) << scan.err.toStdString();
     }  // both origins are gone
 

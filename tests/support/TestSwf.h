@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <string>
 
 struct SwfColour {
     int red;
@@ -133,4 +134,16 @@ inline QByteArray LoaderSwf(const QByteArray& movie, const QByteArray& vars) {
     actions += '\x07';                                                              // Stop
     actions += '\0';
     return SwfMovie(QByteArray("\x43\x02\xFF\xFF\xFF", 5) + SwfTag(12, actions) + SwfTag(1, {}));
+}
+
+// The AS2 loader movie at folder + "loader.swf", with what it loads at run time: a child movie
+// of one colour into its level 1 ("levels/child.swf") and its variables ("vars.txt").
+template <typename Server>
+void AddLoaderMovie(Server& site, const std::string& folder, const SwfColour& child,
+                    const std::string& vars) {
+    site.Add(folder + "loader.swf", LoaderSwf("levels/child.swf", "vars.txt").toStdString(),
+             "application/x-shockwave-flash");
+    site.Add(folder + "levels/child.swf", ShapeSwf(child).toStdString(),
+             "application/x-shockwave-flash");
+    site.Add(folder + "vars.txt", vars, "text/plain");
 }
