@@ -8,6 +8,7 @@
 #include "logic/AddressResolution.h"
 #include "platform/UserFolders.h"
 #include "web/FlashPlayer.h"
+#include "web/PagePlayers.h"
 #include "web/PageRecording.h"
 #include "web/WebBrowser.h"
 #include "widgets/StatusBar.h"
@@ -30,10 +31,14 @@ void TMainFrm::NavigateRecorded(const QString& address) {
         PageRecording = new TPageRecording(WebBrowser1->Page(),
                                            ProgramFolders().cacheHome + "/vimbrel/page-archive",
                                            "Vimbrel " VIMBREL_VERSION, this);
-        // The movies previewed on a page are archived with it, and what they load.
-        ShockwaveFlash1->SetArchive(PageRecording->Current());
-        connect(PageRecording, &TPageRecording::ArchiveChanged, ShockwaveFlash1,
-                &TFlashPlayer::SetArchive);
+        // The movies played in a page or previewed from it are archived with it, and what they
+        // load.
+        auto playersRecordInto = [this](std::shared_ptr<TWarcWriter> archive) {
+            ShockwaveFlash1->SetArchive(archive);
+            SharedPagePlayers().SetArchive(std::move(archive));
+        };
+        playersRecordInto(PageRecording->Current());
+        connect(PageRecording, &TPageRecording::ArchiveChanged, this, playersRecordInto);
         connect(PageRecording, &TPageRecording::Note, this, &TMainFrm::ShowStatus);
         connect(PageRecording, &TPageRecording::Ready, this, [this] {
             if (!pendingAddress_.isEmpty()) {

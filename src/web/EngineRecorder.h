@@ -29,6 +29,8 @@ class TEngineRecorder : public QObject {
     ~TEngineRecorder() override;
 
     bool IsReady() const { return ready_; }
+    // Between Finish and its end.
+    bool IsFinishing() const { return finished_ != nullptr; }
     // Records another page from now on (Ready follows), with the limits afresh; the last page's
     // answers not written yet are left out.
     void Attach(QWebEnginePage* page);

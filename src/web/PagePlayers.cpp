@@ -66,6 +66,10 @@ QString TPagePlayers::FrameUrl() const {
     return server_->FrameUrl();
 }
 
+void TPagePlayers::SetArchive(std::shared_ptr<TWarcWriter> archive) {
+    loads_->SetArchive(std::move(archive));
+}
+
 bool TPagePlayers::Serves(const QString& address) const {
     return address.startsWith(server_->BaseUrl() + "/");
 }

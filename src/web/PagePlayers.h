@@ -6,6 +6,7 @@
 #include <memory>
 
 class TLoadRecorder;
+class TWarcWriter;
 class TPlayerServer;
 struct TLoadedFile;
 
@@ -26,6 +27,8 @@ class TPagePlayers : public QObject {
     QString FrameUrl() const;
     // Whether the address is one of the player server's (a frame, the runtime, a load).
     bool Serves(const QString& address) const;
+    // Records the movies fetched from now on, and what they load, in archive (none: null).
+    void SetArchive(std::shared_ptr<TWarcWriter> archive);
 
   signals:
     // A page's movie loaded a file (movie: its address); limitReached the first time its loads

@@ -68,20 +68,18 @@ void TPageScanner::PrepareRecordedPage() {
         return;
     }
     standby_ = new TBrowserPage(profile_, this);
-    // Two recorders take turns, each with its tools page kept: one records the page being
-    // scanned while the other gets ready on the next.
-    for (TEngineRecorder*& recorder : recorders_) {
-        if (!recorder) {
-            recorder = standbyRecorder_ = new TEngineRecorder(standby_, options_.archive, {}, this);
-            return;
-        }
-        if (recorder != recorder_) {
+    // A few recorders take turns, each with its tools page kept: one records the page being
+    // scanned, one the end of the page before, one gets ready on the next.
+    for (TEngineRecorder* recorder : recorders_) {
+        if (recorder != recorder_ && !recorder->IsFinishing()) {
             recorder->disconnect();  // from the page it recorded last
             recorder->Attach(standby_);
             standbyRecorder_ = recorder;
             return;
         }
     }
+    standbyRecorder_ = new TEngineRecorder(standby_, options_.archive, {}, this);
+    recorders_.push_back(standbyRecorder_);
 }
 
 void TPageScanner::End(const TOutcome& outcome) {
@@ -99,16 +97,35 @@ void TPageScanner::End(const TOutcome& outcome) {
     }
     scan_->disconnect(this);
     if (recorder_) {
-        recorder_->Finish([this] { Deliver(); });
+        // The page's last answers are written while the next page loads; the page stays until
+        // they are.
+        recorder_->disconnect(this);
+        ++recording_;
+        recorder_->Finish([this, page = page_] {
+            page->deleteLater();
+            if (--recording_ == 0 && recorded_) {
+                std::exchange(recorded_, nullptr)();
+            }
+        });
+        page_ = nullptr;
+    }
+    Deliver();
+}
+
+void TPageScanner::WhenRecorded(std::function<void()> done) {
+    if (recording_ == 0) {
+        done();
     } else {
-        Deliver();
+        recorded_ = std::move(done);
     }
 }
 
 void TPageScanner::Deliver() {
     const auto done = std::move(done_);
     done_ = nullptr;
-    page_->deleteLater();  // it may be delivering the signal that ended its scan
+    if (page_) {
+        page_->deleteLater();  // it may be delivering the signal that ended its scan
+    }
     page_ = nullptr;
     scan_ = nullptr;
     recorder_ = nullptr;

@@ -44,6 +44,8 @@ class TPageScanner : public QObject {
 
     // Scans url; done runs once, later.
     void Scan(const QString& url, std::function<void(const TPageScanResult&)> done);
+    // Runs done once every page scanned so far is recorded whole in the archive.
+    void WhenRecorded(std::function<void()> done);
 
   private:
     void End(const TOutcome& outcome);
@@ -59,7 +61,9 @@ class TPageScanner : public QObject {
     TEngineRecorder* recorder_ = nullptr;
     TBrowserPage* standby_ = nullptr;  // with its recorder, when pages are archived
     TEngineRecorder* standbyRecorder_ = nullptr;
-    TEngineRecorder* recorders_[2] = {nullptr, nullptr};
+    std::vector<TEngineRecorder*> recorders_;
+    int recording_ = 0;  // pages whose last answers are being written
+    std::function<void()> recorded_;
     QTimer timeout_;
     QTimer wait_;
     std::function<void(const TPageScanResult&)> done_;

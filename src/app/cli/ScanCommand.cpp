@@ -119,9 +119,11 @@ class TScanCommand : public TCliCommand {
 
     void Next() {
         if (next_ == pages_.size() || downloads_->ArchiveFailed()) {
-            CloseWarc(warc_.get(), *output_);
-            output_->Summary(true);
-            done_(output_->Failed() ? kExitFailure : kExitOk);
+            scanner_->WhenRecorded([this] {
+                CloseWarc(warc_.get(), *output_);
+                output_->Summary(true);
+                done_(output_->Failed() ? kExitFailure : kExitOk);
+            });
             return;
         }
         scanner_->Scan(pages_[next_++], [this](const TPageScanResult& result) {
