@@ -240,7 +240,12 @@ void TEngineRecorder::Event(const QString& method, const QJsonObject& params) {
             answers_.remove(id);
         }
     } else if (method == "Network.loadingFailed") {
-        answers_.remove(id);
+        const Answer failed = answers_.take(id);
+        if (params["errorText"] == "net::ERR_RESPONSE_HEADERS_TOO_BIG") {
+            // A refusal the page never sees: the user learns why the archive lacks it.
+            emit Note(failed.request["url"].toString() +
+                      ": not archived, the engine refused an answer whose head is too large");
+        }
         EndIfDone();
     }
 }
