@@ -210,6 +210,17 @@ void TEngineRecorder::Reply(int id, const QJsonObject& message) {
 
 void TEngineRecorder::Event(const QString& method, const QJsonObject& params) {
     const QString id = params["requestId"].toString();
+    const bool topDocument = method == "Network.requestWillBeSent" &&
+                             params["type"] == "Document" && params["frameId"] == topFrame_ &&
+                             params["loaderId"] == id && !topFrame_.isEmpty() &&
+                             !params.contains("redirectResponse");
+    if (topDocument) {
+        // Its owner may start a new recording here, the limits afresh.
+        emit DocumentStarted(params["request"]["url"].toString());
+    }
+    if (full_ && !answers_.contains(id)) {
+        return;  // a page past its limit: what it asks for from now on is not followed
+    }
     if (method == "Network.requestWillBeSent") {
         Answer& answer = answers_[id];
         if (params.contains("redirectResponse")) {
@@ -217,11 +228,6 @@ void TEngineRecorder::Event(const QString& method, const QJsonObject& params) {
             answer = Answer();
         }
         answer.request = params["request"].toObject();
-        const bool topDocument = params["type"] == "Document" && params["frameId"] == topFrame_ &&
-                                 params["loaderId"] == id && !topFrame_.isEmpty();
-        if (topDocument && !params.contains("redirectResponse")) {
-            emit DocumentStarted(answer.request["url"].toString());
-        }
     } else if (method == "Network.requestWillBeSentExtraInfo") {
         answers_[id].sentHeaders = params["headers"].toObject();
     } else if (method == "Network.responseReceivedExtraInfo") {
