@@ -206,6 +206,7 @@ class TMainFrm : public QMainWindow {
     void ConnectPageRecording();
     // Opens the address once the page's answers are recorded.
     void NavigateRecorded(const QString& address);
+    void NavigatePending();
     QString pendingAddress_;
     void NameControlsForScreenReaders();
     void CreateKeyboardActions();

@@ -40,11 +40,7 @@ void TMainFrm::NavigateRecorded(const QString& address) {
         playersRecordInto(PageRecording->Current());
         connect(PageRecording, &TPageRecording::ArchiveChanged, this, playersRecordInto);
         connect(PageRecording, &TPageRecording::Note, this, &TMainFrm::ShowStatus);
-        connect(PageRecording, &TPageRecording::Ready, this, [this] {
-            if (!pendingAddress_.isEmpty()) {
-                WebBrowser1->Navigate(std::exchange(pendingAddress_, QString()));
-            }
-        });
+        connect(PageRecording, &TPageRecording::Ready, this, &TMainFrm::NavigatePending);
     }
     if (PageRecording->IsReady()) {
         WebBrowser1->Navigate(address);
@@ -52,11 +48,13 @@ void TMainFrm::NavigateRecorded(const QString& address) {
     }
     pendingAddress_ = address;  // the recording starts in a moment
     // A recording that cannot start never keeps the page from opening.
-    QTimer::singleShot(kMostRecordingWaitMs, this, [this] {
-        if (!pendingAddress_.isEmpty()) {
-            WebBrowser1->Navigate(std::exchange(pendingAddress_, QString()));
-        }
-    });
+    QTimer::singleShot(kMostRecordingWaitMs, this, &TMainFrm::NavigatePending);
+}
+
+void TMainFrm::NavigatePending() {
+    if (!pendingAddress_.isEmpty()) {
+        WebBrowser1->Navigate(std::exchange(pendingAddress_, QString()));
+    }
 }
 
 void TMainFrm::SaveWebArchiveClick() {

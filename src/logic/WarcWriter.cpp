@@ -183,15 +183,7 @@ class TWarcWriter::TStream final : public TResponseRecorder {
   private:
     bool OpenSpool() {
         // Beside the archive, where its bytes will go anyway; unnamed, so nothing is left.
-        const QByteArray folder = QFile::encodeName(QFileInfo(archive_.path_).absolutePath());
-        spool_ = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-        if (spool_ < 0 && (errno == EOPNOTSUPP || errno == EISDIR)) {
-            QByteArray name = folder + "/.vimbrel-spool-XXXXXX";
-            spool_ = ::mkostemp(name.data(), O_CLOEXEC);
-            if (spool_ >= 0) {
-                ::unlink(name.constData());
-            }
-        }
+        spool_ = OpenUnnamedFile(QFileInfo(archive_.path_).absolutePath());
         return spool_ >= 0;
     }
     void DropSpool() {
@@ -501,15 +493,7 @@ TOutcome TWarcWriter::Close() {
 std::unique_ptr<TWarcWriter> TWarcWriter::Spool(const QString& folder, const QString& software) {
     std::unique_ptr<TWarcWriter> spool(new TWarcWriter(folder + "/.web-archive-spool", true));
     QDir().mkpath(folder);
-    const QByteArray place = QFile::encodeName(folder);
-    spool->fd_ = ::open(place.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (spool->fd_ < 0 && (errno == EOPNOTSUPP || errno == EISDIR)) {
-        QByteArray name = place + "/.vimbrel-spool-XXXXXX";
-        spool->fd_ = ::mkostemp(name.data(), O_CLOEXEC);
-        if (spool->fd_ >= 0) {
-            ::unlink(name.constData());
-        }
-    }
+    spool->fd_ = OpenUnnamedFile(folder);
     if (spool->fd_ < 0) {
         spool->Fail(ErrnoText(errno));
         return spool;

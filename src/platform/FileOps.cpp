@@ -80,6 +80,19 @@ bool WriteAll(int fd, const char* data, size_t size) {
     return true;
 }
 
+int OpenUnnamedFile(const QString& folder) {
+    const QByteArray place = QFile::encodeName(folder);
+    int fd = ::open(place.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR)) {
+        QByteArray name = place + "/.vimbrel-spool-XXXXXX";
+        fd = ::mkostemp(name.data(), O_CLOEXEC);
+        if (fd >= 0) {
+            ::unlink(name.constData());
+        }
+    }
+    return fd;
+}
+
 TAtomicFile::TAtomicFile(const QString& target)
     : targetName_(target), target_(QFile::encodeName(target)) {
     const QFileInfo to(target);

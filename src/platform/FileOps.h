@@ -9,6 +9,10 @@
 // Writes all of data to fd, retrying short and interrupted writes; false with errno set.
 bool WriteAll(int fd, const char* data, size_t size);
 
+// Opens a new file in folder that has no name, so nothing is left of it whatever happens
+// (O_TMPFILE, or a named file removed at once where the file system lacks it). -1 with errno set.
+int OpenUnnamedFile(const QString& folder);
+
 // Copies source to target through a temporary file in the target's folder that is renamed into
 // place only when the whole copy succeeded: a failed copy leaves no partial file and leaves an
 // existing target as it was. Fails with its reason, and when keepGoing (asked between pieces)

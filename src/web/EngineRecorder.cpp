@@ -11,18 +11,13 @@
 
 #include "logic/EngineExchange.h"
 #include "logic/WarcWriter.h"
+#include "web/WebResources.h"
 
 namespace {
 // Marks the protocol's messages among what the tools page writes to its console.
 constexpr char kMark[] = "vimbrel-protocol:";
 constexpr int kAttachRetryMs = 20;
 constexpr int kFinishLimitMs = 5000;
-
-// A JavaScript string literal of text.
-QString Literal(const QString& text) {
-    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
-    return QString::fromUtf8(array.mid(1, array.size() - 2));
-}
 
 // Takes the messages the engine hands the tools page (whole or in chunks) before the page's
 // own code can, and passes each on through the console, marked.
@@ -53,7 +48,7 @@ QString ProtocolHook() {
   };
   Object.defineProperty(window, "DevToolsAPI", { value: api, writable: false });
 })();)JS")
-        .arg(Literal(kMark));
+        .arg(JsString(kMark));
 }
 
 bool Recordable(const QString& url) {
@@ -158,7 +153,7 @@ void TEngineRecorder::Send(const QString& method, const QJsonObject& params) {
     const QJsonObject embedder{
         {"id", 0}, {"method", "dispatchProtocolMessage"}, {"params", QJsonArray{text}}};
     const QString call = QString::fromUtf8(QJsonDocument(embedder).toJson(QJsonDocument::Compact));
-    tools_->runJavaScript("DevToolsHost.sendMessageToEmbedder(" + Literal(call) + ")");
+    tools_->runJavaScript("DevToolsHost.sendMessageToEmbedder(" + JsString(call) + ")");
 }
 
 void TEngineRecorder::Message(const QByteArray& json) {

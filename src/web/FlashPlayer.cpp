@@ -20,19 +20,13 @@
 #include "platform/UrlCacheStore.h"
 #include "platform/UserFolders.h"
 #include "web/PlayerServer.h"
+#include "web/WebResources.h"
 
 namespace {
 // "1.5 MB", "640 kB": a size as a person reads it.
 QString SizeText(qint64 bytes) {
     return bytes >= 1024 * 1024 ? QString::number(bytes / (1024.0 * 1024.0), 'f', 1) + " MB"
                                 : QString::number(bytes / 1024) + " kB";
-}
-
-QString JsString(const QString& text) {
-    // A JSON string is a valid JavaScript string literal.
-    return QString::fromUtf8(QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact))
-        .mid(1)
-        .chopped(1);
 }
 }  // namespace
 
