@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include <QIcon>
+#include <QTimer>
 
 #include <exception>
 #include "Version.h"
@@ -17,8 +18,14 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName("Vimbrel");
     setApplicationVersion(VIMBREL_VERSION);
     setDesktopFileName(VIMBREL_APP_ID);
-    // The installed theme's icon when there is one, else the copy built into the program.
-    setWindowIcon(QIcon::fromTheme(VIMBREL_APP_ID, QIcon(":/icon.png")));
+    // The copy built into the program at once; the installed theme's icon, when there is one,
+    // once the window is up (looking through the icon themes takes a while).
+    setWindowIcon(QIcon(":/icon.png"));
+    QTimer::singleShot(0, this, [] {
+        if (QIcon::hasThemeIcon(VIMBREL_APP_ID)) {
+            setWindowIcon(QIcon::fromTheme(VIMBREL_APP_ID));
+        }
+    });
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {

@@ -51,10 +51,10 @@ int main(int argc, char* argv[]) {
     UseProgramFolders(folders);  // before the store or the browser profile is first used
     TMainFrm mainFrm(folders);
     InstallSessionEndHandling([&mainFrm] { mainFrm.Core().CancelAll(); });
-    // Hidden until a transfer asks for it.
+    mainFrm.show();
+    // Hidden until a transfer asks for it: made once the window is up.
     TBrowseFolderDialog browseFolderDialog(folders.home, &mainFrm);
     mainFrm.BrowseFolderDialog = &browseFolderDialog;
-    mainFrm.show();
     if (argc == 2) {
         mainFrm.OpenAddress(QString::fromLocal8Bit(argv[1]));
     }

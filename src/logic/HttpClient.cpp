@@ -8,6 +8,7 @@
 
 #include "logic/AddressGuard.h"
 #include "logic/AddressResolution.h"
+#include "logic/CurlOnDemand.h"
 
 namespace {
 constexpr long kReadSize = 512 * 1024;  // what libcurl hands over at once: sized for speed
@@ -202,6 +203,9 @@ void THttpClient::Cancel() {
 }
 
 void THttpClient::Wait(int ms) {
+    if (!handles_->own) {
+        return;  // no network library: no transfer to wait for either
+    }
     handles_->SetActive(handles_->own);
     QElapsedTimer waited;
     waited.start();
@@ -220,7 +224,8 @@ TTransferEnd THttpClient::Get(const TFetchRequest& request, THttpSink& sink) {
         request.connections ? static_cast<CURLM*>(request.connections->Handle()) : handles_->own;
     if (!easy || !multi) {
         end.code = CURLE_FAILED_INIT;
-        end.error = "the network library cannot start";
+        const QString problem = NetworkLibraryProblem();
+        end.error = "the network library cannot start" + (problem.isEmpty() ? "" : ": " + problem);
         return end;
     }
     Answer answer(request, sink, easy);
@@ -341,11 +346,16 @@ TTransferEnd THttpClient::Get(const TFetchRequest& request, THttpSink& sink) {
     return end;
 }
 
-TConnectionPool::TConnectionPool() {
-    InitCurl();
-    multi_ = curl_multi_init();
+void* TConnectionPool::Handle() {
+    std::call_once(made_, [this] {
+        InitCurl();
+        multi_ = curl_multi_init();
+    });
+    return multi_;
 }
 
 TConnectionPool::~TConnectionPool() {
-    curl_multi_cleanup(static_cast<CURLM*>(multi_));
+    if (multi_) {
+        curl_multi_cleanup(static_cast<CURLM*>(multi_));
+    }
 }

@@ -4,6 +4,7 @@
 #include <QString>
 #include <atomic>
 #include <cstddef>
+#include <mutex>
 
 class TConnectionGuard;
 class TConnectionPool;
@@ -110,12 +111,15 @@ class THttpClient {
 // connection. Used by one transfer at a time.
 class TConnectionPool {
   public:
-    TConnectionPool();
+    TConnectionPool() = default;
     ~TConnectionPool();
     TConnectionPool(const TConnectionPool&) = delete;
     TConnectionPool& operator=(const TConnectionPool&) = delete;
-    void* Handle() const { return multi_; }
+    // Made by the first transfer that asks (the network library loads no sooner); null when the
+    // library cannot start.
+    void* Handle();
 
   private:
-    void* multi_;
+    std::once_flag made_;
+    void* multi_ = nullptr;
 };

@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonValue>
+#include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 
@@ -58,7 +59,8 @@ TFlashPlayer::TFlashPlayer(QWidget* parent, const QString& runtimeFolder)
         }
     });
     if (server_->IsRunning()) {
-        load(QUrl(server_->PlayerPageUrl()));
+        // Once the event loop runs, so that a window holding the player is shown first.
+        QTimer::singleShot(0, this, [this] { load(QUrl(server_->PlayerPageUrl())); });
     }
     PruneStores();
 }

@@ -17,7 +17,9 @@ QWidget* NextStop(const QList<QWidget*>& stops, const QWidget* focus);
 
 // Lets Tab and Shift+Tab leave panes that would keep them (a web view hands every key to its page,
 // a movie playing there included): while the focus is inside a pane they move it to the controls
-// around it, like Tab anywhere else. Every other key still reaches the pane.
+// around it, like Tab anywhere else. Every other key still reaches the pane. A web view makes the
+// widget that takes its keys when it first shows a page, and the toolkit then moves the view to
+// the end of the tab order: each pane is put back where it stood before a Tab is handled.
 class TTabLeavesPanes : public QObject {
     Q_OBJECT
   public:
@@ -28,5 +30,8 @@ class TTabLeavesPanes : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void KeepPlace(int pane);
+
     QList<QPointer<QWidget>> panes_;
+    QList<QPointer<QWidget>> before_;  // what stands before each pane in the tab order
 };
