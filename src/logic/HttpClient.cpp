@@ -86,10 +86,20 @@ bool IsCutOff(const TTransferEnd& end) {
 }
 
 struct THttpClient::Handles {
-    Handles() : easy(curl_easy_init()), own(curl_multi_init()) {}
+    Handles() : easy(curl_easy_init()) {}
     ~Handles() {
         curl_easy_cleanup(easy);
-        curl_multi_cleanup(own);
+        if (own) {
+            curl_multi_cleanup(own);
+        }
+    }
+    // The multi handle of this client's own, made when first needed (a transfer in a pool never
+    // needs it); only the thread that runs the transfers asks.
+    CURLM* Own() {
+        if (!own) {
+            own = curl_multi_init();
+        }
+        return own;
     }
     // The multi handle the transfer waits in, for Cancel() to wake.
     void SetActive(CURLM* multi) {
@@ -97,7 +107,7 @@ struct THttpClient::Handles {
         active = multi;
     }
     CURL* const easy;
-    CURLM* const own;
+    CURLM* own = nullptr;
     std::mutex mutex;
     CURLM* active = nullptr;
 };
@@ -203,15 +213,15 @@ void THttpClient::Cancel() {
 }
 
 void THttpClient::Wait(int ms) {
-    if (!handles_->own) {
+    CURLM* const own = handles_->Own();
+    if (!own) {
         return;  // no network library: no transfer to wait for either
     }
-    handles_->SetActive(handles_->own);
+    handles_->SetActive(own);
     QElapsedTimer waited;
     waited.start();
     while (!cancelled_ && waited.elapsed() < ms) {
-        curl_multi_poll(handles_->own, nullptr, 0, static_cast<int>(ms - waited.elapsed()),
-                        nullptr);
+        curl_multi_poll(own, nullptr, 0, static_cast<int>(ms - waited.elapsed()), nullptr);
     }
     handles_->SetActive(nullptr);
 }
@@ -221,7 +231,7 @@ TTransferEnd THttpClient::Get(const TFetchRequest& request, THttpSink& sink) {
     end.timeoutMs = request.timeoutMs;
     CURL* easy = handles_->easy;
     CURLM* multi =
-        request.connections ? static_cast<CURLM*>(request.connections->Handle()) : handles_->own;
+        request.connections ? static_cast<CURLM*>(request.connections->Handle()) : handles_->Own();
     if (!easy || !multi) {
         end.code = CURLE_FAILED_INIT;
         const QString problem = NetworkLibraryProblem();
