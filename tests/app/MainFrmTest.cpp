@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFile>
 #include <QFrame>
 #include <QMenu>
 #include <QMenuBar>
@@ -98,6 +99,11 @@ TEST_F(MainFrmTest, StartsWithTheFormsCaptionsMenusAndStatus) {
           "ShockwaveFlash1", "WebBrowser1", "UrlComBox", "TabSheet1", "TabSheet2", "StatusBar1"}) {
         EXPECT_NE(frm->findChild<QWidget*>(name), nullptr) << name;
     }
+    // Nothing is fetched at the start, so the network library, which slows every start, is not
+    // loaded yet.
+    QFile maps("/proc/self/maps");
+    ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(maps.readAll().contains("libcurl"));
 }
 
 // Options the user sets are on at the first start and as the user left them at the next.
