@@ -18,11 +18,15 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QUrl>
+#include <utility>
 
 #include "web/BrowserPage.h"
 #include "web/FlashPlayer.h"
+#include "web/LivePageScan.h"
 #include "web/PagePlayers.h"
+#include "web/PageRecording.h"
 #include "web/WebBrowser.h"
+#include "web/WindowShown.h"
 #include "widgets/AboutDlg.h"
 #include "widgets/AlignLayout.h"
 #include "widgets/ButtonImages.h"
@@ -47,7 +51,15 @@ TMainFrm::TMainFrm(const TUserFolders& folders, QWidget* parent)
     FormCreate();
 }
 
-TMainFrm::~TMainFrm() = default;
+TMainFrm::~TMainFrm() {
+    // The engine still tells pages' last news while they go, after this window's own part is
+    // gone: nothing of the page reaches the window from here on.
+    for (QObject* page : std::initializer_list<QObject*>{PageRecording, PageScan}) {
+        if (page) {
+            page->disconnect(this);
+        }
+    }
+}
 
 int TMainFrm::OuterWidth() const {
     return width() + kFrameWidth;
@@ -282,16 +294,6 @@ void TMainFrm::FormCreate() {
     CopyFlash2->setEnabled(false);
     TargetFolder.clear();
     core_->Chain().SaveLoads(SaveLoads1->isChecked());
-    PlayFlashInPages(BrowserProfile(), PlayInPages1->isChecked());
-    if (!SharedPagePlayers().IsRunning()) {
-        ShowStatus("Flash does not play in pages: " + SharedPagePlayers().Error());
-    }
-    // What the page's movies load is recorded against their rows, as the preview's is.
-    connect(&SharedPagePlayers(), &TPagePlayers::FileLoaded, core_, &TCore::RecordLoad);
-    connect(&SharedPagePlayers(), &TPagePlayers::MovieFailed, this,
-            [this](const QString& movie, const QString& reason) {
-                ShowStatus("A movie of the page cannot be played: " + reason + " (" + movie + ")");
-            });
     ProgressBar = new QProgressBar(StatusBar1);
     ProgressBar->setObjectName("ProgressBar");
     ProgressBar->setRange(0, 100);
@@ -305,10 +307,31 @@ void TMainFrm::FormCreate() {
         return ApplicationHelp(command, data, callHelp);
     };
     ApplicationHelpFile() = HelpFilePath;
-    ConnectPageScan();
     ConnectPageRecording();
     ShowTransferRunning(false);
     placeOnActivate_ = !RestoreWindowState();
+    // The engine takes a while to start: the window comes up first.
+    WhenWindowShown(this, [this] { StartBrowser(); });
+}
+
+void TMainFrm::StartBrowser() {
+    if (std::exchange(browserStarted_, true)) {
+        return;
+    }
+    PlayFlashInPages(BrowserProfile(), PlayInPages1->isChecked());
+    if (!SharedPagePlayers().IsRunning()) {
+        ShowStatus("Flash does not play in pages: " + SharedPagePlayers().Error());
+    }
+    // What the page's movies load is recorded against their rows, as the preview's is.
+    connect(&SharedPagePlayers(), &TPagePlayers::FileLoaded, core_, &TCore::RecordLoad);
+    connect(&SharedPagePlayers(), &TPagePlayers::MovieFailed, this,
+            [this](const QString& movie, const QString& reason) {
+                ShowStatus("A movie of the page cannot be played: " + reason + " (" + movie + ")");
+            });
+    ConnectPageScan();
+    if (!pendingAddress_.isEmpty()) {
+        NavigateRecorded(std::exchange(pendingAddress_, QString()));
+    }
 }
 
 void TMainFrm::KeepSetting(const TOutcome& written) {

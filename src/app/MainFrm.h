@@ -199,6 +199,9 @@ class TMainFrm : public QMainWindow {
     void CreateControls();
     void ConnectHandlers();
     void FormCreate();
+    // What needs the browser engine: made once the window is up, or when a page is first opened.
+    void StartBrowser();
+    bool browserStarted_ = false;
     TReportList* ActiveList() const;
     TMovieListModel& ActiveMovies();
     void ConnectSelection(TReportList* list);

@@ -26,6 +26,10 @@ void TMainFrm::ConnectPageRecording() {
 }
 
 void TMainFrm::NavigateRecorded(const QString& address) {
+    if (!browserStarted_) {
+        pendingAddress_ = address;  // opened once the engine starts, with the window up
+        return;
+    }
     if (!PageRecording) {
         // Made with the first page, so that the window comes up without waiting for it.
         PageRecording = new TPageRecording(WebBrowser1->Page(),

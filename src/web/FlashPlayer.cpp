@@ -22,6 +22,7 @@
 #include "platform/UserFolders.h"
 #include "web/PlayerServer.h"
 #include "web/WebResources.h"
+#include "web/WindowShown.h"
 
 namespace {
 // "1.5 MB", "640 kB": a size as a person reads it.
@@ -44,9 +45,6 @@ TFlashPlayer::TFlashPlayer(QWidget* parent, const QString& runtimeFolder)
           })),
       server_(std::make_unique<TPlayerServer>(
           runtimeFolder.isEmpty() ? PlayerRuntimeFolder() : runtimeFolder, loads_.get())) {
-    // Off the record: the player keeps nothing on disk.
-    auto* profile = new QWebEngineProfile(this);
-    setPage(new QWebEnginePage(profile, this));
     setContextMenuPolicy(Qt::NoContextMenu);
     connect(this, &QWebEngineView::loadFinished, this, [this](bool ok) {
         ready_ = ok;
@@ -58,9 +56,28 @@ TFlashPlayer::TFlashPlayer(QWidget* parent, const QString& runtimeFolder)
             }
         }
     });
-    if (server_->IsRunning()) {
-        // Once the event loop runs, so that a window holding the player is shown first.
-        QTimer::singleShot(0, this, [this] { load(QUrl(server_->PlayerPageUrl())); });
+    // The browser engine starts with the first page made, which takes a while: a window holding
+    // the player is up first. Till then the view stays hidden, as a view shown makes a page of
+    // its own.
+    const bool inWindow = parent != nullptr;
+    if (inWindow) {
+        hide();
+    }
+    const auto makePage = [this, inWindow] {
+        // Off the record: the player keeps nothing on disk.
+        page_ = new QWebEnginePage(new QWebEngineProfile(this), this);
+        setPage(page_);
+        if (server_->IsRunning()) {
+            load(QUrl(server_->PlayerPageUrl()));
+        }
+        if (inWindow) {
+            show();
+        }
+    };
+    if (inWindow) {
+        WhenWindowShown(this, makePage);
+    } else {
+        QTimer::singleShot(0, this, makePage);
     }
     PruneStores();
 }
@@ -82,7 +99,7 @@ TFlashPlayer::~TFlashPlayer() {
     loads_->Stop();  // and the loads under way, before the server waits for them
     server_.reset();
     // The page goes before the profile it was made from.
-    delete page();
+    delete page_;
 }
 
 void TFlashPlayer::SetMovie(const QString& movie) {

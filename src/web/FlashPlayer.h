@@ -67,6 +67,7 @@ class TFlashPlayer : public QWebEngineView {
     std::unique_ptr<THttpGetThread> fetch_;  // the movie being fetched, if any
     QString movie_;
     int request_ = 0;
+    QWebEnginePage* page_ = nullptr;  // made once the window holding the player is up
     bool ready_ = false;
     QString pendingScript_;
     bool pendingStart_ = false;  // the script waiting starts a movie

@@ -5,7 +5,8 @@
 
 #include "web/BrowserPage.h"
 
-// The embedded browser: a view of a browser page in the window's profile.
+// The embedded browser: a view of a browser page in the window's profile. The page, and with it
+// the browser engine, is made when first asked for; the view shows from then.
 class TWebBrowser : public QWebEngineView {
     Q_OBJECT
   public:
@@ -13,15 +14,15 @@ class TWebBrowser : public QWebEngineView {
 
     explicit TWebBrowser(QWidget* parent = nullptr);
 
-    TBrowserPage* Page() const { return page_; }
-    void Navigate(const QString& address) { page_->Navigate(address); }
+    TBrowserPage* Page();
+    void Navigate(const QString& address) { Page()->Navigate(address); }
     void RequestSnapshot(SnapshotReady ready, int frameBudgetMs, bool deep = false) {
-        page_->RequestSnapshot(std::move(ready), frameBudgetMs, deep);
+        Page()->RequestSnapshot(std::move(ready), frameBudgetMs, deep);
     }
 
   signals:
     void DocumentComplete(bool loaded);
 
   private:
-    TBrowserPage* page_;
+    TBrowserPage* page_ = nullptr;
 };

@@ -76,6 +76,7 @@ TEST(AddressBar, AnUnreadableHomeIsReportedAndStartUpStillAttachesThePageScan) {
     TMainFrm frm(folders);
     EXPECT_TRUE(reported.contains("cannot be read")) << reported.toStdString();
     ListMovies(frm, {"http://old/a.swf"});
+    QCoreApplication::processEvents();  // the browser's part starts once the window is up
     emit frm.WebBrowser1->Page()->LoadFailed("HTTP 404");  // a page that failed to load
     EXPECT_EQ(Rows(frm.ListView1), 0);
     EXPECT_EQ(frm.StatusBar1->Text(), "Done");
