@@ -199,7 +199,8 @@ class TMainFrm : public QMainWindow {
     void CreateControls();
     void ConnectHandlers();
     void FormCreate();
-    // What needs the browser engine: made once the window is up, or when a page is first opened.
+    // What needs the browser engine, made once the window is drawn; an address opened before
+    // waits for it.
     void StartBrowser();
     bool browserStarted_ = false;
     TReportList* ActiveList() const;
