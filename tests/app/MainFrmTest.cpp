@@ -20,6 +20,7 @@
 #include "support/ModalAnswers.h"
 #include "support/TestEnvironment.h"
 #include "web/FlashPlayer.h"
+#include "web/WebBrowser.h"
 #include "widgets/LbSpeedButton.h"
 #include "widgets/ReportList.h"
 #include "widgets/StatusBar.h"
@@ -99,6 +100,9 @@ TEST_F(MainFrmTest, StartsWithTheFormsCaptionsMenusAndStatus) {
           "ShockwaveFlash1", "WebBrowser1", "UrlComBox", "TabSheet1", "TabSheet2", "StatusBar1"}) {
         EXPECT_NE(frm->findChild<QWidget*>(name), nullptr) << name;
     }
+    // The views show once the engine has started behind the window, each with its page.
+    EXPECT_TRUE(WaitUntil(
+        [&] { return frm->ShockwaveFlash1->isVisible() && frm->WebBrowser1->isVisible(); }));
     // Nothing is fetched at the start, so the network library, which slows every start, is not
     // loaded yet.
     QFile maps("/proc/self/maps");
