@@ -112,6 +112,13 @@ void curl_easy_reset(CURL* handle) {
     }
 }
 
+// libcurl's own signatures end their named parameters with an enumeration, which is passed as an
+// int, as libcurl itself reads it.
+#if defined(__clang__)
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Wvarargs"
+#endif
+
 // The option's number tells the type of its one argument; each is passed on as that type.
 CURLcode curl_easy_setopt(CURL* handle, CURLoption option, ...) {
     const TCurlFunctions* f = Curl();
@@ -148,6 +155,10 @@ CURLcode curl_easy_getinfo(CURL* handle, CURLINFO info, ...) {
     va_end(arguments);
     return code;
 }
+
+#if defined(__clang__)
+#pragma clang diagnostic pop
+#endif
 
 const char* curl_easy_strerror(CURLcode code) {
     const TCurlFunctions* f = Curl();
