@@ -208,6 +208,7 @@ class TMainFrm : public QMainWindow {
     void ConnectSelection(TReportList* list);
     void ConnectPageScan();
     void ConnectPageRecording();
+    void EnableSaveWebArchive();
     // Opens the address once the page's answers are recorded.
     void NavigateRecorded(const QString& address);
     void NavigatePending();

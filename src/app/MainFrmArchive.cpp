@@ -19,10 +19,13 @@ constexpr int kMostRecordingWaitMs = 3000;
 
 void TMainFrm::ConnectPageRecording() {
     SaveWebArchive1->setEnabled(false);
-    connect(WebBrowser1, &QWebEngineView::urlChanged, this, [this](const QUrl& url) {
-        SaveWebArchive1->setEnabled(PageRecording && IsHttpAddress(url.toString()));
-    });
+    connect(WebBrowser1, &QWebEngineView::urlChanged, this, &TMainFrm::EnableSaveWebArchive);
     connect(SaveWebArchive1, &QAction::triggered, this, &TMainFrm::SaveWebArchiveClick);
+}
+
+// A page of the web is recorded; other addresses have nothing to save.
+void TMainFrm::EnableSaveWebArchive() {
+    SaveWebArchive1->setEnabled(PageRecording && IsHttpAddress(WebBrowser1->url().toString()));
 }
 
 void TMainFrm::NavigateRecorded(const QString& address) {
@@ -83,7 +86,7 @@ void TMainFrm::SavePageArchive(const QString& target) {
     ShowStatus("Saving the page as a web archive: " + target);
     SaveWebArchive1->setEnabled(false);
     PageRecording->SaveAs(target, [this, target](const TOutcome& saved) {
-        SaveWebArchive1->setEnabled(IsHttpAddress(WebBrowser1->url().toString()));
+        EnableSaveWebArchive();
         if (saved) {
             ShowStatus("Saved the page as a web archive: " + target);
         } else {
