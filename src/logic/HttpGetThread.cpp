@@ -8,7 +8,7 @@
 #include "logic/Progress.h"
 #include "logic/RetryRule.h"
 #include "logic/TargetNames.h"
-#include "platform/DigestAlongside.h"
+#include "platform/BodyAlongside.h"
 #include "platform/FileOps.h"
 
 namespace {
@@ -78,7 +78,7 @@ class THttpGetThread::Receiver final : public THttpSink {
 
     // Forgets the body of an earlier try: the next one starts the file again.
     bool Restart() {
-        sha_.Reset();
+        body_.Reset();
         received_ = 0;
         lastPosition_ = -1;
         fault_.clear();
@@ -88,7 +88,12 @@ class THttpGetThread::Receiver final : public THttpSink {
     // Whether the body ended where its chunks said it would.
     bool ChunksWhole() const { return !chunked_ || chunks_.Done(); }
     qint64 Received() const { return received_; }
-    QByteArray Sha256() { return sha_.Result().toHex(); }
+    QByteArray Sha256() { return body_.Result().toHex(); }
+    // Whether all of the body reached the file, once its last piece is written.
+    bool Written() { return body_.Written(); }
+    QString WriteFault() const {
+        return file_.Error().isEmpty() ? QString("the file cannot be written") : file_.Error();
+    }
 
     void Report(qint64 done) {
         if (announced_ <= 0 || !job_.options_.positions) {
@@ -114,12 +119,10 @@ class THttpGetThread::Receiver final : public THttpSink {
             fault_ = TooLarge();
             return false;
         }
-        if (!file_.Write(data, length)) {
-            fault_ =
-                file_.Error().isEmpty() ? QString("the file cannot be written") : file_.Error();
+        if (!body_.Add(QByteArrayView(data, static_cast<qsizetype>(length)))) {
+            fault_ = WriteFault();
             return false;
         }
-        sha_.Add(QByteArrayView(data, static_cast<qsizetype>(length)));
         // The position after every whole block this piece completed, as if read block by block.
         const qint64 before = received_;
         received_ += static_cast<qint64>(length);
@@ -139,7 +142,7 @@ class THttpGetThread::Receiver final : public THttpSink {
     THttpGetThread& job_;
     TAtomicFile& file_;
     TResponseRecorder* const recorder_;
-    TDigestAlongside sha_{TDigest::Kind::Sha256};
+    TBodyAlongside body_{TDigest::Kind::Sha256, &file_};
     bool toFile_ = false;   // the body is the movie (a 2xx answer)
     bool chunked_ = false;  // the body arrives as sent, in chunks this undoes
     TChunkedBody chunks_;
@@ -206,6 +209,9 @@ TOutcome THttpGetThread::Execute() {
     }
     if (!receiver.ChunksWhole()) {
         return fail(Receiver::DamagedChunks());
+    }
+    if (!receiver.Written()) {
+        return fail(receiver.WriteFault());
     }
     receiver.Report(receiver.Received());  // after the last, short block
     result_.sha256 = receiver.Sha256();
