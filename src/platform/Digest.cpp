@@ -5,8 +5,11 @@
 #include <openssl/evp.h>
 
 namespace {
+// Looked up once: naming the algorithm at each start costs more than hashing a small movie.
 const EVP_MD* Algorithm(TDigest::Kind kind) {
-    return kind == TDigest::Kind::Sha256 ? EVP_sha256() : EVP_sha1();
+    static EVP_MD* const sha256 = EVP_MD_fetch(nullptr, "SHA256", nullptr);
+    static EVP_MD* const sha1 = EVP_MD_fetch(nullptr, "SHA1", nullptr);
+    return kind == TDigest::Kind::Sha256 ? sha256 : sha1;
 }
 }  // namespace
 
@@ -19,7 +22,7 @@ TDigest::~TDigest() {
 }
 
 void TDigest::Reset() {
-    EVP_DigestInit_ex(static_cast<EVP_MD_CTX*>(context_), Algorithm(kind_), nullptr);
+    EVP_DigestInit_ex2(static_cast<EVP_MD_CTX*>(context_), Algorithm(kind_), nullptr);
 }
 
 void TDigest::Add(QByteArrayView data) {
