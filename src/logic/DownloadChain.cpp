@@ -13,8 +13,12 @@
 
 TDownloadChain::TDownloadChain(TWebMovieModel& list, QObject* parent)
     : QObject(parent), list_(list), connections_(std::make_unique<TConnectionPool>()) {
-    // Rows added, removed or replaced: the rows looked at before may have moved.
-    const auto lookAgain = [this] { doneBefore_ = 0; };
+    // Rows added, removed or replaced: the rows looked at before may have moved, and the movie
+    // asked ahead may no longer be the next.
+    const auto lookAgain = [this] {
+        doneBefore_ = 0;
+        WithdrawAhead();
+    };
     connect(&list_, &QAbstractItemModel::modelReset, this, lookAgain);
     connect(&list_, &QAbstractItemModel::layoutChanged, this, lookAgain);
     connect(&list_, &QAbstractItemModel::rowsInserted, this, lookAgain);
@@ -26,6 +30,7 @@ TDownloadChain::TDownloadChain(TWebMovieModel& list, QObject* parent)
 
 TDownloadChain::~TDownloadChain() {
     delete job_;  // before the connections and the thread it uses
+    delete ahead_.job;
     delete saving_;
 }
 
@@ -61,6 +66,14 @@ void TDownloadChain::Cancel() {
         if (job) {
             job->Cancel();
         }
+    }
+    WithdrawAhead();
+}
+
+void TDownloadChain::WithdrawAhead() {
+    if (ahead_.job) {
+        ahead_.job->Cancel();
+        ahead_.withdrawn = true;
     }
 }
 
@@ -150,28 +163,75 @@ void TDownloadChain::StartDownloadNow() {
             return;
         }
     }
+    job_ = MakeJob(DownloadUrl, TargetFile, referer_);
+    withdrawn_ = false;
+    QueueAhead();
+}
+
+THttpGetThread* TDownloadChain::MakeJob(const QString& url, const QString& file,
+                                        const QString& referer) {
     THttpGetThread::Options options = requestOptions_;
     options.connections = connections_.get();
     options.keepOthersFiles = !replaceExisting_;
-    options.numberFrom = TargetFolder + DiskFileName(MovieFileName(DownloadUrl));
-    options.referer = referer_;
-    job_ = new TJobInstance<THttpGetThread>(DownloadUrl, TargetFile, options, this);
-    connect(job_, &THttpGetThread::Progress, this, &TDownloadChain::ProgressChanged);
-    connect(job_, &THttpGetThread::Received, this, &TDownloadChain::BytesReceived);
-    connect(job_, &TJob::Finished, this, [this] {
-        const TDownloadResult result = job_->Result();
-        job_->deleteLater();  // it is still delivering this signal
-        job_ = nullptr;
-        if (result.saved && !loadsFolder_.isEmpty() && downloadRowRef_.isValid()) {
-            SaveLoadsOf(result);
-        } else {
-            FinishDownload(result);
-        }
-    });
+    options.numberFrom = TargetFolder + DiskFileName(MovieFileName(url));
+    options.referer = referer;
+    auto* job = new TJobInstance<THttpGetThread>(url, file, options, this);
+    connect(job, &THttpGetThread::Progress, this, &TDownloadChain::ProgressChanged);
+    connect(job, &THttpGetThread::Received, this, &TDownloadChain::BytesReceived);
+    connect(job, &TJob::Finished, this, [this, job] { JobFinished(job); });
     if (!thread_) {
         thread_ = std::make_unique<TJobThread>();
     }
-    job_->Start(thread_.get());
+    job->Start(thread_.get());  // after the one before it, on the same thread
+    return job;
+}
+
+// Jobs end in the order they were started, so the one ending is the current one: a job asked
+// ahead has become current when the one before it was told.
+void TDownloadChain::JobFinished(THttpGetThread* job) {
+    const TDownloadResult result = job->Result();
+    const bool stoppedBeforeItsTurn = withdrawn_ && job->Outcome().stopped;
+    job->deleteLater();  // it is still delivering this signal
+    job_ = nullptr;
+    if (stoppedBeforeItsTurn) {
+        GoOn();  // its row stays as it was
+    } else if (result.saved && !loadsFolder_.isEmpty() && downloadRowRef_.isValid()) {
+        SaveLoadsOf(result);
+    } else {
+        FinishDownload(result);
+    }
+}
+
+void TDownloadChain::QueueAhead() {
+    // A record of the answers stops the command at its first failure, before the next request.
+    if (!downloadAhead_ || hostDelayMs_ > 0 || saveLoads_ || requestOptions_.recorder ||
+        cancelled_ || ahead_.job || !job_ || !downloadRowRef_.isValid()) {
+        return;
+    }
+    for (int i = downloadRowRef_.row() + 1; i < list_.Count(); ++i) {
+        const TMovieRow& row = list_.Row(i);
+        const QPersistentModelIndex ref(list_.index(i, 0));
+        if (!row.ticked || row.status == TMovieStatus::Saved ||
+            (row.status == TMovieStatus::Failed && failedInCommand_.contains(ref))) {
+            continue;
+        }
+        // A refused scheme is told in its turn; a name is asked ahead only when the current
+        // movie's end cannot change it.
+        const QString name = DiskFileName(MovieFileName(row.address));
+        if (!IsHttpAddress(row.address) || name.isEmpty()) {
+            return;
+        }
+        auto exists = [](const QString& p) { return QFileInfo::exists(p); };
+        QSet<QString> taken = savedInCommand_;
+        const QString file = UniqueTargetPath(TargetFolder, name, taken, exists, replaceExisting_);
+        taken.insert(TargetFile);
+        if (file != UniqueTargetPath(TargetFolder, name, taken, exists, replaceExisting_)) {
+            return;
+        }
+        const QString referer = row.source == TMovieSource::CommandLine ? QString() : row.document;
+        ahead_ = TAhead{MakeJob(row.address, file, referer), row.address, file, referer, ref};
+        return;
+    }
 }
 
 void TDownloadChain::SaveLoadsOf(const TDownloadResult& movie) {
@@ -212,6 +272,28 @@ void TDownloadChain::FinishDownload(const TDownloadResult& result) {
     emit RowFinished(row, url, result);
     emit ProgressChanged(0);
     emit StatusChanged("Done");
+    GoOn();
+}
+
+// Goes on with the movie asked ahead, else with the next row; or ends the command.
+void TDownloadChain::GoOn() {
+    if (ahead_.job) {
+        // Its turn, even when stopped: its end is waited for.
+        job_ = ahead_.job;
+        withdrawn_ = ahead_.withdrawn;
+        DownloadUrl = ahead_.url;
+        TargetFile = ahead_.file;
+        referer_ = ahead_.referer;
+        downloadRowRef_ = ahead_.row;
+        DownloadRow = downloadRowRef_.isValid() ? downloadRowRef_.row() : -1;
+        loadsFolder_.clear();
+        ahead_ = TAhead();
+        if (!withdrawn_) {
+            emit StatusChanged("downloading " + DownloadUrl);
+            QueueAhead();
+        }
+        return;
+    }
     if (cancelled_) {
         emit Finished();
         return;  // the command ends here

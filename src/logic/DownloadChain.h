@@ -41,6 +41,12 @@ class TDownloadChain : public QObject {
     // own (see SavedLoads.h).
     void SaveLoads(bool save) { saveLoads_ = save; }
     bool SavesLoads() const { return saveLoads_; }
+    // Whether the next movie is asked for while the one before is still being told (its row
+    // marked, its line written), so that a run of small files keeps the network busy. Only a
+    // movie whose file name cannot depend on how the one before ends is asked ahead, and never
+    // with a host delay, loads to save or a recorder; a movie asked ahead that a stop or a change
+    // of the list overtakes before its turn leaves its row as it was.
+    void DownloadAhead(bool ahead) { downloadAhead_ = ahead; }
 
     // Starts with the first ticked row not yet saved into folder (ending in "/"); false when
     // there is none to start.
@@ -70,16 +76,32 @@ class TDownloadChain : public QObject {
     void Finished();
 
   private:
+    // A download asked for before its turn.
+    struct TAhead {
+        THttpGetThread* job = nullptr;
+        QString url;
+        QString file;
+        QString referer;
+        QPersistentModelIndex row;
+        bool withdrawn = false;  // stopped before its turn: a stop is no result for its row
+    };
+
     void StartDownload();
     void StartDownloadNow();
+    THttpGetThread* MakeJob(const QString& url, const QString& file, const QString& referer);
+    void JobFinished(THttpGetThread* job);
+    void QueueAhead();
+    void WithdrawAhead();
     void SaveLoadsOf(const TDownloadResult& movie);
     void FinishDownload(const TDownloadResult& result);
+    void GoOn();
 
     TWebMovieModel& list_;
     THttpGetOptions requestOptions_;
     bool replaceExisting_ = true;
     bool numberAcrossCommands_ = false;
     bool saveLoads_ = false;
+    bool downloadAhead_ = false;
     int hostDelayMs_ = 0;
     QTimer hostDelay_;                         // waiting to ask a host again
     QHash<QString, QElapsedTimer> lastAsked_;  // when each host was last asked
@@ -88,6 +110,8 @@ class TDownloadChain : public QObject {
     std::unique_ptr<TConnectionPool> connections_;
     std::unique_ptr<TJobThread> thread_;  // runs the downloads, one after another
     THttpGetThread* job_ = nullptr;       // a child: goes with the chain at the latest
+    bool withdrawn_ = false;              // job_ was asked ahead and withdrawn before its turn
+    TAhead ahead_;
     class TSaveLoadsJob* saving_ = nullptr;
     bool cancelled_ = false;
     QPersistentModelIndex downloadRowRef_;

@@ -52,19 +52,25 @@ TEST(DownloadChain, NamesNeverTakeAFileTheRuleKeeps) {
           {"a (3).swf", "/2/a.swf"},
           {"a (4).swf", "/1/a.swf"}}},
     };
+    const QString other = QString::fromStdString(server.Url("/3/other.swf"));
     for (const auto& rule : rules) {
-        QTemporaryDir folder;
-        ASSERT_TRUE(WriteFile(folder.filePath("a.swf"), "old"));
-        TCore core(TestFolders());
-        core.Chain().ReplaceExisting(rule.replace);
-        core.Chain().NumberAcrossCommands(rule.acrossCommands);
-        Download(core, {a, b}, folder.path() + "/");
-        Download(core, {a}, folder.path() + "/");  // a second command of the same run
-        std::map<QString, QByteArray> files;
-        for (const QString& name : QDir(folder.path()).entryList(QDir::Files)) {
-            files[name] = ReadAll(folder.filePath(name));
+        for (const bool ahead : {false, true}) {
+            QTemporaryDir folder;
+            ASSERT_TRUE(WriteFile(folder.filePath("a.swf"), "old"));
+            TCore core(TestFolders());
+            core.Chain().ReplaceExisting(rule.replace);
+            core.Chain().NumberAcrossCommands(rule.acrossCommands);
+            core.Chain().DownloadAhead(ahead);
+            Download(core, {a, b, other}, folder.path() + "/");
+            Download(core, {a}, folder.path() + "/");  // a second command of the same run
+            std::map<QString, QByteArray> files;
+            for (const QString& name : QDir(folder.path()).entryList(QDir::Files)) {
+                files[name] = ReadAll(folder.filePath(name));
+            }
+            std::map<QString, QByteArray> expected = rule.files;
+            expected["other.swf"] = "/3/other.swf";
+            EXPECT_EQ(files, expected) << rule.replace << rule.acrossCommands << ahead;
         }
-        EXPECT_EQ(files, rule.files) << rule.replace << rule.acrossCommands;
     }
 }
 
@@ -125,46 +131,66 @@ TEST(DownloadChain, EachRowEndsAsItsAnswerSays) {
          "redirected to an address that is not http or https"},
         {"ftp://127.0.0.1/movie.swf", TMovieStatus::Failed, "not an http or https address"},
     };
-    QTemporaryDir folder;
-    TCore core(TestFolders());
-    core.Chain().RequestOptions().retries = 1;
     QStringList addresses;
     for (const auto& row : rows) {
         addresses << row.address;
     }
-    Download(core, addresses, folder.path() + "/");
-    for (int i = 0; i < core.WebMovies().Count(); ++i) {
-        EXPECT_EQ(core.WebMovies().Row(i).status, rows[i].status) << i;
-        EXPECT_EQ(core.WebMovies().Row(i).reason, rows[i].reason) << i;
+    for (const bool ahead : {false, true}) {
+        busyAnswers = 0;
+        QTemporaryDir folder;
+        TCore core(TestFolders());
+        core.Chain().RequestOptions().retries = 1;
+        core.Chain().DownloadAhead(ahead);
+        Download(core, addresses, folder.path() + "/");
+        for (int i = 0; i < core.WebMovies().Count(); ++i) {
+            EXPECT_EQ(core.WebMovies().Row(i).status, rows[i].status) << i << ahead;
+            EXPECT_EQ(core.WebMovies().Row(i).reason, rows[i].reason) << i << ahead;
+        }
+        EXPECT_EQ(busyAnswers, 2);
+        EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList({"busy.swf", "ok.swf"}));
     }
-    EXPECT_EQ(busyAnswers, 2);
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList({"busy.swf", "ok.swf"}));
 }
 
-// The list changes under a running chain (a new page replaces it): the download under way ends
-// without marking whatever row now stands in its place, and the chain ends.
-TEST(DownloadChain, ARowRemovedMidChainIsNeverMismarked) {
-    TGate answer;
-    RawHttpServer server([&answer](const std::string& request) {
-        answer.Wait();
-        return ServePath(request);
-    });
-    const auto openAtExit = qScopeGuard([&answer] { answer.Open(); });
-    QTemporaryDir folder;
-    TCore core(TestFolders());
-    std::vector<int> finishedRows;
-    QObject::connect(
-        &core.Chain(), &TDownloadChain::RowFinished,
-        [&](int row, const QString&, const TDownloadResult&) { finishedRows.push_back(row); });
-    core.WebMovies().SetFound(
-        {{QString::fromStdString(server.Url("/a.swf")), TMovieSource::CommandLine, QString()},
-         {QString::fromStdString(server.Url("/b.swf")), TMovieSource::CommandLine, QString()}});
-    core.WebMovies().SetAllTicked(true);
-    ASSERT_TRUE(core.Chain().Start(folder.path() + "/"));
-    core.WebMovies().SetFound({{"http://127.0.0.1:1/new.swf", TMovieSource::Page, QString()}});
-    answer.Open();
-    ASSERT_TRUE(WaitUntil([&] { return !core.Busy(); }, 10000));
-    EXPECT_EQ(finishedRows, std::vector<int>({-1}));
-    EXPECT_EQ(core.WebMovies().Row(0).status, TMovieStatus::New);
-    EXPECT_EQ(server.Requests().size(), 1u);
+// The list changes under a running chain (a new page replaces it), or the chain is stopped: the
+// download under way ends without marking whatever row now stands in its place, or as stopped;
+// a movie asked ahead is never asked for, and its row stays as it was.
+TEST(DownloadChain, ARowRemovedOrAStopMidChainNeverMismarks) {
+    for (const bool stop : {false, true}) {
+        for (const bool ahead : {false, true}) {
+            TGate answer;
+            RawHttpServer server([&answer](const std::string& request) {
+                answer.Wait();
+                return ServePath(request);
+            });
+            const auto openAtExit = qScopeGuard([&answer] { answer.Open(); });
+            QTemporaryDir folder;
+            TCore core(TestFolders());
+            core.Chain().DownloadAhead(ahead);
+            std::vector<std::pair<int, QString>> finished;
+            QObject::connect(&core.Chain(), &TDownloadChain::RowFinished,
+                             [&](int row, const QString&, const TDownloadResult& result) {
+                                 finished.emplace_back(row, result.reason);
+                             });
+            core.WebMovies().SetFound({{QString::fromStdString(server.Url("/a.swf")),
+                                        TMovieSource::CommandLine, QString()},
+                                       {QString::fromStdString(server.Url("/b.swf")),
+                                        TMovieSource::CommandLine, QString()}});
+            core.WebMovies().SetAllTicked(true);
+            ASSERT_TRUE(core.Chain().Start(folder.path() + "/"));
+            ASSERT_TRUE(WaitUntil([&] { return server.Requests().size() == 1; }, 10000));
+            if (stop) {
+                core.CancelAll();
+            } else {
+                core.WebMovies().SetFound(
+                    {{"http://127.0.0.1:1/new.swf", TMovieSource::Page, QString()}});
+            }
+            answer.Open();
+            ASSERT_TRUE(WaitUntil([&] { return !core.Busy(); }, 10000));
+            const std::vector<std::pair<int, QString>> expected{
+                stop ? std::pair<int, QString>{0, "stopped"} : std::pair<int, QString>{-1, ""}};
+            EXPECT_EQ(finished, expected) << stop << ahead;
+            EXPECT_EQ(core.WebMovies().Row(stop ? 1 : 0).status, TMovieStatus::New);
+            EXPECT_EQ(server.Requests().size(), 1u);
+        }
+    }
 }

@@ -67,6 +67,7 @@ TCliDownloads::TCliDownloads(TCore& core, TCliOutput& output, const TCliDownload
     // are kept unless the user says otherwise.
     chain.ReplaceExisting(options.overwrite);
     chain.NumberAcrossCommands(true);
+    chain.DownloadAhead(true);  // nobody else changes the list while it runs
     connect(&chain, &TDownloadChain::BytesReceived, this, [this](qint64 bytes, qint64 total) {
         output_.Progress(core_.Chain().DownloadUrl, bytes, total);
     });
