@@ -215,17 +215,16 @@ void TDownloadChain::QueueAhead() {
             (row.status == TMovieStatus::Failed && failedInCommand_.contains(ref))) {
             continue;
         }
-        // A refused scheme is told in its turn; a name is asked ahead only when the current
-        // movie's end cannot change it.
+        // A refused scheme is told in its turn. How the current movie ends can change the next
+        // one's name only when that name is the current movie's: then it waits for its turn.
         const QString name = DiskFileName(MovieFileName(row.address));
         if (!IsHttpAddress(row.address) || name.isEmpty()) {
             return;
         }
         auto exists = [](const QString& p) { return QFileInfo::exists(p); };
-        QSet<QString> taken = savedInCommand_;
-        const QString file = UniqueTargetPath(TargetFolder, name, taken, exists, replaceExisting_);
-        taken.insert(TargetFile);
-        if (file != UniqueTargetPath(TargetFolder, name, taken, exists, replaceExisting_)) {
+        const QString file =
+            UniqueTargetPath(TargetFolder, name, savedInCommand_, exists, replaceExisting_);
+        if (file == TargetFile) {
             return;
         }
         const QString referer = row.source == TMovieSource::CommandLine ? QString() : row.document;
