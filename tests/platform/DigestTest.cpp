@@ -5,6 +5,7 @@
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <csignal>
 
@@ -70,6 +71,10 @@ TEST(BodyAlongside, AWriteRefusedOnItsThreadIsReported) {
     rlimit before{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    const auto restore = qScopeGuard([&] {
+        ::setrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, oldHandler);
+    });
     rlimit limited = before;
     limited.rlim_cur = 2 * 1024 * 1024;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
@@ -83,6 +88,4 @@ TEST(BodyAlongside, AWriteRefusedOnItsThreadIsReported) {
             << file.Error().toStdString();
         EXPECT_FALSE(taker.Add("more")) << "nothing more is taken after a failed write";
     }
-    ::setrlimit(RLIMIT_FSIZE, &before);
-    std::signal(SIGXFSZ, oldHandler);
 }
