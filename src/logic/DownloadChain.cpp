@@ -169,8 +169,15 @@ void TDownloadChain::StartDownloadNow() {
 }
 
 THttpGetThread* TDownloadChain::MakeJob(const QString& url, const QString& file,
-                                        const QString& referer) {
+                                        const QString& referer, bool openFileBeforehand) {
     THttpGetThread::Options options = requestOptions_;
+    if (openFileBeforehand) {
+        // Making a file can cost more than fetching a small movie: it is done beside the fetch.
+        if (!opener_) {
+            opener_ = std::make_unique<TJobThread>();
+        }
+        options.openedFile = OpenFileOn(*opener_, file);
+    }
     options.connections = connections_.get();
     options.keepOthersFiles = !replaceExisting_;
     options.numberFrom = TargetFolder + DiskFileName(MovieFileName(url));
@@ -228,7 +235,7 @@ void TDownloadChain::QueueAhead() {
             return;
         }
         const QString referer = row.source == TMovieSource::CommandLine ? QString() : row.document;
-        ahead_ = TAhead{MakeJob(row.address, file, referer), row.address, file, referer, ref};
+        ahead_ = TAhead{MakeJob(row.address, file, referer, true), row.address, file, referer, ref};
         return;
     }
 }

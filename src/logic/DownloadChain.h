@@ -42,10 +42,11 @@ class TDownloadChain : public QObject {
     void SaveLoads(bool save) { saveLoads_ = save; }
     bool SavesLoads() const { return saveLoads_; }
     // Whether the next movie is asked for while the one before is still being told (its row
-    // marked, its line written), so that a run of small files keeps the network busy. Only a
-    // movie whose file name cannot depend on how the one before ends is asked ahead, and never
-    // with a host delay, loads to save or a recorder; a movie asked ahead that a stop or a change
-    // of the list overtakes before its turn leaves its row as it was.
+    // marked, its line written), its file made while the one before is fetched, so that a run
+    // of small files keeps the network busy. Only a movie whose file name cannot depend on how
+    // the one before ends is asked ahead, and never with a host delay, loads to save or a
+    // recorder; a movie asked ahead that a stop or a change of the list overtakes before its
+    // turn leaves its row as it was.
     void DownloadAhead(bool ahead) { downloadAhead_ = ahead; }
 
     // Starts with the first ticked row not yet saved into folder (ending in "/"); false when
@@ -88,7 +89,8 @@ class TDownloadChain : public QObject {
 
     void StartDownload();
     void StartDownloadNow();
-    THttpGetThread* MakeJob(const QString& url, const QString& file, const QString& referer);
+    THttpGetThread* MakeJob(const QString& url, const QString& file, const QString& referer,
+                            bool openFileBeforehand = false);
     void JobFinished(THttpGetThread* job);
     void QueueAhead();
     void WithdrawAhead();
@@ -109,8 +111,10 @@ class TDownloadChain : public QObject {
     QString loadsFolder_;  // the folder of the movie being saved with its loads, if it is
     std::unique_ptr<TConnectionPool> connections_;
     std::unique_ptr<TJobThread> thread_;  // runs the downloads, one after another
-    THttpGetThread* job_ = nullptr;       // a child: goes with the chain at the latest
-    bool withdrawn_ = false;              // job_ was asked ahead and withdrawn before its turn
+    // Opens the file of the movie asked ahead while the one before it is fetched.
+    std::unique_ptr<TJobThread> opener_;
+    THttpGetThread* job_ = nullptr;  // a child: goes with the chain at the latest
+    bool withdrawn_ = false;         // job_ was asked ahead and withdrawn before its turn
     TAhead ahead_;
     class TSaveLoadsJob* saving_ = nullptr;
     bool cancelled_ = false;

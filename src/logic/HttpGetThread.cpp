@@ -153,6 +153,19 @@ class THttpGetThread::Receiver final : public THttpSink {
     QString fault_;
 };
 
+std::shared_future<std::shared_ptr<TAtomicFile>> OpenFileOn(TJobThread& thread,
+                                                            const QString& fileName) {
+    auto opened = std::make_shared<std::promise<std::shared_ptr<TAtomicFile>>>();
+    thread.Run([opened, fileName] {
+        try {
+            opened->set_value(std::make_shared<TAtomicFile>(fileName));
+        } catch (...) {
+            opened->set_exception(std::current_exception());  // the download fails with it
+        }
+    });
+    return opened->get_future().share();
+}
+
 THttpGetThread::THttpGetThread(QString url, QString fileName, Options options, QObject* owner)
     : TJob(owner), url_(std::move(url)), fileName_(std::move(fileName)), options_(options) {}
 
@@ -165,7 +178,10 @@ TOutcome THttpGetThread::Execute() {
     if (!IsHttpAddress(url_)) {
         return fail("not an http or https address");  // addresses come from web pages
     }
-    TAtomicFile file(fileName_);
+    const std::shared_ptr<TAtomicFile> opened = options_.openedFile.valid()
+                                                    ? options_.openedFile.get()
+                                                    : std::make_shared<TAtomicFile>(fileName_);
+    TAtomicFile& file = *opened;
     if (!file.IsOpen()) {
         return fail(file.Error());
     }

@@ -2,9 +2,13 @@
 
 #include <QByteArray>
 #include <QString>
+#include <future>
+#include <memory>
 
 #include "logic/HttpClient.h"
 #include "logic/Job.h"
+
+class TAtomicFile;
 
 // What a download gave.
 struct TDownloadResult {
@@ -45,7 +49,14 @@ struct THttpGetOptions {
     // How often a busy server (429, 502, 503, 504) or a cut connection is tried again.
     int retries = 0;
     qint64 maxBytes = 0;  // the largest body taken (0: any); a larger one fails
+    // The file, opened for this download beforehand (while the one before it ran) for the same
+    // name; opened by the download itself when there is none.
+    std::shared_future<std::shared_ptr<TAtomicFile>> openedFile;
 };
+
+// Opens the file for fileName on thread: the future a download's openedFile takes.
+std::shared_future<std::shared_ptr<TAtomicFile>> OpenFileOn(TJobThread& thread,
+                                                            const QString& fileName);
 
 // Fetches one movie with a single GET request and writes the body to a file. Progress is
 // measured in blocks of kBlockSize bytes: the position after every block (and after the last,

@@ -153,7 +153,7 @@ TEST(DownloadChain, EachRowEndsAsItsAnswerSays) {
 
 // The list changes under a running chain (a new page replaces it), or the chain is stopped: the
 // download under way ends without marking whatever row now stands in its place, or as stopped;
-// a movie asked ahead is never asked for, and its row stays as it was.
+// a movie asked ahead is never asked for, its row stays as it was and no file of it is left.
 TEST(DownloadChain, ARowRemovedOrAStopMidChainNeverMismarks) {
     for (const bool stop : {false, true}) {
         for (const bool ahead : {false, true}) {
@@ -191,6 +191,14 @@ TEST(DownloadChain, ARowRemovedOrAStopMidChainNeverMismarks) {
             EXPECT_EQ(finished, expected) << stop << ahead;
             EXPECT_EQ(core.WebMovies().Row(stop ? 1 : 0).status, TMovieStatus::New);
             EXPECT_EQ(server.Requests().size(), 1u);
+            // Nothing of the movie asked ahead is left, not even the file opened for it.
+            ASSERT_TRUE(WaitUntil([&] {
+                return QDir(folder.path()).entryList(QDir::Files | QDir::Hidden) ==
+                       (stop ? QStringList() : QStringList{"a.swf"});
+            })) << QDir(folder.path())
+                       .entryList(QDir::Files | QDir::Hidden)
+                       .join(' ')
+                       .toStdString();
         }
     }
 }
