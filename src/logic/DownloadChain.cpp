@@ -11,6 +11,13 @@
 #include "logic/TargetNames.h"
 #include "platform/FileOps.h"
 
+namespace {
+// The page a movie was found on, as a browser says; an address given directly has none.
+QString RefererOf(const TMovieRow& row) {
+    return row.source == TMovieSource::CommandLine ? QString() : row.document;
+}
+}  // namespace
+
 TDownloadChain::TDownloadChain(TWebMovieModel& list, QObject* parent)
     : QObject(parent), list_(list), connections_(std::make_unique<TConnectionPool>()) {
     // Rows added, removed or replaced: the rows looked at before may have moved, and the movie
@@ -82,6 +89,17 @@ QString TDownloadChain::TargetFileFor(const QString& address) const {
     return name.isEmpty() ? QString() : TargetFolder + DiskFileName(name);
 }
 
+bool TDownloadChain::DoneInCommand(const TMovieRow& row, const QPersistentModelIndex& ref) const {
+    return row.status == TMovieStatus::Saved ||
+           (row.status == TMovieStatus::Failed && failedInCommand_.contains(ref));
+}
+
+QString TDownloadChain::FreeTargetPath(const QString& name) const {
+    return UniqueTargetPath(
+        TargetFolder, name, savedInCommand_, [](const QString& p) { return QFileInfo::exists(p); },
+        replaceExisting_);
+}
+
 void TDownloadChain::SelectNextDownload() {
     DownloadUrl.clear();
     TargetFile.clear();
@@ -95,12 +113,12 @@ void TDownloadChain::SelectNextDownload() {
         const QPersistentModelIndex ref = saved || !row.ticked
                                               ? QPersistentModelIndex()
                                               : QPersistentModelIndex(list_.index(i, 0));
-        const bool failed = row.status == TMovieStatus::Failed && failedInCommand_.contains(ref);
-        donePrefix = donePrefix && (saved || failed);
+        const bool done = DoneInCommand(row, ref);
+        donePrefix = donePrefix && done;
         if (donePrefix) {
             doneBefore_ = i + 1;  // never to be looked at again by this command
         }
-        if (!row.ticked || saved || failed) {
+        if (!row.ticked || done) {
             continue;
         }
         if (!IsHttpAddress(row.address)) {
@@ -115,23 +133,18 @@ void TDownloadChain::SelectNextDownload() {
         DownloadRow = i;
         downloadRowRef_ = ref;
         DownloadUrl = row.address;
-        // The page it was found on, as a browser says; an address given directly has none.
-        referer_ = row.source == TMovieSource::CommandLine ? QString() : row.document;
+        referer_ = RefererOf(row);
         const QString name = DiskFileName(MovieFileName(DownloadUrl));
-        auto exists = [](const QString& p) { return QFileInfo::exists(p); };
         if (name.isEmpty()) {
             return;
         }
         if (saveLoads_ && row.LoadsKept() > 0) {
             // A folder of its own, named after the movie, holds it and what it loads.
             const QString stem = QFileInfo(name).completeBaseName();
-            loadsFolder_ = UniqueTargetPath(TargetFolder, stem.isEmpty() ? name : stem,
-                                            savedInCommand_, exists, replaceExisting_) +
-                           "/";
+            loadsFolder_ = FreeTargetPath(stem.isEmpty() ? name : stem) + "/";
             TargetFile = loadsFolder_ + name;
         } else {
-            TargetFile =
-                UniqueTargetPath(TargetFolder, name, savedInCommand_, exists, replaceExisting_);
+            TargetFile = FreeTargetPath(name);
         }
         return;
     }
@@ -218,8 +231,7 @@ void TDownloadChain::QueueAhead() {
     for (int i = downloadRowRef_.row() + 1; i < list_.Count(); ++i) {
         const TMovieRow& row = list_.Row(i);
         const QPersistentModelIndex ref(list_.index(i, 0));
-        if (!row.ticked || row.status == TMovieStatus::Saved ||
-            (row.status == TMovieStatus::Failed && failedInCommand_.contains(ref))) {
+        if (!row.ticked || DoneInCommand(row, ref)) {
             continue;
         }
         // A refused scheme is told in its turn. How the current movie ends can change the next
@@ -228,13 +240,11 @@ void TDownloadChain::QueueAhead() {
         if (!IsHttpAddress(row.address) || name.isEmpty()) {
             return;
         }
-        auto exists = [](const QString& p) { return QFileInfo::exists(p); };
-        const QString file =
-            UniqueTargetPath(TargetFolder, name, savedInCommand_, exists, replaceExisting_);
+        const QString file = FreeTargetPath(name);
         if (file == TargetFile) {
             return;
         }
-        const QString referer = row.source == TMovieSource::CommandLine ? QString() : row.document;
+        const QString referer = RefererOf(row);
         ahead_ = TAhead{MakeJob(row.address, file, referer, true), row.address, file, referer, ref};
         return;
     }

@@ -13,6 +13,7 @@
 #include "logic/HttpGetThread.h"
 
 class TWebMovieModel;
+struct TMovieRow;
 
 // Downloads the ticked rows of a web list that are not saved yet, one after another, into one
 // folder: each row's file is named after its address, a name already used in the same command
@@ -87,6 +88,10 @@ class TDownloadChain : public QObject {
         bool withdrawn = false;  // stopped before its turn: a stop is no result for its row
     };
 
+    // Saved, or failed in this command (ref: the row's, when it is ticked and not saved).
+    bool DoneInCommand(const TMovieRow& row, const QPersistentModelIndex& ref) const;
+    // The first name free for name in the folder, by this command's rule.
+    QString FreeTargetPath(const QString& name) const;
     void StartDownload();
     void StartDownloadNow();
     THttpGetThread* MakeJob(const QString& url, const QString& file, const QString& referer,
